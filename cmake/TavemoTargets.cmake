@@ -1,0 +1,53 @@
+# Small helpers so that every subsystem declares its targets the same way.
+
+# tavemo_warnings(target): the warning set every target of ours compiles with.
+function(tavemo_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
+endfunction()
+
+# tavemo_app_executable(target): put an executable into the application directory build/app/.
+function(tavemo_app_executable target)
+  set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TAVEMO_APP_DIR})
+  tavemo_warnings(${target})
+endfunction()
+
+# tavemo_add_test(NAME name SOURCES ... LIBS ... [QT]): a GoogleTest suite registered with CTest,
+# test by test. QT runs it on the offscreen platform so widget tests need no display.
+function(tavemo_add_test)
+  cmake_parse_arguments(T "QT" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_compile_definitions(${T_NAME} PRIVATE
+    TAVEMO_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data"
+    TAVEMO_APP_DIR="${TAVEMO_APP_DIR}")
+  tavemo_warnings(${T_NAME})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 600)
+  endif()
+  set(env "ASAN_OPTIONS=detect_leaks=0:abort_on_error=1" "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+  if(T_QT)
+    list(APPEND env "QT_QPA_PLATFORM=offscreen" "QT_QPA_FONTDIR=/usr/share/fonts")
+  endif()
+  gtest_discover_tests(${T_NAME}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${env}")
+endfunction()
+
+# tavemo_add_bench(NAME name SOURCES ... LIBS ...): a Google Benchmark program.
+function(tavemo_add_bench)
+  cmake_parse_arguments(B "" "NAME" "SOURCES;LIBS" ${ARGN})
+  add_executable(${B_NAME} ${B_SOURCES})
+  target_link_libraries(${B_NAME} PRIVATE ${B_LIBS} benchmark::benchmark benchmark::benchmark_main)
+  set_target_properties(${B_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+  tavemo_warnings(${B_NAME})
+endfunction()
+
+# tavemo_add_fuzzer(NAME name SOURCES ... LIBS ...): a libFuzzer target (fuzz build only).
+function(tavemo_add_fuzzer)
+  cmake_parse_arguments(F "" "NAME" "SOURCES;LIBS" ${ARGN})
+  add_executable(${F_NAME} ${F_SOURCES})
+  target_link_libraries(${F_NAME} PRIVATE ${F_LIBS})
+  target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
+  set_target_properties(${F_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
+endfunction()
