@@ -1,0 +1,59 @@
+#pragma once
+// Day information: everything the calendar shows about one day, gathered by one call.
+//
+// TChnCal is the engine's single entry point for the calendar control. SetDate fills every text
+// from the date alone (never from earlier calls), so the control can call it for the chosen date
+// and then for each day of the shown month in any order.
+
+#include <string>
+
+namespace tavemo::engine {
+
+class TChnCal {
+public:
+    // Fields in their documented order. A new instance has both integers 0, the date 0 and every
+    // text empty. Texts are UTF-8.
+    int LunarYear = 0;           // lunar year of the last date (changes on 正月初一)
+    int LunarMonth = 0;          // lunar month 1..12 of the last date; the leap flag shows only in LunarMonthName
+    double Date = 0;             // the date-time value last given to SetDate, time of day included
+    std::string SolarTerm;       // solar term falling on the day, else empty
+    std::string SolarFestival;   // Gregorian festival of the day, else empty
+    std::string LunarMonthName;  // "五月", "腊月", "闰六"
+    std::string DayGanZhi;       // sexagenary day, e.g. "戊午"
+    std::string YearGanZhi;      // sexagenary year, the year starting on 立春
+    std::string MonthGanZhi;     // sexagenary month, months starting on the 节 terms
+    std::string LunarFestival;   // lunar festival of the day or "除夕", else empty
+    std::string LunarYearText;   // the lunar year in decimal, e.g. "2023"
+    std::string LunarDayName;    // e.g. "廿九"
+    std::string Animal;          // zodiac animal of the lunar year, e.g. "兔"
+    std::string Constellation;   // western constellation of the Gregorian month and day, e.g. "巨蟹"
+    std::string EraText;         // historical era of the Gregorian year; empty from 1949 on
+
+    // Fills the fields for the calendar day of `date` (days since 1899-12-30; the time of day is
+    // ignored). The decoded triple goes to the engine unchanged, so a day before 1582-10-15 is read
+    // as a Julian date.
+    // - Years the lunar conversion does not cover (outside -849..2100): only Date changes, every
+    //   other field keeps its previous value.
+    // - The ten days 1582-10-05..14 that the historical calendar skips: Date is stored, both
+    //   integers become 0 and every text becomes empty.
+    void SetDate(double date);
+};
+
+// Gregorian festival for day-of-month `day` in the year and month of `date`, or empty.
+// Weekday festivals (母亲节, 父亲节, 感恩节) are judged on the date (year, month of `date`, `day`).
+std::string GetSolarFestival(int day, double date);
+
+// Lunar festival of the day `date`, whose lunar month is `lunarMonth` (1..12), leap when `isLeap`,
+// and lunar day `lunarDay`; or empty.
+// The fixed festivals (春节, 元宵节, 端午节, 七夕节, 中秋节, 重阳节, 腊八节) fall only in the regular
+// month, never on its leap repeat. "除夕" is the last day of the twelfth month before 正月初一,
+// whether that twelfth month is the regular or the leap one; it is found by asking the lunar date
+// of the next day, so `date` must be the day itself.
+std::string GetLunarFestival(int lunarMonth, int lunarDay, bool isLeap, double date);
+
+// Decodes `date` (proleptic Gregorian, time of day ignored) and returns the lunar date of that
+// day. False, with the outputs untouched, when the year lies outside -849..2100, the date cannot
+// be decoded, or it is one of the ten skipped days 1582-10-05..14.
+bool GetLunarDateOfDay(double date, int& lunarYear, int& lunarMonth, int& lunarDay, bool& isLeap);
+
+} // namespace tavemo::engine
