@@ -1,0 +1,71 @@
+#pragma once
+// Byte <-> text conversion in the legacy code pages that notes are written in, through glibc iconv.
+// Decoding never fails: a byte sequence the code page does not define becomes U+FFFD, so a damaged
+// note still shows everything that can be shown.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+#include <map>
+#include <string>
+
+namespace tavemo::richtext {
+
+// One iconv conversion, opened once and reused; closed on destruction.
+class IconvHandle {
+public:
+    IconvHandle(const char *toCode, const char *fromCode);
+    ~IconvHandle();
+    IconvHandle(const IconvHandle &) = delete;
+    IconvHandle &operator=(const IconvHandle &) = delete;
+
+    bool isValid() const { return m_handle != reinterpret_cast<void *>(-1); }
+    void *handle() const { return m_handle; }
+
+private:
+    void *m_handle;
+};
+
+// Decodes bytes of one code page to text; unknown code page names fall back to Windows-1252.
+class ByteDecoder {
+public:
+    explicit ByteDecoder(const char *codePage);
+    QString decode(QByteArrayView bytes) const;
+    // Appends the decoded bytes to out (no allocation when out has room).
+    void decodeAppend(QByteArrayView bytes, QString &out) const;
+
+private:
+    IconvHandle m_iconv;
+};
+
+// Decoders by code page name, opened on first use.
+class DecoderCache {
+public:
+    const ByteDecoder &get(const char *codePage);
+
+private:
+    std::map<std::string, ByteDecoder> m_decoders;
+};
+
+// Encodes single characters to one code page; a character the code page lacks gives an empty array.
+class CharEncoder {
+public:
+    explicit CharEncoder(const char *codePage);
+    // ucs4 is one Unicode scalar value.
+    QByteArray encode(char32_t ucs4) const;
+
+private:
+    IconvHandle m_iconv;
+};
+
+// The glibc code page name for a font's \fcharset value; nullptr for "use the document's code page".
+const char *codePageForCharset(int charset);
+// The glibc code page name for an \ansicpg value (Windows code page number).
+const char *codePageForWindowsCodePage(int codePage);
+
+bool isValidUtf8(QByteArrayView bytes);
+QString decodeGb18030(QByteArrayView bytes);
+
+} // namespace tavemo::richtext
