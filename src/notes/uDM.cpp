@@ -1,0 +1,118 @@
+#include "uDM.h"
+
+#include "AppPath.h"
+#include "DateKey.h"
+
+#include "RtfCodec.h"
+
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+
+#include <utility>
+#include <vector>
+
+namespace tavemo::notes {
+namespace {
+
+// Clears the protected attribute on the editor's selection and on the format of the text typed
+// next. Only fragments that carry it are touched, so a save leaves no step on the undo stack.
+void clearProtected(QTextEdit &editor)
+{
+    const QTextCursor selection = editor.textCursor();
+    if (selection.hasSelection()) {
+        QTextDocument *document = editor.document();
+        const int start = selection.selectionStart();
+        const int end = selection.selectionEnd();
+        std::vector<std::pair<int, int>> ranges;
+        for (QTextBlock block = document->findBlock(start); block.isValid() && block.position() < end;
+             block = block.next()) {
+            for (auto it = block.begin(); !it.atEnd(); ++it) {
+                const QTextFragment fragment = it.fragment();
+                const int from = std::max(fragment.position(), start);
+                const int to = std::min(fragment.position() + fragment.length(), end);
+                if (from < to && fragment.charFormat().hasProperty(ProtectedCharProperty))
+                    ranges.emplace_back(from, to);
+            }
+        }
+        for (const auto &[from, to] : ranges) {
+            QTextCursor part(document);
+            part.setPosition(from);
+            part.setPosition(to, QTextCursor::KeepAnchor);
+            QTextCharFormat format = part.charFormat(); // the fragment is uniform: one format
+            format.clearProperty(ProtectedCharProperty);
+            part.setCharFormat(format);
+        }
+    }
+    QTextCharFormat typing = editor.currentCharFormat();
+    if (typing.hasProperty(ProtectedCharProperty)) {
+        typing.clearProperty(ProtectedCharProperty);
+        editor.setCurrentCharFormat(typing);
+    }
+}
+
+} // namespace
+
+QString databaseOpenFailedText() { return QStringLiteral("配置文件加载失败，请重试！"); }
+QString noteLoadFailedText() { return QStringLiteral("加载记事内容失败！"); }
+
+TDM::TDM(DateSource calendarDate) : m_calendarDate(std::move(calendarDate)) {}
+
+TDM::~TDM() = default;
+
+OpenResult TDM::DataModuleCreate(const QString &appDir)
+{
+    m_store.reset();
+    m_unloadedKey.clear();
+    QString detail;
+    m_store = NoteStore::open(noteDatabasePath(appDir), &detail);
+    if (!m_store)
+        return {false, databaseOpenFailedText(), detail};
+    return {true, {}, {}};
+}
+
+LoadResult TDM::LoadDayNote(QTextEdit &rdtAbc)
+{
+    const QString key = dateKey(m_calendarDate());
+    m_noteReady = false;
+    const auto fail = [&](const QString &detail) {
+        m_unloadedKey = key;
+        return LoadResult{false, noteLoadFailedText(), detail};
+    };
+    if (!m_store)
+        return fail(QStringLiteral("the note database is not open"));
+    if (key.isEmpty())
+        return fail(QStringLiteral("the calendar's date is outside the years 1 to 9999"));
+
+    std::optional<QByteArray> note;
+    QString detail;
+    if (!m_store->load(key, &note, &detail))
+        return fail(detail);
+    if (!note)
+        rdtAbc.clear();
+    // Reading replaces the whole document, which raises the editor's change event while the flag
+    // is still false, so the loaded text is never written back.
+    const richtext::ReadResult read = richtext::readRtf(note.value_or(QByteArray()), *rdtAbc.document());
+    if (!read.ok)
+        return fail(read.error);
+
+    m_unloadedKey.clear();
+    m_noteReady = true;
+    return {true, {}, {}};
+}
+
+bool TDM::SaveDayNote(QTextEdit &rdtAbc)
+{
+    const QString key = dateKey(m_calendarDate());
+    m_noteReady = false;
+    bool stored = false;
+    if (m_store && !key.isEmpty() && key != m_unloadedKey) {
+        clearProtected(rdtAbc);
+        stored = m_store->save(key, richtext::writeRtf(*rdtAbc.document()));
+    }
+    m_noteReady = true;
+    return stored;
+}
+
+} // namespace tavemo::notes
