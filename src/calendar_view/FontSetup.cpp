@@ -1,0 +1,29 @@
+#include "FontSetup.h"
+
+#include <QStringList>
+
+namespace tavemo::calendar_view {
+
+void installFontSubstitutions()
+{
+    // Each list ends with a second choice from another Debian package, in case the first is missing.
+    QFont::insertSubstitutions(QStringLiteral("宋体"), {QStringLiteral("Noto Serif CJK SC"), QStringLiteral("AR PL UMing CN")});
+    for (const QString& sans : {QStringLiteral("黑体"), QStringLiteral("微软雅黑"), QStringLiteral("幼圆")})
+        QFont::insertSubstitutions(sans, {QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Zen Hei")});
+    QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    QFont::insertSubstitutions(QStringLiteral("Arial Black"), {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+}
+
+QFont makeFont(const FontSpec& spec)
+{
+    QFont font;
+    font.setFamilies({spec.family, QString::fromLatin1(kHanFallbackFamily)});
+    font.setPixelSize(spec.pixelSize);
+    const bool black = spec.family == QLatin1String("Arial Black");
+    font.setWeight(black ? QFont::Black : (spec.bold ? QFont::Bold : QFont::Normal));
+    font.setUnderline(spec.underline);
+    font.setStyleStrategy(QFont::PreferAntialias);
+    return font;
+}
+
+} // namespace tavemo::calendar_view
