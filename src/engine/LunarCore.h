@@ -143,8 +143,9 @@ int GetConstellation(int month, int day);
 // (1 = 1 January, counted through day numbers), the fraction the time of day.
 long double GetSolarTermDay(int year, int n);
 
-// Month, day, hour and minute (minute may be 60, never carried) of the solar term of name index
-// 0..23 (0 立春 .. 21 冬至, 22 小寒, 23 大寒) computed as term index + 1 of the year.
+// Month, day, hour and minute (minute may be 60, never carried) of term number index + 1 of the
+// year: index 0 is 小寒, 1 大寒, 2 立春, ..., 23 冬至 (its name is GetSolarTermName((index + 22) % 24)).
+// The day is counted through day numbers, so a term can fall in the previous December.
 // False for an index outside 0..23.
 bool GetSolarTermDate(int year, int index, int& month, int& day, int& hour, int& minute);
 
