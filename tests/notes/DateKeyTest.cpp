@@ -1,0 +1,85 @@
+// Date keys from the calendar's date-time values and from what a person types; and the one
+// spelling on disk of the names below the application directory.
+
+#include "AppPath.h"
+#include "DateKey.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <limits>
+
+namespace tavemo::notes {
+namespace {
+
+TEST(DateKey, OfDateTimeValues)
+{
+    const struct {
+        double dateTime;
+        const char *key;
+    } cases[] = {
+        {0.0, "18991230"},
+        {40723.0, "20110629"},       // a Wednesday in June 2011
+        {40723.0007, "20110629"},    // 00:01
+        {40723.9993, "20110629"},    // 23:59: the same day, the same row
+        {40724.0, "20110630"},
+        {-1.25, "18991229"},         // 06:00 on the day before the epoch: the integer part is the day
+        {-0.5, "18991230"},
+        {36585.0, "20000229"},
+        {-693593.0, "00010101"},     // the first day of year 1
+        {2958465.999, "99991231"},   // the last day of year 9999
+        {-577737.0, "03180317"},
+        {-115859.0, "15821014"},     // before 1582 the key counts proleptic Gregorian days
+        {-693594.0, ""},
+        {2958466.0, ""},
+        {std::numeric_limits<double>::quiet_NaN(), ""},
+        {std::numeric_limits<double>::infinity(), ""},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(dateKey(c.dateTime), QString::fromLatin1(c.key)) << c.dateTime;
+}
+
+TEST(DateKey, ParsesWhatAPersonTypes)
+{
+    const struct {
+        const char *text;
+        const char *key; // empty: refused
+    } cases[] = {
+        {"2011-06-29", "20110629"}, {"20110629", "20110629"}, {"2000-02-29", "20000229"},
+        {"0001-01-01", "00010101"}, {"1900-02-29", ""},       {"2011-02-30", ""},
+        {"2011-13-01", ""},         {"2011-00-10", ""},       {"0000-01-01", ""},
+        {"2011-6-29", ""},          {"2011/06/29", ""},       {"201106290", ""},
+        {"2011-06-2x", ""},         {"", ""},                 {" 20110629", ""},
+    };
+    for (const auto &c : cases) {
+        const std::optional<QString> key = parseDate(QString::fromLatin1(c.text));
+        EXPECT_EQ(key.value_or(QString()), QString::fromLatin1(c.key)) << c.text;
+    }
+    EXPECT_EQ(keyToIsoDate(u"20110629"), QStringLiteral("2011-06-29"));
+    EXPECT_EQ(keyToIsoDate(u"odd key"), QStringLiteral("odd key"));
+}
+
+TEST(AppPath, EveryNameHasOneSpellingOnDisk)
+{
+    QTemporaryDir app;
+    const QString base = app.path();
+    // Nothing there yet: the program's own spelling of its folders.
+    EXPECT_EQ(appPath(base, QStringLiteral("data\\FormSize.ini")), base + QStringLiteral("/Data/FormSize.ini"));
+    EXPECT_EQ(appPath(base, QStringLiteral("Data/UserData.db")), base + QStringLiteral("/Data/UserData.db"));
+
+    // A tree copied from elsewhere in other letter cases: its spelling wins, for folders and files.
+    ASSERT_TRUE(QDir(base).mkpath(QStringLiteral("DATA")));
+    QFile(base + QStringLiteral("/DATA/userdata.DB")).open(QIODevice::WriteOnly);
+    EXPECT_EQ(noteDatabasePath(base), base + QStringLiteral("/DATA/userdata.DB"));
+    EXPECT_EQ(appPath(base, QStringLiteral("data\\configSetBg.ini")), base + QStringLiteral("/DATA/configSetBg.ini"));
+
+    // An exact match is preferred over another spelling.
+    ASSERT_TRUE(QDir(base).mkpath(QStringLiteral("Data")));
+    EXPECT_EQ(appPath(base, QStringLiteral("Data/x")), base + QStringLiteral("/Data/x"));
+}
+
+} // namespace
+} // namespace tavemo::notes
