@@ -1,13 +1,635 @@
 // Reads RTF into a QTextDocument; bytes that are not RTF are read as plain text.
+//
+// The reader is a state machine over RtfTokenizer's tokens. Every group pushes a copy of the state
+// (destination, character attributes, \uc count, alignment); text goes to the sink of the current
+// destination. Bytes from \'hh and raw 8-bit text collect until something else arrives and are then
+// decoded together in the current font's code page, so a double-byte character split over two
+// \'hh escapes decodes as one. The whole stream is parsed into paragraphs before the document is
+// touched, so a refused stream leaves the document as it was.
 
 #include "RtfCodec.h"
+#include "RtfTokenizer.h"
 #include "TextEncoding.h"
 
+#include <QTextCursor>
 #include <QTextDocument>
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <vector>
 
 namespace tavemo::richtext {
 
 namespace {
+
+constexpr int kMaxGroupDepth = 256;
+constexpr size_t kMaxTableEntries = 65536;
+constexpr int kDefaultHalfPoints = 24;
+
+enum class Destination { Body, FontTable, ColourTable, Skip };
+
+// Character attributes; colours are colour table indexes (0 and unknown indexes: automatic);
+// font -1 is the document's default font (\deff).
+struct CharState {
+    int font = -1;
+    int halfPoints = kDefaultHalfPoints;
+    int foreground = 0;
+    int background = 0;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strikeOut = false;
+    bool operator==(const CharState &) const = default;
+};
+
+struct GroupState {
+    Destination destination = Destination::Body;
+    CharState chars;
+    int unicodeSkip = 1; // \ucN: fallback units after each \uN
+    Qt::Alignment alignment = Qt::AlignLeft;
+};
+
+struct Run {
+    QString text;
+    CharState chars;
+};
+
+struct Paragraph {
+    std::vector<Run> runs;
+    Qt::Alignment alignment = Qt::AlignLeft;
+    CharState endChars; // attributes of the paragraph mark: an empty line's height
+};
+
+struct FontDef {
+    QString name;
+    int charset = -1;
+};
+
+enum class Keyword {
+    Rtf, Ansi, Mac, Pc, Pca, AnsiCodePage, DefaultFont, UnicodeSkip, Unicode,
+    FontTable, ColourTable, SkipDestination,
+    Font, FontCharset, FontSize, Foreground, Background, Bold, Italic, Underline, UnderlineNone,
+    StrikeOut, Plain, ParagraphDefault, Paragraph, Line, Tab, Cell, Row,
+    AlignLeft, AlignCenter, AlignRight, AlignJustify,
+    Red, Green, Blue, Character,
+};
+
+struct KeywordEntry {
+    const char *name;
+    Keyword keyword;
+    char16_t character; // Keyword::Character only
+};
+
+// Sorted by name for binary search. Words not listed are ignored; destinations not listed here
+// but written after \* are skipped by the \* rule.
+constexpr KeywordEntry kKeywords[] = {
+    {"ansi", Keyword::Ansi, 0},
+    {"ansicpg", Keyword::AnsiCodePage, 0},
+    {"author", Keyword::SkipDestination, 0},
+    {"b", Keyword::Bold, 0},
+    {"blue", Keyword::Blue, 0},
+    {"buptim", Keyword::SkipDestination, 0},
+    {"bullet", Keyword::Character, 0x2022},
+    {"cb", Keyword::Background, 0},
+    {"cell", Keyword::Cell, 0},
+    {"cf", Keyword::Foreground, 0},
+    {"colortbl", Keyword::ColourTable, 0},
+    {"comment", Keyword::SkipDestination, 0},
+    {"creatim", Keyword::SkipDestination, 0},
+    {"deff", Keyword::DefaultFont, 0},
+    {"doccomm", Keyword::SkipDestination, 0},
+    {"emdash", Keyword::Character, 0x2014},
+    {"emspace", Keyword::Character, 0x2003},
+    {"endash", Keyword::Character, 0x2013},
+    {"enspace", Keyword::Character, 0x2002},
+    {"f", Keyword::Font, 0},
+    {"fcharset", Keyword::FontCharset, 0},
+    {"fldinst", Keyword::SkipDestination, 0},
+    {"fonttbl", Keyword::FontTable, 0},
+    {"footer", Keyword::SkipDestination, 0},
+    {"footerf", Keyword::SkipDestination, 0},
+    {"footerl", Keyword::SkipDestination, 0},
+    {"footerr", Keyword::SkipDestination, 0},
+    {"footnote", Keyword::SkipDestination, 0},
+    {"fs", Keyword::FontSize, 0},
+    {"ftncn", Keyword::SkipDestination, 0},
+    {"ftnsep", Keyword::SkipDestination, 0},
+    {"ftnsepc", Keyword::SkipDestination, 0},
+    {"green", Keyword::Green, 0},
+    {"header", Keyword::SkipDestination, 0},
+    {"headerf", Keyword::SkipDestination, 0},
+    {"headerl", Keyword::SkipDestination, 0},
+    {"headerr", Keyword::SkipDestination, 0},
+    {"highlight", Keyword::Background, 0},
+    {"i", Keyword::Italic, 0},
+    {"info", Keyword::SkipDestination, 0},
+    {"keywords", Keyword::SkipDestination, 0},
+    {"ldblquote", Keyword::Character, 0x201C},
+    {"line", Keyword::Line, 0},
+    {"listoverridetable", Keyword::SkipDestination, 0},
+    {"listtable", Keyword::SkipDestination, 0},
+    {"lquote", Keyword::Character, 0x2018},
+    {"mac", Keyword::Mac, 0},
+    {"nestcell", Keyword::Cell, 0},
+    {"nestrow", Keyword::Row, 0},
+    {"nonshppict", Keyword::SkipDestination, 0},
+    {"object", Keyword::SkipDestination, 0},
+    {"operator", Keyword::SkipDestination, 0},
+    {"par", Keyword::Paragraph, 0},
+    {"pard", Keyword::ParagraphDefault, 0},
+    {"pc", Keyword::Pc, 0},
+    {"pca", Keyword::Pca, 0},
+    {"pict", Keyword::SkipDestination, 0},
+    {"plain", Keyword::Plain, 0},
+    {"printim", Keyword::SkipDestination, 0},
+    {"private", Keyword::SkipDestination, 0},
+    {"qc", Keyword::AlignCenter, 0},
+    {"qj", Keyword::AlignJustify, 0},
+    {"ql", Keyword::AlignLeft, 0},
+    {"qr", Keyword::AlignRight, 0},
+    {"rdblquote", Keyword::Character, 0x201D},
+    {"red", Keyword::Red, 0},
+    {"revtim", Keyword::SkipDestination, 0},
+    {"row", Keyword::Row, 0},
+    {"rquote", Keyword::Character, 0x2019},
+    {"rtf", Keyword::Rtf, 0},
+    {"sect", Keyword::Paragraph, 0},
+    {"strike", Keyword::StrikeOut, 0},
+    {"striked", Keyword::StrikeOut, 0},
+    {"stylesheet", Keyword::SkipDestination, 0},
+    {"subject", Keyword::SkipDestination, 0},
+    {"tab", Keyword::Tab, 0},
+    {"tc", Keyword::SkipDestination, 0},
+    {"title", Keyword::SkipDestination, 0},
+    {"txe", Keyword::SkipDestination, 0},
+    {"u", Keyword::Unicode, 0},
+    {"uc", Keyword::UnicodeSkip, 0},
+    {"ul", Keyword::Underline, 0},
+    {"uld", Keyword::Underline, 0},
+    {"uldash", Keyword::Underline, 0},
+    {"uldashd", Keyword::Underline, 0},
+    {"uldashdd", Keyword::Underline, 0},
+    {"uldb", Keyword::Underline, 0},
+    {"ulnone", Keyword::UnderlineNone, 0},
+    {"ulth", Keyword::Underline, 0},
+    {"ulw", Keyword::Underline, 0},
+    {"ulwave", Keyword::Underline, 0},
+    {"xe", Keyword::SkipDestination, 0},
+};
+
+const KeywordEntry *findKeyword(QByteArrayView word)
+{
+    const auto *end = std::end(kKeywords);
+    const auto *it = std::lower_bound(std::begin(kKeywords), end, word,
+                                      [](const KeywordEntry &e, QByteArrayView w) { return QByteArrayView(e.name) < w; });
+    return it != end && QByteArrayView(it->name) == word ? it : nullptr;
+}
+
+class RtfParser {
+public:
+    // False when the bytes are not RTF or hold a structure the reader refuses.
+    bool parse(QByteArrayView input);
+    void build(QTextDocument &document) const;
+
+private:
+    GroupState &state() { return m_stack.back(); }
+    void controlWord(const RtfToken &token);
+    void controlSymbol(char symbol);
+    void text(QByteArrayView bytes);
+    void addByte(unsigned char byte);
+    void flushBytes();
+    void appendText(QStringView text);
+    void appendUnicodeUnit(int value);
+    void commitRun();
+    void endParagraph();
+    void endTableRow();
+    void commitFont();
+    void commitColour();
+    const char *currentCodePage() const;
+    std::optional<QRgb> colourAt(int index) const;
+    QTextCharFormat formatOf(const CharState &chars) const;
+
+    std::vector<GroupState> m_stack;
+    DecoderCache m_decoders;
+    const char *m_documentCodePage = "CP1252";
+    int m_defaultFont = 0;
+    int m_skip = 0; // fallback units still to skip after \uN
+
+    QByteArray m_pendingBytes;
+    const char *m_pendingCodePage = nullptr;
+
+    std::map<int, FontDef> m_fonts;
+    std::optional<int> m_fontNumber; // the font table entry being read
+    int m_fontCharset = -1;
+    QString m_fontName;
+
+    std::vector<std::optional<QRgb>> m_colours;
+    int m_red = 0, m_green = 0, m_blue = 0;
+    bool m_colourGiven = false;
+
+    std::vector<Paragraph> m_paragraphs{1};
+    bool m_anyParagraphEnded = false;
+    Run m_run;
+};
+
+bool RtfParser::parse(QByteArrayView input)
+{
+    if (!input.startsWith("{\\rtf"))
+        return false;
+    RtfTokenizer tokenizer(input);
+    for (RtfToken token = tokenizer.next(); token.type != RtfToken::End; token = tokenizer.next()) {
+        if (token.type != RtfToken::Text && token.type != RtfToken::HexByte)
+            flushBytes();
+        switch (token.type) {
+        case RtfToken::GroupOpen:
+            if (m_stack.size() >= kMaxGroupDepth)
+                return false;
+            m_skip = 0;
+            m_stack.push_back(m_stack.empty() ? GroupState{} : state());
+            break;
+        case RtfToken::GroupClose:
+            m_skip = 0;
+            if (state().destination == Destination::FontTable)
+                commitFont();
+            m_stack.pop_back();
+            if (m_stack.empty())
+                goto done; // what follows the document's group is not part of it
+            break;
+        case RtfToken::ControlWord:
+            if (m_skip > 0)
+                --m_skip;
+            else
+                controlWord(token);
+            break;
+        case RtfToken::ControlSymbol:
+            if (m_skip > 0)
+                --m_skip;
+            else
+                controlSymbol(token.symbol);
+            break;
+        case RtfToken::HexByte:
+            if (m_skip > 0)
+                --m_skip;
+            else
+                addByte(token.byte);
+            break;
+        case RtfToken::Text:
+            text(token.word);
+            break;
+        case RtfToken::End:
+            break;
+        }
+    }
+    // A stream cut off inside its groups keeps what it holds: that is all of the note there is.
+done:
+    flushBytes();
+    commitRun();
+    Paragraph &last = m_paragraphs.back();
+    if (m_anyParagraphEnded && last.runs.empty())
+        m_paragraphs.pop_back(); // the paragraph mark closing the final paragraph opened nothing new
+    else if (!m_stack.empty())
+        last.alignment = state().alignment;
+    return true;
+}
+
+void RtfParser::controlWord(const RtfToken &token)
+{
+    const KeywordEntry *entry = findKeyword(token.word);
+    if (!entry)
+        return;
+    const int param = token.parameter;
+    const bool on = !token.hasParameter || param != 0;
+    GroupState &s = state();
+    CharState &chars = s.chars;
+
+    // The header's words set document-wide properties wherever they stand.
+    switch (entry->keyword) {
+    case Keyword::Rtf: return;
+    case Keyword::Ansi: m_documentCodePage = "CP1252"; return;
+    case Keyword::Mac: m_documentCodePage = "MACINTOSH"; return;
+    case Keyword::Pc: m_documentCodePage = "CP437"; return;
+    case Keyword::Pca: m_documentCodePage = "CP850"; return;
+    case Keyword::AnsiCodePage:
+        if (token.hasParameter)
+            m_documentCodePage = codePageForWindowsCodePage(param);
+        return;
+    case Keyword::DefaultFont:
+        if (token.hasParameter)
+            m_defaultFont = param;
+        return;
+    case Keyword::UnicodeSkip:
+        if (token.hasParameter)
+            s.unicodeSkip = std::clamp(param, 0, 0xFFFF);
+        return;
+    case Keyword::Unicode:
+        if (token.hasParameter)
+            appendUnicodeUnit(param);
+        return;
+    case Keyword::FontTable: s.destination = Destination::FontTable; return;
+    case Keyword::ColourTable:
+        s.destination = Destination::ColourTable;
+        m_colourGiven = false;
+        m_red = m_green = m_blue = 0;
+        return;
+    case Keyword::SkipDestination: s.destination = Destination::Skip; return;
+    default: break;
+    }
+
+    if (s.destination == Destination::FontTable) {
+        if (entry->keyword == Keyword::Font && token.hasParameter) {
+            commitFont();
+            m_fontNumber = param;
+            m_fontCharset = -1;
+        } else if (entry->keyword == Keyword::FontCharset && token.hasParameter) {
+            m_fontCharset = param;
+        }
+        return;
+    }
+    if (s.destination == Destination::ColourTable) {
+        const int component = std::clamp(param, 0, 255);
+        switch (entry->keyword) {
+        case Keyword::Red: m_red = component; m_colourGiven = true; break;
+        case Keyword::Green: m_green = component; m_colourGiven = true; break;
+        case Keyword::Blue: m_blue = component; m_colourGiven = true; break;
+        default: break;
+        }
+        return;
+    }
+    if (s.destination != Destination::Body)
+        return;
+
+    switch (entry->keyword) {
+    case Keyword::Font:
+        if (token.hasParameter)
+            chars.font = param;
+        break;
+    case Keyword::FontSize:
+        if (token.hasParameter && param > 0)
+            chars.halfPoints = std::min(param, 3276);
+        break;
+    case Keyword::Foreground: chars.foreground = token.hasParameter ? param : 0; break;
+    case Keyword::Background: chars.background = token.hasParameter ? param : 0; break;
+    case Keyword::Bold: chars.bold = on; break;
+    case Keyword::Italic: chars.italic = on; break;
+    case Keyword::Underline: chars.underline = on; break;
+    case Keyword::UnderlineNone: chars.underline = false; break;
+    case Keyword::StrikeOut: chars.strikeOut = on; break;
+    case Keyword::Plain: chars = CharState{}; break;
+    case Keyword::ParagraphDefault: s.alignment = Qt::AlignLeft; break;
+    case Keyword::AlignLeft: s.alignment = Qt::AlignLeft; break;
+    case Keyword::AlignCenter: s.alignment = Qt::AlignHCenter; break;
+    case Keyword::AlignRight: s.alignment = Qt::AlignRight; break;
+    case Keyword::AlignJustify: s.alignment = Qt::AlignJustify; break;
+    case Keyword::Paragraph: endParagraph(); break;
+    case Keyword::Line: appendText(QStringView(u"\u2028")); break;
+    case Keyword::Tab:
+    case Keyword::Cell: appendText(u"\t"); break;
+    case Keyword::Row: endTableRow(); break;
+    case Keyword::Character: appendText(QStringView(&entry->character, 1)); break;
+    default: break;
+    }
+}
+
+void RtfParser::controlSymbol(char symbol)
+{
+    switch (symbol) {
+    case '\\':
+    case '{':
+    case '}':
+        addByte(static_cast<unsigned char>(symbol));
+        break;
+    case '*': state().destination = Destination::Skip; break; // no \* destination carries note text
+    case '~': appendText(u"\u00A0"); break;
+    case '_': appendText(u"\u2011"); break;
+    case '\n':
+        if (state().destination == Destination::Body)
+            endParagraph();
+        break;
+    default: break; // \- optional hyphen, \| \: and index marks show nothing
+    }
+}
+
+void RtfParser::text(QByteArrayView bytes)
+{
+    if (m_skip > 0) {
+        const qsizetype skipped = std::min<qsizetype>(m_skip, bytes.size());
+        bytes = bytes.sliced(skipped);
+        m_skip -= static_cast<int>(skipped);
+    }
+    switch (state().destination) {
+    case Destination::Body:
+        for (char c : bytes)
+            addByte(static_cast<unsigned char>(c));
+        break;
+    case Destination::FontTable:
+        for (char c : bytes) {
+            if (c == ';') {
+                flushBytes();
+                commitFont();
+            } else {
+                addByte(static_cast<unsigned char>(c));
+            }
+        }
+        break;
+    case Destination::ColourTable:
+        for (char c : bytes) {
+            if (c == ';')
+                commitColour();
+        }
+        break;
+    case Destination::Skip:
+        break;
+    }
+}
+
+void RtfParser::addByte(unsigned char byte)
+{
+    const Destination destination = state().destination;
+    if (destination != Destination::Body && destination != Destination::FontTable)
+        return;
+    const char *codePage = currentCodePage();
+    if (!m_pendingBytes.isEmpty() && codePage != m_pendingCodePage)
+        flushBytes();
+    m_pendingCodePage = codePage;
+    m_pendingBytes += static_cast<char>(byte);
+}
+
+void RtfParser::flushBytes()
+{
+    if (m_pendingBytes.isEmpty())
+        return;
+    bool ascii = true;
+    for (char c : m_pendingBytes) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
+    }
+    QString decoded = ascii ? QString::fromLatin1(m_pendingBytes) : m_decoders.get(m_pendingCodePage).decode(m_pendingBytes);
+    m_pendingBytes.clear();
+    // Control characters in the text are file damage, not content.
+    decoded.removeIf([](QChar c) { return c.unicode() < 0x20 && c != u'\t'; });
+    appendText(decoded);
+}
+
+void RtfParser::appendText(QStringView text)
+{
+    if (text.isEmpty())
+        return;
+    GroupState &s = state();
+    if (s.destination == Destination::FontTable) {
+        m_fontName += text;
+        return;
+    }
+    if (s.destination != Destination::Body)
+        return;
+    if (!m_run.text.isEmpty() && !(m_run.chars == s.chars))
+        commitRun();
+    m_run.chars = s.chars;
+    m_run.text += text;
+}
+
+void RtfParser::appendUnicodeUnit(int value)
+{
+    m_skip = state().unicodeSkip;
+    if (value < 0)
+        value += 0x10000; // \u takes a signed 16-bit number
+    char16_t unit = value >= 0 && value <= 0xFFFF ? char16_t(value) : char16_t(0xFFFD);
+    if (unit < 0x20 && unit != u'\t')
+        return;
+    appendText(QStringView(&unit, 1));
+}
+
+void RtfParser::commitRun()
+{
+    if (m_run.text.isEmpty())
+        return;
+    // A surrogate left without its partner would be invalid text in the document.
+    QString &text = m_run.text;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            text[i] = QChar(QChar::ReplacementCharacter);
+    }
+    m_paragraphs.back().runs.push_back(std::move(m_run));
+    m_run = Run{};
+}
+
+void RtfParser::endParagraph()
+{
+    commitRun();
+    Paragraph &paragraph = m_paragraphs.back();
+    paragraph.alignment = state().alignment;
+    paragraph.endChars = state().chars;
+    m_paragraphs.emplace_back();
+    m_anyParagraphEnded = true;
+}
+
+void RtfParser::endTableRow()
+{
+    // A row reads as one line of tab-separated cells: drop the separator after the last cell.
+    commitRun();
+    auto &runs = m_paragraphs.back().runs;
+    if (!runs.empty() && runs.back().text.endsWith(u'\t')) {
+        runs.back().text.chop(1);
+        if (runs.back().text.isEmpty())
+            runs.pop_back();
+    }
+    endParagraph();
+}
+
+void RtfParser::commitFont()
+{
+    if (m_fontNumber && m_fonts.size() < kMaxTableEntries)
+        m_fonts[*m_fontNumber] = FontDef{m_fontName.trimmed(), m_fontCharset};
+    m_fontNumber.reset();
+    m_fontName.clear();
+    m_fontCharset = -1;
+}
+
+void RtfParser::commitColour()
+{
+    if (m_colours.size() < kMaxTableEntries) {
+        if (m_colourGiven)
+            m_colours.push_back(qRgb(m_red, m_green, m_blue));
+        else
+            m_colours.push_back(std::nullopt); // "auto": the editor's own text colour
+    }
+    m_colourGiven = false;
+    m_red = m_green = m_blue = 0;
+}
+
+const char *RtfParser::currentCodePage() const
+{
+    int charset = -1;
+    const GroupState &s = m_stack.back();
+    if (s.destination == Destination::FontTable) {
+        charset = m_fontCharset;
+    } else {
+        const auto font = m_fonts.find(s.chars.font >= 0 ? s.chars.font : m_defaultFont);
+        if (font != m_fonts.end())
+            charset = font->second.charset;
+    }
+    const char *codePage = codePageForCharset(charset);
+    return codePage ? codePage : m_documentCodePage;
+}
+
+std::optional<QRgb> RtfParser::colourAt(int index) const
+{
+    if (index < 0 || static_cast<size_t>(index) >= m_colours.size())
+        return std::nullopt;
+    return m_colours[static_cast<size_t>(index)];
+}
+
+QTextCharFormat RtfParser::formatOf(const CharState &chars) const
+{
+    QTextCharFormat format;
+    auto font = m_fonts.find(chars.font >= 0 ? chars.font : m_defaultFont);
+    if (font == m_fonts.end())
+        font = m_fonts.find(m_defaultFont);
+    if (font != m_fonts.end() && !font->second.name.isEmpty())
+        format.setFontFamilies({font->second.name});
+    format.setFontPointSize(chars.halfPoints / 2.0);
+    // Entries without components are "auto": the editor's own colour. \highlight0 and \cb0 mean
+    // no background whatever entry 0 holds.
+    if (const std::optional<QRgb> fg = colourAt(chars.foreground))
+        format.setForeground(QColor(*fg));
+    if (const std::optional<QRgb> bg = colourAt(chars.background); bg && chars.background > 0)
+        format.setBackground(QColor(*bg));
+    format.setFontWeight(chars.bold ? QFont::Bold : QFont::Normal);
+    format.setFontItalic(chars.italic);
+    format.setFontUnderline(chars.underline);
+    format.setFontStrikeOut(chars.strikeOut);
+    return format;
+}
+
+void RtfParser::build(QTextDocument &document) const
+{
+    const bool undoEnabled = document.isUndoRedoEnabled();
+    document.setUndoRedoEnabled(false); // a loaded note starts a fresh undo history
+    document.clear();
+    QTextCursor cursor(&document);
+    cursor.beginEditBlock();
+    bool first = true;
+    for (const Paragraph &paragraph : m_paragraphs) {
+        QTextBlockFormat blockFormat;
+        blockFormat.setAlignment(paragraph.alignment);
+        const QTextCharFormat markFormat = formatOf(paragraph.endChars);
+        if (first) {
+            cursor.setBlockFormat(blockFormat);
+            cursor.setBlockCharFormat(markFormat);
+            first = false;
+        } else {
+            cursor.insertBlock(blockFormat, markFormat);
+        }
+        for (const Run &run : paragraph.runs)
+            cursor.insertText(run.text, formatOf(run.chars));
+    }
+    cursor.endEditBlock();
+    document.setUndoRedoEnabled(undoEnabled);
+}
 
 QString decodePlainText(const QByteArray &bytes)
 {
@@ -22,10 +644,23 @@ QString decodePlainText(const QByteArray &bytes)
 ReadResult readRtf(const QByteArray &bytes, QTextDocument &document)
 {
     if (bytes.isEmpty()) {
+        const bool undoEnabled = document.isUndoRedoEnabled();
+        document.setUndoRedoEnabled(false);
         document.clear();
+        document.setUndoRedoEnabled(undoEnabled);
         return {true, ReadMode::Empty, {}};
     }
+    {
+        RtfParser parser;
+        if (parser.parse(bytes)) {
+            parser.build(document);
+            return {true, ReadMode::Rtf, {}};
+        }
+    }
+    const bool undoEnabled = document.isUndoRedoEnabled();
+    document.setUndoRedoEnabled(false);
     document.setPlainText(decodePlainText(bytes));
+    document.setUndoRedoEnabled(undoEnabled);
     return {true, ReadMode::PlainText, {}};
 }
 

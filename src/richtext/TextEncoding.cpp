@@ -1,7 +1,5 @@
 #include "TextEncoding.h"
 
-#include <QStringDecoder>
-
 #include <cerrno>
 #include <iconv.h>
 
@@ -174,9 +172,41 @@ const char *codePageForWindowsCodePage(int codePage)
 
 bool isValidUtf8(QByteArrayView bytes)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)decoder.decode(bytes);
-    return !decoder.hasError();
+    // Strict: no overlong forms, no surrogates, nothing above U+10FFFF, no cut-off sequence.
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
+    const auto *end = p + bytes.size();
+    while (p < end) {
+        const unsigned char lead = *p++;
+        if (lead < 0x80)
+            continue;
+        int trail;
+        unsigned char low = 0x80, high = 0xBF; // allowed range of the first trail byte
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            trail = 1;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            trail = 2;
+            if (lead == 0xE0)
+                low = 0xA0;
+            else if (lead == 0xED)
+                high = 0x9F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            trail = 3;
+            if (lead == 0xF0)
+                low = 0x90;
+            else if (lead == 0xF4)
+                high = 0x8F;
+        } else {
+            return false;
+        }
+        if (end - p < trail || *p < low || *p > high)
+            return false;
+        for (int i = 1; i < trail; ++i) {
+            if ((p[i] & 0xC0) != 0x80)
+                return false;
+        }
+        p += trail;
+    }
+    return true;
 }
 
 QString decodeGb18030(QByteArrayView bytes)

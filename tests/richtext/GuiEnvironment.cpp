@@ -1,0 +1,27 @@
+// QTextDocument needs a QGuiApplication for its fonts; the suite makes one before the first test.
+#include <QGuiApplication>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class GuiEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char name[] = "test_richtext";
+        static char *argv[] = {name, nullptr};
+        m_app = std::make_unique<QGuiApplication>(argc, argv);
+    }
+    void TearDown() override { m_app.reset(); }
+
+private:
+    std::unique_ptr<QGuiApplication> m_app;
+};
+
+[[maybe_unused]] const auto *const kEnvironment = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+
+} // namespace

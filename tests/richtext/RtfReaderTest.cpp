@@ -1,0 +1,194 @@
+// Reading notes as Windows rich edit controls write them, plain-text notes, and hostile bytes.
+
+#include "DocumentSnapshot.h"
+#include "RtfCodec.h"
+
+#include <QFile>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <gtest/gtest.h>
+
+namespace tavemo::richtext {
+namespace {
+
+using test::ParagraphSnapshot;
+using test::RunSnapshot;
+using test::snapshotOf;
+
+QByteArray fixture(const char *name)
+{
+    QFile file(QStringLiteral(TAVEMO_TEST_DATA_DIR "/rtf/") + QLatin1String(name));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+    return file.readAll();
+}
+
+RunSnapshot run(const QString &text, const QString &family, int halfPoints, const char *foreground = "",
+                const char *background = "", bool bold = false, bool italic = false, bool underline = false,
+                bool strikeOut = false)
+{
+    return {text, family, halfPoints, QLatin1String(foreground), QLatin1String(background), bold, italic,
+            underline, strikeOut};
+}
+
+std::vector<ParagraphSnapshot> readFixture(const char *name)
+{
+    QTextDocument document;
+    const ReadResult result = readRtf(fixture(name), document);
+    EXPECT_TRUE(result.ok);
+    EXPECT_EQ(result.mode, ReadMode::Rtf);
+    return snapshotOf(document);
+}
+
+TEST(RtfReader, ChineseTextInGbkBytesWithColoursAndTwoFonts)
+{
+    const QString song = QStringLiteral("宋体");
+    const std::vector<ParagraphSnapshot> expected = {
+        {Qt::AlignLeft, {run("今天是晴天", song, 24, "#ff0000", "", true), run("。", song, 24)}},
+        {Qt::AlignLeft, {run("Meeting at 3 pm", "Arial", 20, "#008000"), run("下午三点开会", song, 24)}},
+    };
+    EXPECT_EQ(readFixture("gbk-colours.rtf"), expected);
+}
+
+TEST(RtfReader, BytesFollowTheFontsCharacterSetAndStylesSwitchOnAndOff)
+{
+    const QString hei = QStringLiteral("黑体");
+    const QString ming = QStringLiteral("細明體");
+    const std::vector<ParagraphSnapshot> expected = {
+        // Big5 with a trail byte written as a plain letter, then Windows-1252.
+        {Qt::AlignLeft, {run("記事本", ming, 28), run(" café", "Times New Roman", 24)}},
+        {Qt::AlignHCenter,
+         {run("重要", hei, 24, "", "#ffff00"), run("\t", hei, 24), run("记得", hei, 24, "", "", false, false, true),
+          run("\u2028", hei, 24), run("带伞", hei, 24, "", "", false, false, false, true)}},
+        // \uN with \ucN fallbacks of 1, 2 and 0 units; \plain went back to the default font.
+        {Qt::AlignLeft, {run("√✔█", hei, 24), run("end", hei, 24, "#0000ff", "", false, true)}},
+    };
+    EXPECT_EQ(readFixture("charsets-and-styles.rtf"), expected);
+}
+
+TEST(RtfReader, SkipsPicturesBinaryDataAndUnknownDestinationsAndFlattensTables)
+{
+    const QString song = QStringLiteral("宋体");
+    const std::vector<ParagraphSnapshot> expected = {
+        {Qt::AlignLeft, {run("购物清单", song, 24)}},
+        {Qt::AlignLeft, {run("苹果\t", song, 24), run("2", song, 24, "#c00000")}},
+        {Qt::AlignLeft, {run("牛奶\t1", song, 24)}},
+        {Qt::AlignLeft, {run("完成", song, 24, "", "", false, false, true)}},
+    };
+    EXPECT_EQ(readFixture("skipped-groups.rtf"), expected);
+}
+
+TEST(RtfReader, ReadingReplacesTheDocumentAndRaisesItsChange)
+{
+    QTextDocument document;
+    document.setPlainText(QStringLiteral("another day's note"));
+    int changes = 0;
+    QObject::connect(&document, &QTextDocument::contentsChanged, [&changes] { ++changes; });
+    ASSERT_TRUE(readRtf(fixture("gbk-colours.rtf"), document).ok);
+    EXPECT_EQ(document.toPlainText(), QStringLiteral("今天是晴天。\nMeeting at 3 pm下午三点开会"));
+    EXPECT_GE(changes, 1);
+    EXPECT_FALSE(document.isUndoAvailable()); // a load is not an edit the user can undo
+}
+
+TEST(RtfReader, EmptyBytesGiveAnEmptyDocument)
+{
+    QTextDocument document;
+    document.setPlainText(QStringLiteral("old"));
+    const ReadResult result = readRtf({}, document);
+    EXPECT_TRUE(result.ok);
+    EXPECT_EQ(result.mode, ReadMode::Empty);
+    EXPECT_TRUE(document.isEmpty());
+}
+
+TEST(RtfReader, BytesThatAreNotRtfAreReadAsPlainText)
+{
+    struct Case {
+        const char *name;
+        QByteArray bytes;
+        QString text;
+    };
+    const QString chinese = QStringLiteral("中文笔记");
+    const std::vector<Case> cases = {
+        {"utf-8 with CR LF", QByteArray("第一行\r\n第二行\r\n"), QStringLiteral("第一行\n第二行\n")},
+        {"gb18030", QByteArray("\xd6\xd0\xce\xc4\xb1\xca\xbc\xc7\r\xd2\xbb"), chinese + QStringLiteral("\n一")},
+        {"brace without rtf", QByteArray("{not rtf} \\par"), QStringLiteral("{not rtf} \\par")},
+        {"rtf header not at the start", QByteArray(" {\\rtf1 x}"), QStringLiteral(" {\\rtf1 x}")},
+        {"rtf nested too deep", QByteArray("{\\rtf1 ") + QByteArray(300, '{') + "x", QString()},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTextDocument document;
+        const ReadResult result = readRtf(c.bytes, document);
+        EXPECT_TRUE(result.ok);
+        EXPECT_EQ(result.mode, ReadMode::PlainText);
+        EXPECT_EQ(document.toPlainText(), c.text.isNull() ? QString::fromLatin1(c.bytes) : c.text);
+    }
+}
+
+// Broken and hostile streams end without a crash, in bounded time, with what can be shown.
+TEST(RtfReader, HostileStreamsAreReadSafely)
+{
+    struct Case {
+        const char *name;
+        QByteArray bytes;
+        QString text;
+    };
+    const std::vector<Case> cases = {
+        {"huge numbers", "{\\rtf1{\\fonttbl{\\f99999999999\\fcharset99999999999 X;}}\\f99999999999"
+                         "\\fs99999999999\\cf99999999999\\uc99999999999 a\\u99999999999 bcd}",
+         "a\uFFFD"},
+        {"negative numbers", "{\\rtf1\\fs-5\\uc-3\\u-4064 x\\cf-1\\highlight-7 y}", "\uF020xy"},
+        {"giant binary count", "{\\rtf1 a\\bin2147483647 bcdef}", "a"},
+        {"binary count at the end", "{\\rtf1 a\\bin", "a"},
+        {"cut in an escape", "{\\rtf1 a\\'4", "a"},
+        {"cut in a double-byte pair", "{\\rtf1\\ansicpg936 a\\'d6", "a\uFFFD"},
+        {"unclosed groups", "{\\rtf1 a{\\b b{\\i c", "abc"},
+        {"closing beyond the document", "{\\rtf1 a}}}} trailing", "a"},
+        {"lone surrogates", "{\\rtf1\\uc0\\u-10179 a\\u-8704 b}", "\uFFFDa\uFFFDb"},
+        {"control characters", "{\\rtf1 a\\u0 \\u7 b\\'00\\'1b c}", "ab c"},
+        {"font table without end", "{\\rtf1{\\fonttbl{\\f0 A", ""},
+        {"colour table overflow", "{\\rtf1{\\colortbl" + QByteArray(100000, ';') + "}\\cf99999 x}", "x"},
+        {"long control word", "{\\rtf1\\" + QByteArray(100000, 'b') + " x}", "x"},
+        {"nesting at the limit", "{\\rtf1" + QByteArray(255, '{') + "deep" + QByteArray(255, '}') + "}", "deep"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTextDocument document;
+        const ReadResult result = readRtf(c.bytes, document);
+        EXPECT_TRUE(result.ok);
+        EXPECT_EQ(result.mode, ReadMode::Rtf);
+        EXPECT_EQ(document.toPlainText(), c.text);
+    }
+}
+
+// Every prefix of a written note reads without a crash and shows the beginning of its text; only the
+// last character may differ, where the cut fell inside its escape.
+TEST(RtfReader, EveryTruncationOfANoteReadsAsItsBeginning)
+{
+    QTextDocument original;
+    QTextCursor cursor(&original);
+    QTextCharFormat red;
+    red.setForeground(QColor(255, 0, 0));
+    red.setFontFamilies({QStringLiteral("宋体")});
+    cursor.insertText(QStringLiteral("开会 √ 😀 {x}\t"), red);
+    cursor.insertBlock();
+    cursor.insertText(QStringLiteral("second × line"));
+    const QByteArray rtf = writeRtf(original);
+    const QString full = original.toPlainText();
+
+    for (qsizetype length = 0; length <= rtf.size(); ++length) {
+        QTextDocument document;
+        ASSERT_TRUE(readRtf(rtf.left(length), document).ok) << length;
+        if (length < 5)
+            continue; // shorter prefixes are not RTF yet and read as plain text
+        QString text = document.toPlainText();
+        // A character outside the basic plane is two escapes; a cut between them spoils both halves.
+        text.chop(1);
+        if (text.endsWith(QChar(QChar::ReplacementCharacter)) || (!text.isEmpty() && text.back().isHighSurrogate()))
+            text.chop(1);
+        EXPECT_TRUE(full.startsWith(text)) << length << ": " << text.toStdString();
+    }
+}
+
+} // namespace
+} // namespace tavemo::richtext
