@@ -445,9 +445,11 @@ int lunarMonth(int year, int month, int day, int lunarDayOfDate)
         return -mm;
     const int leap = GetLeapMonth(year);
     if (leap == mm) {
-        if (month >= 3 || leap == 12)
-            return -mm;
-        return mm + 1;
+        // Early in the year, before this year's leap month has come, the count runs one short and
+        // mm == L names the month after L: 12 of the previous lunar year (L = 11) or 正月
+        // (L = 12; 正月 can run into March). An early leap month (1, 2) is the leap month itself.
+        const bool beforeLeap = leap == 12 ? month < 6 : (leap > 2 && month < 3);
+        return beforeLeap ? mm % 12 + 1 : -mm;
     }
     if (leap > mm)
         ++mm;
