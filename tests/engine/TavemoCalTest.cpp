@@ -1,0 +1,186 @@
+// Runs the built tavemo-cal and checks what it prints.
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "DateTime.h"
+
+namespace {
+
+struct CalRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Arguments are quoted for the shell; none of ours holds a single quote.
+CalRun runCal(const std::vector<std::string>& args)
+{
+    const std::string dir = ::testing::TempDir();
+    const std::string outPath = dir + "tavemo-cal.out";
+    const std::string errPath = dir + "tavemo-cal.err";
+    std::string command = std::string("'") + TAVEMO_CAL_PATH + "'";
+    for (const std::string& arg : args)
+        command += " '" + arg + "'";
+    command += " >'" + outPath + "' 2>'" + errPath + "' </dev/null";
+    const int raw = std::system(command.c_str());
+    CalRun run;
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = readFile(outPath);
+    run.err = readFile(errPath);
+    return run;
+}
+
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        result.push_back(line);
+    return result;
+}
+
+TEST(TavemoCal, PrintsTheMonthWithDoubleWidthTextsAligned)
+{
+    const CalRun run = runCal({"2024", "2"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    // Every cell is six columns wide; a Han character takes two.
+    EXPECT_EQ(run.out,
+              "                   2024年2月\n"
+              "  日     一     二     三     四     五     六\n"
+              "                               1      2      3\n"
+              "                             廿二   廿三   廿四\n"
+              "   4      5      6      7      8      9     10\n"
+              " 立春   廿六   廿七   廿八   廿九   除夕   春节\n"
+              "  11     12     13     14     15     16     17\n"
+              " 初二   初三   初四  情人节  初六   初七   初八\n"
+              "  18     19     20     21     22     23     24\n"
+              " 初九   雨水   十一   十二   十三   十四  元宵节\n"
+              "  25     26     27     28     29\n"
+              " 十六   十七   十八   十九   二十\n"
+              "\n"
+              "2024-02-01 农历腊月廿二\n"
+              "癸卯年 兔年 宝瓶座\n");
+}
+
+TEST(TavemoCal, ChosenDateLinesUseTheEraBefore1949)
+{
+    const CalRun early = runCal({"1644-01-01"});
+    ASSERT_EQ(early.status, 0) << early.err;
+    const auto earlyLines = lines(early.out);
+    ASSERT_GE(earlyLines.size(), 2u);
+    EXPECT_EQ(earlyLines[0], "                   1644年1月");
+    EXPECT_EQ(earlyLines[earlyLines.size() - 2], "[清]世祖 爱新觉罗福临 顺治元年 农历冬月廿二");
+    EXPECT_EQ(earlyLines.back(), "癸未年 羊年 摩羯座");
+
+    const CalRun modern = runCal({"2025-07-25"});
+    ASSERT_EQ(modern.status, 0) << modern.err;
+    EXPECT_EQ(lines(modern.out)[lines(modern.out).size() - 2], "2025-07-25 农历闰六初一");
+
+    // The ten skipped days of 1582 keep their day numbers but show no Chinese text.
+    const CalRun changeover = runCal({"1582", "10"});
+    ASSERT_EQ(changeover.status, 0) << changeover.err;
+    const auto changeLines = lines(changeover.out);
+    ASSERT_GE(changeLines.size(), 8u);
+    EXPECT_EQ(changeLines[4], "   3      4      5      6      7      8      9");
+    EXPECT_EQ(changeLines[5], " 十七   十八");
+    EXPECT_EQ(changeLines[7], "                                    十九   二十");
+}
+
+TEST(TavemoCal, DefaultsToTodaysMonth)
+{
+    const tavemo::engine::DateTime today = tavemo::engine::currentDate();
+    int year = 0, month = 0, day = 0;
+    ASSERT_TRUE(tavemo::engine::decodeDate(today, year, month, day));
+    const CalRun run = runCal({});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto printed = lines(run.out);
+    ASSERT_FALSE(printed.empty());
+    EXPECT_NE(printed[0].find(std::to_string(year) + "年" + std::to_string(month) + "月"), std::string::npos);
+    if (year >= 1949) {
+        EXPECT_EQ(printed[printed.size() - 2].rfind(tavemo::engine::formatIsoDate(today) + " 农历", 0), 0u);
+    }
+}
+
+TEST(TavemoCal, DumpsOneTabSeparatedLinePerDay)
+{
+    const CalRun run = runCal({"--dump", "2024-02-09", "2024-02-10"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out,
+              "date\tLunarYear\tLunarMonth\tLunarDay\tLunarMonthName\tLunarDayName\tYearGanZhi\tMonthGanZhi\t"
+              "DayGanZhi\tAnimal\tConstellation\tSolarTerm\tSolarFestival\tLunarFestival\tEraText\n"
+              "2024-02-09\t2023\t12\t30\t腊月\t三十\t甲辰\t丙寅\t癸卯\t兔\t宝瓶\t\t\t除夕\t\n"
+              "2024-02-10\t2024\t1\t1\t正月\t初一\t甲辰\t丙寅\t甲辰\t龙\t宝瓶\t\t\t春节\t\n");
+
+    // A leap month is negative; terms, festivals and eras fill their own columns.
+    const auto leap = lines(runCal({"--dump", "2025-07-25", "2025-07-25"}).out);
+    ASSERT_EQ(leap.size(), 2u);
+    EXPECT_EQ(leap[1], "2025-07-25\t2025\t-6\t1\t闰六\t初一\t乙巳\t癸未\t乙未\t蛇\t狮子\t\t\t\t");
+    const auto term = lines(runCal({"--dump", "1948-10-01", "1948-10-01"}).out);
+    ASSERT_EQ(term.size(), 2u);
+    EXPECT_EQ(term[1].substr(0, 11), "1948-10-01\t");
+    EXPECT_NE(term[1].find("\t国庆节\t"), std::string::npos);
+    EXPECT_NE(term[1].find("\t[近、现代]中华民国  民国38年"), std::string::npos);
+
+    // Around the 1582 change: the skipped days have every field after the date empty.
+    const auto change = lines(runCal({"--dump", "1582-10-04", "1582-10-15"}).out);
+    ASSERT_EQ(change.size(), 13u);
+    EXPECT_EQ(change[1].find("1582-10-04\t1582\t9\t18\t九月\t十八\t"), 0u);
+    for (int row = 2; row <= 11; ++row)
+        EXPECT_EQ(change[row], "1582-10-" + std::string(row < 7 ? "0" : "") + std::to_string(row + 3) +
+                                   std::string(14, '\t'));
+    EXPECT_EQ(change[12].find("1582-10-15\t1582\t9\t19\t九月\t十九\t"), 0u);
+
+    // Both ends of the range.
+    const auto ends = lines(runCal({"--dump", "0001-01-01", "0001-01-01"}).out);
+    ASSERT_EQ(ends.size(), 2u);
+    EXPECT_EQ(ends[1].find("0001-01-01\t"), 0u);
+    EXPECT_EQ(lines(runCal({"--dump", "2100-12-31", "2100-12-31"}).out).size(), 2u);
+}
+
+TEST(TavemoCal, RejectsBadArgumentsWithStatusTwo)
+{
+    const std::vector<std::vector<std::string>> cases = {
+        {"2024"}, {"2024", "13"}, {"2024", "0"}, {"2101", "1"}, {"0", "1"}, {"-5", "1"}, {"2024x", "1"},
+        {"2024-02-30"}, {"2024-2-3"}, {"2101-01-01"}, {"0000-12-31"}, {"--bogus"}, {"1", "2", "3"},
+        {"--dump"}, {"--dump", "2024-01-01"}, {"--dump", "2024-02-01", "2024-01-31"},
+        {"--dump", "2100-12-31", "2101-01-01"}, {"--dump", "2024-01-01", "2024-01-02", "x"}, {"--help", "x"},
+    };
+    for (const auto& args : cases) {
+        std::string shown;
+        for (const auto& arg : args)
+            shown += arg + ' ';
+        const CalRun run = runCal(args);
+        EXPECT_EQ(run.status, 2) << shown;
+        EXPECT_EQ(run.out, "") << shown;
+        EXPECT_EQ(lines(run.err).size(), 1u) << shown << run.err;
+        EXPECT_EQ(run.err.rfind("tavemo-cal: ", 0), 0u) << shown;
+    }
+}
+
+TEST(TavemoCal, HelpExplainsTheUsage)
+{
+    const CalRun run = runCal({"--help"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out.rfind("Usage: tavemo-cal", 0), 0u);
+    EXPECT_NE(run.out.find("--dump FROM TO"), std::string::npos);
+    EXPECT_EQ(run.err, "");
+}
+
+} // namespace
