@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -31,9 +33,10 @@ std::string readFile(const std::string& path)
 // Arguments are quoted for the shell; none of ours holds a single quote.
 CalRun runCal(const std::vector<std::string>& args)
 {
-    const std::string dir = ::testing::TempDir();
-    const std::string outPath = dir + "tavemo-cal.out";
-    const std::string errPath = dir + "tavemo-cal.err";
+    // ctest runs the cases of this file in parallel processes: one pair of files per process.
+    const std::string stem = ::testing::TempDir() + "tavemo-cal-" + std::to_string(getpid());
+    const std::string outPath = stem + ".out";
+    const std::string errPath = stem + ".err";
     std::string command = std::string("'") + TAVEMO_CAL_PATH + "'";
     for (const std::string& arg : args)
         command += " '" + arg + "'";
@@ -43,6 +46,8 @@ CalRun runCal(const std::vector<std::string>& args)
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     run.out = readFile(outPath);
     run.err = readFile(errPath);
+    std::remove(outPath.c_str());
+    std::remove(errPath.c_str());
     return run;
 }
 
