@@ -140,7 +140,9 @@ void printMonth(DateTime chosen, bool highlight)
             texts.append(kCellWidth, ' ');
         } else {
             info.SetDate(first + (day - 1));
-            std::string number = day < 10 ? " " + std::to_string(day) : std::to_string(day);
+            std::string number = std::to_string(day);
+            if (day < 10)
+                number.insert(0, 1, ' '); // one- and two-digit days end in the same column
             number = centred(number, kCellWidth);
             if (highlight && day == chosenDay)
                 number = "\x1b[7m" + number + "\x1b[0m";
