@@ -9,7 +9,9 @@ namespace tavemo::engine {
 // Dynasty names follow the customary historiographical division ("西汉", "南朝/宋", "五代/梁");
 // rulers carry the temple or posthumous title usual for their dynasty, or the title history
 // knows them by when they had none (齐王, 东昏侯, 郢王); personal names include the surname.
-// Rulers of the earliest dynasties are known by one name only, which stands in the title field.
+// The rulers of 夏 are known by one name only, which stands in the title field. A period's length
+// counts the years its era was in use, so an era changed during a year shares that year with the
+// next one (天成 and 绍泰 both have 555).
 const std::array<std::string_view, kEraTableRows> EraTable = {
     "-2069,45,0,夏,禹,,禹",
     "-2024,10,0,夏,启,,启",
