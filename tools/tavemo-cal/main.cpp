@@ -25,7 +25,6 @@ namespace {
 
 using namespace tavemo::engine;
 using tavemo::cal::centred;
-using tavemo::cal::displayWidth;
 
 constexpr int kFirstYear = 1;   // the calendar window's year range
 constexpr int kLastYear = 2100;
@@ -144,8 +143,12 @@ void printMonth(DateTime chosen, bool highlight)
             if (day < 10)
                 number.insert(0, 1, ' '); // one- and two-digit days end in the same column
             number = centred(number, kCellWidth);
-            if (highlight && day == chosenDay)
-                number = "\x1b[7m" + number + "\x1b[0m";
+            if (highlight && day == chosenDay) { // reverse video on the digits only
+                const auto digits = number.find_first_not_of(' ');
+                const auto end = number.find_last_not_of(' ') + 1;
+                number = number.substr(0, digits) + "\x1b[7m" + number.substr(digits, end - digits) + "\x1b[0m"
+                    + number.substr(end);
+            }
             numbers += number;
             texts += centred(cellText(info), kCellWidth);
         }
