@@ -99,6 +99,7 @@ TEST_F(DayNote, EditsAreSavedUnderTheDayAndLoadedBackWithoutBeingWrittenBack)
     changesSeen.clear();
     ASSERT_TRUE(dm.LoadDayNote(editor).ok);
     EXPECT_EQ(editor.toPlainText(), QStringLiteral("晚上写的"));
+    EXPECT_FALSE(editor.document()->isUndoAvailable()); // undo cannot bring back the other day's note
     EXPECT_EQ(std::count(changesSeen.begin(), changesSeen.end(), true), 0);
     EXPECT_EQ(storedNote(app.databasePath(), QStringLiteral("20110629")), stored);
 
