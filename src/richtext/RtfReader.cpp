@@ -197,7 +197,7 @@ private:
     void controlWord(const RtfToken &token);
     void controlSymbol(char symbol);
     void text(QByteArrayView bytes);
-    void addByte(unsigned char byte);
+    void addBytes(QByteArrayView bytes);
     void flushBytes();
     void appendText(QStringView text);
     void appendUnicodeUnit(int value);
@@ -272,7 +272,7 @@ bool RtfParser::parse(QByteArrayView input)
             if (m_skip > 0)
                 --m_skip;
             else
-                addByte(token.byte);
+                addBytes(QByteArrayView(reinterpret_cast<const char *>(&token.byte), 1));
             break;
         case RtfToken::Text:
             text(token.word);
@@ -397,7 +397,7 @@ void RtfParser::controlSymbol(char symbol)
     case '\\':
     case '{':
     case '}':
-        addByte(static_cast<unsigned char>(symbol));
+        addBytes(QByteArrayView(&symbol, 1));
         break;
     case '*': state().destination = Destination::Skip; break; // no \* destination carries note text
     case '~': appendText(u"\u00A0"); break;
@@ -419,8 +419,7 @@ void RtfParser::text(QByteArrayView bytes)
     }
     switch (state().destination) {
     case Destination::Body:
-        for (char c : bytes)
-            addByte(static_cast<unsigned char>(c));
+        addBytes(bytes);
         break;
     case Destination::FontTable:
         for (char c : bytes) {
@@ -428,7 +427,7 @@ void RtfParser::text(QByteArrayView bytes)
                 flushBytes();
                 commitFont();
             } else {
-                addByte(static_cast<unsigned char>(c));
+                addBytes(QByteArrayView(&c, 1));
             }
         }
         break;
@@ -443,7 +442,7 @@ void RtfParser::text(QByteArrayView bytes)
     }
 }
 
-void RtfParser::addByte(unsigned char byte)
+void RtfParser::addBytes(QByteArrayView bytes)
 {
     const Destination destination = state().destination;
     if (destination != Destination::Body && destination != Destination::FontTable)
@@ -452,7 +451,7 @@ void RtfParser::addByte(unsigned char byte)
     if (!m_pendingBytes.isEmpty() && codePage != m_pendingCodePage)
         flushBytes();
     m_pendingCodePage = codePage;
-    m_pendingBytes += static_cast<char>(byte);
+    m_pendingBytes += bytes;
 }
 
 void RtfParser::flushBytes()
@@ -542,8 +541,11 @@ void RtfParser::endTableRow()
 
 void RtfParser::commitFont()
 {
-    if (m_fontNumber && m_fonts.size() < kMaxTableEntries)
+    if (m_fontNumber && m_fonts.size() < kMaxTableEntries) {
+        // A face name is one line of printable text: tabs and breaks in it are damage.
+        m_fontName.removeIf([](QChar c) { return c.unicode() < 0x20 || c == QChar::LineSeparator; });
         m_fonts[*m_fontNumber] = FontDef{m_fontName.trimmed(), m_fontCharset};
+    }
     m_fontNumber.reset();
     m_fontName.clear();
     m_fontCharset = -1;

@@ -9,7 +9,6 @@
 #include <QTextFragment>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -41,12 +40,127 @@ bool isCjkFace(const QString &family)
     return false;
 }
 
-void appendHexByte(QByteArray &out, unsigned char byte)
+const char *codePageOf(int charset)
 {
-    out += "\\'";
-    out += "0123456789abcdef"[byte >> 4];
-    out += "0123456789abcdef"[byte & 0xF];
+    return charset == kCjkCharset ? "GB18030" : "CP1252";
 }
+
+// Appends control words and escaped text to one RTF destination, keeping track of what the next
+// character needs: a delimiter after a control word, and the \uc count in force.
+class RtfEmitter {
+public:
+    explicit RtfEmitter(QByteArray &out)
+        : m_out(out)
+    {
+    }
+
+    void control(const QByteArray &word)
+    {
+        m_out += word;
+        m_pendingDelimiter = true;
+    }
+
+    void endLine()
+    {
+        m_out += "\r\n";
+        m_pendingDelimiter = false;
+    }
+
+    // Body text gives every non-ASCII character as \uN followed by its bytes in the font's code page
+    // (for readers that do not know \u). Font names give those bytes alone, as rich edit controls
+    // write them, and fall back to \uN only for characters the code page lacks.
+    enum class Unicode { Always, WhenNotEncodable };
+
+    void text(QStringView text, const CharEncoder &encoder, Unicode unicode, QByteArrayView alsoEscape = {})
+    {
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const char16_t unit = text[i].unicode();
+            if (unit >= 0x20 && unit < 0x7F) {
+                if (unit == '\\' || unit == '{' || unit == '}') {
+                    m_out += '\\';
+                    m_out += static_cast<char>(unit);
+                    m_pendingDelimiter = false;
+                } else if (alsoEscape.contains(static_cast<char>(unit))) {
+                    hexBytes(QByteArrayView(reinterpret_cast<const char *>(&unit), 1));
+                } else {
+                    literal(static_cast<char>(unit));
+                }
+                continue;
+            }
+            if (unit == '\t') {
+                control("\\tab");
+                continue;
+            }
+            if (unit == QChar::LineSeparator) {
+                control("\\line");
+                continue;
+            }
+            if (unit < 0x20 || unit == 0x7F || unit == QChar::ObjectReplacementCharacter
+                || unit == QChar::ParagraphSeparator)
+                continue; // control characters and embedded objects carry no text
+
+            char16_t units[2] = {unit, 0};
+            char32_t ucs4 = unit;
+            if (QChar::isHighSurrogate(unit) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+                units[1] = text[++i].unicode();
+                ucs4 = QChar::surrogateToUcs4(units[0], units[1]);
+            } else if (QChar::isSurrogate(unit)) {
+                units[0] = 0xFFFD; // half a pair is not a character
+                ucs4 = 0xFFFD;
+            }
+            const QByteArray bytes = encoder.encode(ucs4);
+            if (unicode == Unicode::WhenNotEncodable && !bytes.isEmpty()) {
+                hexBytes(bytes);
+                continue;
+            }
+            const QByteArray fallback = bytes.isEmpty() ? QByteArray("?") : bytes;
+            if (units[1]) {
+                unicodeUnit(units[0], 0); // the fallback follows the pair as a whole
+                unicodeUnit(units[1], static_cast<int>(fallback.size()));
+            } else {
+                unicodeUnit(units[0], static_cast<int>(fallback.size()));
+            }
+            if (bytes.isEmpty())
+                literal('?');
+            else
+                hexBytes(bytes);
+        }
+    }
+
+private:
+    void unicodeUnit(char16_t unit, int fallbackLength)
+    {
+        if (fallbackLength != m_uc) {
+            control("\\uc" + QByteArray::number(fallbackLength));
+            m_uc = fallbackLength;
+        }
+        control("\\u" + QByteArray::number(unit >= 0x8000 ? int(unit) - 0x10000 : int(unit)));
+    }
+
+    void literal(char c)
+    {
+        // A letter, digit, blank or minus right after a control word would be read as part of it.
+        if (m_pendingDelimiter && (std::isalnum(static_cast<unsigned char>(c)) || c == ' ' || c == '-'))
+            m_out += ' ';
+        m_pendingDelimiter = false;
+        m_out += c;
+    }
+
+    void hexBytes(QByteArrayView bytes)
+    {
+        for (char c : bytes) {
+            const auto byte = static_cast<unsigned char>(c);
+            m_out += "\\'";
+            m_out += "0123456789abcdef"[byte >> 4];
+            m_out += "0123456789abcdef"[byte & 0xF];
+        }
+        m_pendingDelimiter = false;
+    }
+
+    QByteArray &m_out;
+    bool m_pendingDelimiter = false;
+    int m_uc = 1; // the RTF default
+};
 
 // The character attributes one RTF run carries; colours are colour table indexes, 0 = automatic.
 struct RunStyle {
@@ -71,8 +185,7 @@ public:
     explicit RtfWriter(const QTextDocument &document)
         : m_document(document)
     {
-        m_fonts.push_back({documentFamily(), 0});
-        m_fonts.front().charset = isCjkFace(m_fonts.front().family) ? kCjkCharset : kWesternCharset;
+        fontIndex(familyOf(document.defaultFont())); // font 0, the \deff font
     }
 
     QByteArray write()
@@ -81,34 +194,31 @@ public:
             writeBlock(block);
 
         QByteArray out;
-        out.reserve(m_body.size() + 512);
+        out.reserve(m_bodyBytes.size() + 512);
         out += "{\\rtf1\\ansi\\ansicpg936\\deff0\\deflang2052";
         writeFontTable(out);
         writeColourTable(out);
         out += "\r\n\\viewkind4\\uc1";
-        out += m_body;
+        out += m_bodyBytes;
         out += "}\r\n";
         return out;
     }
 
 private:
-    QString documentFamily() const
+    static QString familyOf(const QFont &font)
     {
-        const QFont font = m_document.defaultFont();
         const QStringList families = font.families();
         return families.isEmpty() ? font.family() : families.front();
     }
 
     void writeBlock(const QTextBlock &block)
     {
-        m_body += "\\pard";
         switch (block.blockFormat().alignment() & Qt::AlignHorizontal_Mask) {
-        case Qt::AlignHCenter: m_body += "\\qc"; break;
-        case Qt::AlignRight: m_body += "\\qr"; break;
-        case Qt::AlignJustify: m_body += "\\qj"; break;
-        default: break;
+        case Qt::AlignHCenter: m_body.control("\\pard\\qc"); break;
+        case Qt::AlignRight: m_body.control("\\pard\\qr"); break;
+        case Qt::AlignJustify: m_body.control("\\pard\\qj"); break;
+        default: m_body.control("\\pard"); break;
         }
-        m_pendingDelimiter = true;
 
         bool wroteText = false;
         for (auto it = block.begin(); !it.atEnd(); ++it) {
@@ -116,22 +226,22 @@ private:
             if (!fragment.isValid())
                 continue;
             selectStyle(styleOf(fragment.charFormat()));
-            writeText(fragment.text());
+            const int charset = m_fonts[static_cast<size_t>(m_style.font)].charset;
+            m_body.text(fragment.text(), encoderFor(charset), RtfEmitter::Unicode::Always);
             wroteText = true;
         }
         // An empty paragraph still carries its font and size: they decide the line's height.
         if (!wroteText)
             selectStyle(styleOf(block.charFormat()));
-        m_body += "\\par\r\n";
-        m_pendingDelimiter = false;
+        m_body.control("\\par");
+        m_body.endLine();
     }
 
     RunStyle styleOf(const QTextCharFormat &format)
     {
         const QFont font = format.font().resolve(m_document.defaultFont());
         RunStyle style;
-        const QStringList families = font.families();
-        style.font = fontIndex(families.isEmpty() ? font.family() : families.front());
+        style.font = fontIndex(familyOf(font));
         if (font.pointSizeF() > 0)
             style.halfPoints = static_cast<int>(std::lround(font.pointSizeF() * 2));
         else if (font.pixelSize() > 0)
@@ -177,123 +287,40 @@ private:
         m_style = style;
         // \plain starts from the defaults, so every run states all of its attributes and nothing
         // leaks from the run before.
-        m_body += "\\plain\\f" + QByteArray::number(style.font) + "\\fs" + QByteArray::number(style.halfPoints);
+        QByteArray words = "\\plain\\f" + QByteArray::number(style.font) + "\\fs" + QByteArray::number(style.halfPoints);
         if (style.foreground)
-            m_body += "\\cf" + QByteArray::number(style.foreground);
+            words += "\\cf" + QByteArray::number(style.foreground);
         if (style.background)
-            m_body += "\\highlight" + QByteArray::number(style.background);
+            words += "\\highlight" + QByteArray::number(style.background);
         if (style.bold)
-            m_body += "\\b";
+            words += "\\b";
         if (style.italic)
-            m_body += "\\i";
+            words += "\\i";
         if (style.underline)
-            m_body += "\\ul";
+            words += "\\ul";
         if (style.strikeOut)
-            m_body += "\\strike";
-        m_pendingDelimiter = true;
+            words += "\\strike";
+        m_body.control(words);
     }
 
-    void writeText(QStringView text)
-    {
-        const int charset = m_fonts[static_cast<size_t>(m_style.font)].charset;
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const char16_t unit = text[i].unicode();
-            if (unit >= 0x20 && unit < 0x7F) {
-                if (unit == '\\' || unit == '{' || unit == '}') {
-                    m_body += '\\';
-                    m_body += static_cast<char>(unit);
-                    m_pendingDelimiter = false;
-                } else {
-                    appendLiteral(static_cast<char>(unit));
-                }
-            } else if (unit == '\t') {
-                appendControl("\\tab");
-            } else if (unit == QChar::LineSeparator) {
-                appendControl("\\line");
-            } else if (unit < 0x20 || unit == 0x7F || unit == QChar::ObjectReplacementCharacter
-                       || unit == QChar::ParagraphSeparator) {
-                // Control characters and embedded objects have no text to carry.
-            } else if (QChar::isHighSurrogate(unit) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-                const char16_t low = text[i + 1].unicode();
-                const QByteArray fallback = fallbackBytes(QChar::surrogateToUcs4(unit, low), charset);
-                // The fallback follows the pair as a whole: the first half skips nothing.
-                appendUnicode(unit, 0, {});
-                appendUnicode(low, static_cast<int>(fallback.size()), fallback);
-                ++i;
-            } else {
-                const char32_t ucs4 = QChar::isSurrogate(unit) ? char32_t(0xFFFD) : char32_t(unit);
-                const QByteArray fallback = fallbackBytes(ucs4, charset);
-                appendUnicode(QChar::isSurrogate(unit) ? char16_t(0xFFFD) : unit,
-                              static_cast<int>(fallback.size()), fallback);
-            }
-        }
-    }
-
-    // The bytes an older reader shows in place of the \u character, in the run font's code page.
-    QByteArray fallbackBytes(char32_t ucs4, int charset)
+    const CharEncoder &encoderFor(int charset)
     {
         std::unique_ptr<CharEncoder> &encoder = charset == kCjkCharset ? m_gbEncoder : m_westernEncoder;
         if (!encoder)
-            encoder = std::make_unique<CharEncoder>(charset == kCjkCharset ? "GB18030" : "CP1252");
-        QByteArray bytes = encoder->encode(ucs4);
-        return bytes.isEmpty() ? QByteArray("?") : bytes;
-    }
-
-    void appendUnicode(char16_t unit, int skip, const QByteArray &fallback)
-    {
-        if (skip != m_uc) {
-            appendControl("\\uc" + QByteArray::number(skip));
-            m_uc = skip;
-        }
-        appendControl("\\u" + QByteArray::number(unit >= 0x8000 ? int(unit) - 0x10000 : int(unit)));
-        appendBytes(fallback);
-    }
-
-    void appendControl(const QByteArray &word)
-    {
-        m_body += word;
-        m_pendingDelimiter = true;
-    }
-
-    void appendLiteral(char c)
-    {
-        // A letter, digit, blank or minus right after a control word would be read as part of it.
-        if (m_pendingDelimiter && (std::isalnum(static_cast<unsigned char>(c)) || c == ' ' || c == '-'))
-            m_body += ' ';
-        m_pendingDelimiter = false;
-        m_body += c;
-    }
-
-    void appendBytes(const QByteArray &bytes)
-    {
-        if (bytes == "?") {
-            appendLiteral('?');
-            return;
-        }
-        for (char c : bytes)
-            appendHexByte(m_body, static_cast<unsigned char>(c));
-        m_pendingDelimiter = false;
+            encoder = std::make_unique<CharEncoder>(codePageOf(charset));
+        return *encoder;
     }
 
     void writeFontTable(QByteArray &out)
     {
         out += "{\\fonttbl";
         for (size_t i = 0; i < m_fonts.size(); ++i) {
-            out += "{\\f" + QByteArray::number(static_cast<int>(i)) + "\\fnil\\fcharset"
-                + QByteArray::number(m_fonts[i].charset) + ' ';
-            // Names are written in the font's own code page, as rich edit controls write them.
-            CharEncoder encoder(m_fonts[i].charset == kCjkCharset ? "GB18030" : "CP1252");
-            for (uint cp : m_fonts[i].family.toUcs4()) {
-                if (cp >= 0x20 && cp < 0x7F && cp != '\\' && cp != '{' && cp != '}' && cp != ';') {
-                    out += static_cast<char>(cp);
-                    continue;
-                }
-                QByteArray bytes = encoder.encode(cp);
-                if (bytes.isEmpty())
-                    bytes = "?";
-                for (char c : bytes)
-                    appendHexByte(out, static_cast<unsigned char>(c));
-            }
+            out += '{';
+            RtfEmitter entry(out);
+            entry.control("\\f" + QByteArray::number(static_cast<int>(i)) + "\\fnil\\fcharset"
+                          + QByteArray::number(m_fonts[i].charset));
+            // A ';' would end the entry early.
+            entry.text(m_fonts[i].family, encoderFor(m_fonts[i].charset), RtfEmitter::Unicode::WhenNotEncodable, ";");
             out += ";}";
         }
         out += '}';
@@ -314,11 +341,10 @@ private:
     const QTextDocument &m_document;
     std::vector<FontEntry> m_fonts;
     std::vector<QRgb> m_colours;
-    QByteArray m_body;
+    QByteArray m_bodyBytes;
+    RtfEmitter m_body{m_bodyBytes};
     RunStyle m_style;
     bool m_haveStyle = false;
-    bool m_pendingDelimiter = false;
-    int m_uc = 1;
     std::unique_ptr<CharEncoder> m_gbEncoder;
     std::unique_ptr<CharEncoder> m_westernEncoder;
 };

@@ -99,6 +99,7 @@ const std::vector<DocumentSpec> &roundTripCases()
         {"rtf syntax in the text", {{{"a\\b {c} \\par; d\\'41 \\u8730? -1 x"}}}},
         {"tabs, line breaks and digits after words", {{{"1\t2\u2028" "3", kSong, 12, kRed}, {"42", kSong, 12, kBlue}}}},
         {"outside the basic plane", {{{"笑😀脸𠀋", kSong}}, {{"😀", kArial}}}},
+        {"font names the font table must escape", {{{"x", QStringLiteral("Odd √ Face; é {1}")}, {"y", QStringLiteral("宋体;\\")}}}},
         {"centred", {{{"标题", kSong, 22, {}, Bold}}, {{"正文"}}}, Qt::AlignHCenter},
     };
     return cases;
@@ -147,7 +148,7 @@ TEST(RtfRoundTrip, FontTableMarksOnlyChineseFacesAsChinese)
     fill(document, {"", {{{"a", kArial}, {"b", kSong}, {"c", QStringLiteral("Noto Serif CJK SC")}}}});
     const QByteArray rtf = writeRtf(document);
     EXPECT_TRUE(rtf.contains("\\fcharset0 Arial;")) << rtf.constData();
-    EXPECT_TRUE(rtf.contains("\\fcharset134 \\'cb\\'ce\\'cc\\'e5;")) << rtf.constData(); // 宋体 in GBK
+    EXPECT_TRUE(rtf.contains("\\fcharset134\\'cb\\'ce\\'cc\\'e5;")) << rtf.constData(); // 宋体 in GBK
     EXPECT_TRUE(rtf.contains("\\fcharset134 Noto Serif CJK SC;")) << rtf.constData();
 }
 
