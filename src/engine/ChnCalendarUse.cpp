@@ -86,6 +86,20 @@ const std::string& eraTextOf(int year)
     return cachedText;
 }
 
+std::string_view solarFestival(int month, int day, int weekday)
+{
+    std::string_view text;
+    for (const SolarFestivalRule& rule : kSolarFestivals) {
+        if (rule.month != month)
+            continue;
+        const bool holds = rule.weekday == 0 ? rule.day == day
+                                             : weekday == rule.weekday && (day - 1) / 7 == rule.week;
+        if (holds)
+            text = rule.text;
+    }
+    return text;
+}
+
 } // namespace
 
 std::string GetSolarFestival(int day, double date)
@@ -97,17 +111,7 @@ std::string GetSolarFestival(int day, double date)
     DateTime dayValue = 0;
     if (tryEncodeDate(year, month, day, dayValue))
         weekday = dayOfWeek(dayValue);
-
-    std::string_view text;
-    for (const SolarFestivalRule& rule : kSolarFestivals) {
-        if (rule.month != month)
-            continue;
-        const bool holds = rule.weekday == 0 ? rule.day == day
-                                             : weekday == rule.weekday && (day - 1) / 7 == rule.week;
-        if (holds)
-            text = rule.text;
-    }
-    return std::string(text);
+    return std::string(solarFestival(month, day, weekday));
 }
 
 std::string GetLunarFestival(int lunarMonth, int lunarDay, bool isLeap, double date)
@@ -183,7 +187,7 @@ void TChnCal::SetDate(double date)
     DayGanZhi = GetGanZhiName(GetDayGanZhi(year, month, day));
     Constellation = GetConstellationName(GetConstellation(month, day));
 
-    SolarFestival = GetSolarFestival(day, date);
+    SolarFestival = solarFestival(month, day, dayOfWeek(date)); // GetSolarFestival(day, date), decoded once
     LunarFestival = GetLunarFestival(lunarMonth, lunarDay, isLeap, date);
     SolarTerm = GetSolarTermOfDate(date);
 }
