@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 
 namespace tavemo::calendar_view {
 
@@ -163,9 +164,9 @@ void BlendLayer(QImage& face, QImage& layer, QPoint origin, int percent, std::in
 {
     const int p = ((percent % 100) + 100) % 100;
     if (face.format() != QImage::Format_RGB888)
-        face.convertTo(QImage::Format_RGB888);
+        face = face.convertToFormat(QImage::Format_RGB888);
     if (layer.format() != QImage::Format_RGB888)
-        layer.convertTo(QImage::Format_RGB888);
+        layer = layer.convertToFormat(QImage::Format_RGB888);
     if (layer.isNull() || face.isNull())
         return;
     if (key == -1) {
@@ -261,7 +262,7 @@ void TChnCalendar::createChildren()
     connect(m_monthStepper, &UpDownStepper::clicked, this, [this] { stepMonth(); });
     connect(m_yearStepper, &UpDownStepper::clicked, this, [this] { stepYear(); });
     connect(m_grid, &DayGrid::pressed, this, [this] { m_clickFlag = true; });
-    connect(m_grid, &DayGrid::clicked, this, [this] { gridClicked(); });
+    connect(m_grid, &DayGrid::clicked, this, [this](QPoint pointer) { gridClicked(pointer); });
 }
 
 void TChnCalendar::initializeWindow()
@@ -575,6 +576,9 @@ void TChnCalendar::RebuildFace()
 {
     if (m_face.isNull())
         return;
+    // A blend left the face at 24 bits; compose in 32 bits again.
+    if (m_face.format() != QImage::Format_RGB32)
+        m_face = QImage(m_face.size(), QImage::Format_RGB32);
     const QRect client(0, 0, m_face.width(), m_face.height());
     const QColor white = toQColor(kWhite);
     {
@@ -788,9 +792,9 @@ bool TChnCalendar::selectCell(int column, int row)
     return true;
 }
 
-void TChnCalendar::gridClicked()
+void TChnCalendar::gridClicked(QPoint pointer)
 {
-    const QPoint cell = m_grid->mouseToCell(m_grid->mapFromGlobal(QCursor::pos()));
+    const QPoint cell = m_grid->mouseToCell(pointer);
     if (cell.x() == m_grid->currentColumn() && cell.y() == m_grid->currentRow() && OnDateSelect)
         OnDateSelect(this);
 }

@@ -239,7 +239,7 @@ private:
     void drawDayAreaCell(QPainter& p, int column, int row, const QRect& local, bool selected, bool focused);
 
     bool selectCell(int column, int row);
-    void gridClicked();
+    void gridClicked(QPoint pointer);
     void goToToday();
     void stepMonth();
     void stepYear();

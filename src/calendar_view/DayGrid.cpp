@@ -1,6 +1,7 @@
 #include "DayGrid.h"
 
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -146,7 +147,7 @@ void DayGrid::mouseReleaseEvent(QMouseEvent* event)
         return;
     m_dragging = false;
     m_dragCell = {-1, -1};
-    emit clicked();
+    emit clicked(event->position().toPoint());
 }
 
 void DayGrid::keyPressEvent(QKeyEvent* event)
@@ -170,7 +171,7 @@ void DayGrid::keyPressEvent(QKeyEvent* event)
     if (target == m_current)
         return;
     focusCell(target.x(), target.y());
-    emit clicked();
+    emit clicked(mapFromGlobal(QCursor::pos()));
 }
 
 void DayGrid::focusInEvent(QFocusEvent*)

@@ -56,8 +56,9 @@ public:
 signals:
     // After the grid has handled a press of any button itself.
     void pressed(Qt::MouseButton button);
-    // The left button released, or a navigation key that proposed another cell.
-    void clicked();
+    // The left button released, or a navigation key that proposed another cell; `pointer` is
+    // where the pointer is then, in grid coordinates.
+    void clicked(QPoint pointer);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
