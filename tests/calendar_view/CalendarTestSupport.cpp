@@ -15,6 +15,9 @@ void ensureApplication()
     static char name[] = "test_calendar_view";
     static char* argv[] = {name, nullptr};
     static QApplication* app = [] {
+        // The widgets need no display.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
         auto* a = new QApplication(argc, argv);
         installFontSubstitutions();
         return a;
