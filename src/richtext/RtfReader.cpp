@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace tavemo::richtext {
@@ -40,6 +41,7 @@ struct CharState {
     bool italic = false;
     bool underline = false;
     bool strikeOut = false;
+    bool hidden = false; // \v: text the Windows editor does not show
     bool operator==(const CharState &) const = default;
 };
 
@@ -70,7 +72,7 @@ enum class Keyword {
     Rtf, Ansi, Mac, Pc, Pca, AnsiCodePage, DefaultFont, UnicodeSkip, Unicode,
     FontTable, ColourTable, SkipDestination,
     Font, FontCharset, FontSize, Foreground, Background, Bold, Italic, Underline, UnderlineNone,
-    StrikeOut, Plain, ParagraphDefault, Paragraph, Line, Tab, Cell, Row,
+    StrikeOut, Hidden, Plain, ParagraphDefault, Paragraph, Line, Tab, Cell, Row,
     AlignLeft, AlignCenter, AlignRight, AlignJustify,
     Red, Green, Blue, Character,
 };
@@ -89,8 +91,8 @@ constexpr KeywordEntry kKeywords[] = {
     {"author", Keyword::SkipDestination, 0},
     {"b", Keyword::Bold, 0},
     {"blue", Keyword::Blue, 0},
-    {"buptim", Keyword::SkipDestination, 0},
     {"bullet", Keyword::Character, 0x2022},
+    {"buptim", Keyword::SkipDestination, 0},
     {"cb", Keyword::Background, 0},
     {"cell", Keyword::Cell, 0},
     {"cf", Keyword::Foreground, 0},
@@ -175,8 +177,19 @@ constexpr KeywordEntry kKeywords[] = {
     {"ulth", Keyword::Underline, 0},
     {"ulw", Keyword::Underline, 0},
     {"ulwave", Keyword::Underline, 0},
+    {"v", Keyword::Hidden, 0},
     {"xe", Keyword::SkipDestination, 0},
 };
+
+constexpr bool keywordsSorted()
+{
+    for (size_t i = 1; i < std::size(kKeywords); ++i) {
+        if (!(std::string_view(kKeywords[i - 1].name) < std::string_view(kKeywords[i].name)))
+            return false;
+    }
+    return true;
+}
+static_assert(keywordsSorted(), "findKeyword searches the table by halving it");
 
 const KeywordEntry *findKeyword(QByteArrayView word)
 {
@@ -375,6 +388,7 @@ void RtfParser::controlWord(const RtfToken &token)
     case Keyword::Underline: chars.underline = on; break;
     case Keyword::UnderlineNone: chars.underline = false; break;
     case Keyword::StrikeOut: chars.strikeOut = on; break;
+    case Keyword::Hidden: chars.hidden = on; break;
     case Keyword::Plain: chars = CharState{}; break;
     case Keyword::ParagraphDefault: s.alignment = Qt::AlignLeft; break;
     case Keyword::AlignLeft: s.alignment = Qt::AlignLeft; break;
@@ -481,7 +495,7 @@ void RtfParser::appendText(QStringView text)
         m_fontName += text;
         return;
     }
-    if (s.destination != Destination::Body)
+    if (s.destination != Destination::Body || s.chars.hidden)
         return;
     if (!m_run.text.isEmpty() && !(m_run.chars == s.chars))
         commitRun();

@@ -125,6 +125,29 @@ TEST(RtfReader, BytesThatAreNotRtfAreReadAsPlainText)
     }
 }
 
+TEST(RtfReader, ControlWordsThatStandForCharactersOrHideText)
+{
+    struct Case {
+        const char *rtf;
+        QString text;
+    };
+    const std::vector<Case> cases = {
+        {"{\\rtf1 a\\bullet b\\emdash c\\endash d}", "a\u2022b\u2014c\u2013d"},
+        {"{\\rtf1\\lquote q\\rquote\\ldblquote qq\\rdblquote}", "\u2018q\u2019\u201Cqq\u201D"},
+        {"{\\rtf1 non\\~break\\_hyphen\\-soft\\emspace\\enspace}", "non\u00A0break\u2011hyphensoft\u2003\u2002"},
+        {"{\\rtf1 shown{\\v hidden}\\v gone\\v0  again}", "shown again"},
+        {"{\\rtf1 one\\\ntwo\\sect three}", "one\ntwo\nthree"},
+        {"{\\rtf1 \\\\\\{\\}}", "\\{}"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.rtf);
+        QTextDocument document;
+        ASSERT_TRUE(readRtf(c.rtf, document).ok);
+        // The raw text keeps the no-break space that toPlainText turns into a blank.
+        EXPECT_EQ(document.toRawText().replace(QChar::ParagraphSeparator, u'\n'), c.text);
+    }
+}
+
 // Broken and hostile streams end without a crash, in bounded time, with what can be shown.
 TEST(RtfReader, HostileStreamsAreReadSafely)
 {
