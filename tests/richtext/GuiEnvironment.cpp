@@ -14,6 +14,9 @@ public:
         static int argc = 1;
         static char name[] = "test_richtext";
         static char *argv[] = {name, nullptr};
+        // The codec never draws: no display is needed, whatever the environment says.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
         m_app = std::make_unique<QGuiApplication>(argc, argv);
     }
     void TearDown() override { m_app.reset(); }
