@@ -10,8 +10,12 @@ class QTextDocument;
 
 namespace tavemo::richtext {
 
-// The whole document as RTF 1.x: font and colour tables, per-run font, size, colour and styles,
-// paragraphs; every non-ASCII character as \uN with its GB18030 bytes as the fallback.
+// The whole document as RTF 1.x: font and colour tables, per-run font, size, colour, highlight,
+// bold, italic, underline and strike-out, paragraphs with their alignment. Every non-ASCII
+// character is \uN followed by its bytes in the run font's code page (GB18030 for Chinese faces,
+// which the font table marks \fcharset134; Windows-1252 for the others, '?' where it lacks one).
+// Sizes are written in half points; a pixel size counts at 96 dpi (15 px = 11.5 pt).
+// Pictures and other embedded objects are not written.
 QByteArray writeRtf(const QTextDocument &document);
 
 enum class ReadMode { Rtf, PlainText, Empty };
@@ -22,9 +26,12 @@ struct ReadResult {
     QString error;                    // Chinese text for the user when !ok
 };
 
-// Replaces the whole document from bytes: RTF when they hold it; otherwise plain text (UTF-8 when
-// valid, GB18030 else); an empty stream gives an empty document. Hostile input never crashes,
-// hangs or takes memory beyond a small multiple of its size.
+// Replaces the whole document from bytes: RTF when they begin with "{\rtf" and keep their groups
+// within 256 levels; otherwise plain text (UTF-8 when valid, GB18030 else); an empty stream gives
+// an empty document. Runs get explicit font, point size, colours and styles; table rows become
+// lines of tab-separated cells; pictures, hidden text and unknown destinations are left out.
+// A stream cut off before its end gives what it holds. Time is linear in the input; the undo
+// history of the document starts afresh. Plain text never fails, so ok is always true today.
 ReadResult readRtf(const QByteArray &bytes, QTextDocument &document);
 
 } // namespace tavemo::richtext

@@ -558,7 +558,13 @@ void RtfParser::commitFont()
     if (m_fontNumber && m_fonts.size() < kMaxTableEntries) {
         // A face name is one line of printable text: tabs and breaks in it are damage.
         m_fontName.removeIf([](QChar c) { return c.unicode() < 0x20 || c == QChar::LineSeparator; });
-        m_fonts[*m_fontNumber] = FontDef{m_fontName.trimmed(), m_fontCharset};
+        // Blanks around the name are layout of the table; other spaces (U+00A0 …) are the name's own.
+        qsizetype begin = 0, end = m_fontName.size();
+        while (begin < end && m_fontName[begin] == u' ')
+            ++begin;
+        while (end > begin && m_fontName[end - 1] == u' ')
+            --end;
+        m_fonts[*m_fontNumber] = FontDef{m_fontName.sliced(begin, end - begin), m_fontCharset};
     }
     m_fontNumber.reset();
     m_fontName.clear();
