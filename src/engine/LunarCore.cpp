@@ -393,21 +393,26 @@ int solarTermFloor(int year, int n) { return static_cast<int>(std::floor(solarTe
 // ---------------------------------------------------------------------------------------------
 // Lunar conversion on either source
 
-int lunarDay(int year, int month, int day, Source source)
+using NewMoons = std::array<int, kNewMoonCount>;
+
+NewMoons newMoonsOf(int year, Source source)
+{
+    if (source == Source::Memo && inLunarRange(year))
+        return memoNewMoons(year);
+    return computeNewMoons(year);
+}
+
+// The lunar day of a date from its year's new moons: the last new moon on or before the date
+// within 29 days decides.
+int lunarDayFrom(const NewMoons& newMoons, int year, int month, int day)
 {
     const std::int64_t r = dayNumber64(year, month, day);
     int result = -1;
-    const auto scan = [&](const std::array<int, kNewMoonCount>& newMoons) {
-        for (const int newMoon : newMoons) {
-            const std::int64_t age = r - newMoon;
-            if (age >= 0 && age <= 29)
-                result = static_cast<int>(age) + 1;
-        }
-    };
-    if (source == Source::Memo && inLunarRange(year))
-        scan(memoNewMoons(year));
-    else
-        scan(computeNewMoons(year));
+    for (const int newMoon : newMoons) {
+        const std::int64_t age = r - newMoon;
+        if (age >= 0 && age <= 29)
+            result = static_cast<int>(age) + 1;
+    }
 
     const int monthDay = month * 100 + day;
     for (const LunarDayCorrection& c : kLunarDayCorrections) {
@@ -441,8 +446,13 @@ int lunarMonth(int year, int month, int day, int lunarDayOfDate)
     int mm = floorMod(g, 12) + 1;
 
     // The previous year's leap month can still run in January.
-    if (GetLeapMonth(previousYear(year)) == mm && month == 1 && day < e)
+    const int previousLeap = GetLeapMonth(previousYear(year));
+    if (previousLeap == mm && month == 1 && day < e)
         return -mm;
+    // After a leap twelfth month the count in January and February runs one short until that
+    // leap month has come: 11 is the regular twelfth month, 12 the leap one.
+    if (previousLeap == 12 && month <= 2 && (mm == 11 || mm == 12))
+        return mm == 11 ? 12 : -12;
     const int leap = GetLeapMonth(year);
     if (leap == mm) {
         // Early in the year, before this year's leap month has come, the count runs one short and
@@ -458,17 +468,31 @@ int lunarMonth(int year, int month, int day, int lunarDayOfDate)
     return floorMod(mm - 1, 12) + 1;
 }
 
-bool lunarMonthDay(int year, int month, int day, bool& isLeap, int& lunarDayOut, int& lunarMonthOut,
-                   Source source)
+int lunarDay(int year, int month, int day, Source source)
+{
+    return lunarDayFrom(newMoonsOf(year, source), year, month, day);
+}
+
+bool lunarMonthDayFrom(const NewMoons& newMoons, int year, int month, int day, bool& isLeap,
+                       int& lunarDayOut, int& lunarMonthOut)
 {
     if (!inLunarRange(year) || isDroppedDay(year, month, day))
         return false;
-    const int d = lunarDay(year, month, day, source);
+    const int d = lunarDayFrom(newMoons, year, month, day);
     const int m = lunarMonth(year, month, day, d);
     isLeap = m < 0;
     lunarDayOut = d;
     lunarMonthOut = std::abs(m);
     return true;
+}
+
+bool lunarMonthDay(int year, int month, int day, bool& isLeap, int& lunarDayOut, int& lunarMonthOut,
+                   Source source)
+{
+    if (!inLunarRange(year))
+        return false;
+    return lunarMonthDayFrom(newMoonsOf(year, source), year, month, day, isLeap, lunarDayOut,
+                             lunarMonthOut);
 }
 
 // Bisection over the day numbers of lunarYear and the next year, following the lunar year of
@@ -493,9 +517,9 @@ bool bisectLunarDate(int lunarYear, int lunarMonthWanted, int lunarDayWanted, bo
         const int mid = (lo + hi) / 2 + (odd ? 1 : 0);
         if (hi - lo == 1)
             odd = true;
-        // A probe that does not convert keeps the previous probe's values.
-        DayNumberToDate(mid, probe.year, probe.month, probe.day);
-        lunarMonthDay(probe.year, probe.month, probe.day, probeLeap, probeDay, probeMonth, source);
+        // A probe that does not convert keeps the previous probe's date, and so its lunar date.
+        if (DayNumberToDate(mid, probe.year, probe.month, probe.day) || steps == 1)
+            lunarMonthDay(probe.year, probe.month, probe.day, probeLeap, probeDay, probeMonth, source);
         if (direction == Direction::Forward && probeMonth < previousMonth)
             ++trackedYear;
         if (direction == Direction::Backward && probeMonth > previousMonth)
@@ -524,11 +548,13 @@ bool findLunarNewYear(int lunarYear, Date& found, Source source)
 {
     if (bisectLunarDate(lunarYear, 1, 1, false, found, source))
         return true;
+    const NewMoons newMoons = newMoonsOf(lunarYear, source); // one year: computed once per scan
     for (int month = 1; month <= 4; ++month) {
         for (int day = 1; day <= GetMonthDays(lunarYear, month); ++day) {
             bool leap = false;
             int d = 0, m = 0;
-            if (lunarMonthDay(lunarYear, month, day, leap, d, m, source) && m == 1 && d == 1 && !leap) {
+            if (lunarMonthDayFrom(newMoons, lunarYear, month, day, leap, d, m) && m == 1 && d == 1 &&
+                !leap) {
                 found = {lunarYear, month, day};
                 return true;
             }
