@@ -163,33 +163,31 @@ bool FitRect(int pw, int ph, int W, int H, bool centred, QRect& result)
 void BlendLayer(QImage& face, QImage& layer, QPoint origin, int percent, std::int64_t key)
 {
     const int p = ((percent % 100) + 100) % 100;
-    if (face.format() != QImage::Format_RGB888)
-        face = face.convertToFormat(QImage::Format_RGB888);
-    if (layer.format() != QImage::Format_RGB888)
-        layer = layer.convertToFormat(QImage::Format_RGB888);
+    if (face.format() != QImage::Format_RGB32)
+        face = face.convertToFormat(QImage::Format_RGB32);
+    if (layer.format() != QImage::Format_RGB32)
+        layer = layer.convertToFormat(QImage::Format_RGB32);
     if (layer.isNull() || face.isNull())
         return;
-    if (key == -1) {
-        const uchar* px = layer.constScanLine(0);
-        key = px[0] | (px[1] << 8) | (px[2] << 16);
-    }
+    auto asTColor = [](QRgb rgb) -> std::int64_t { return qRed(rgb) | (qGreen(rgb) << 8) | (qBlue(rgb) << 16); };
+    if (key == -1)
+        key = asTColor(layer.pixel(0, 0));
     const int q = 100 - p;
-    for (int y = 0; y < layer.height(); ++y) {
-        const int fy = origin.y() + y;
-        if (fy < 0 || fy >= face.height())
-            continue;
-        const uchar* src = layer.constScanLine(y);
-        uchar* dst = face.scanLine(fy);
-        for (int x = 0; x < layer.width(); ++x) {
-            const int fx = origin.x() + x;
-            if (fx < 0 || fx >= face.width())
+    auto mix = [p, q](int f, int l) { return std::clamp((q * f + p * l) / 100, 0, 255); };
+    // Only the overlap of the layer, shifted by origin, with the face is touched.
+    const int x0 = std::max(0, -origin.x());
+    const int x1 = std::min(layer.width(), face.width() - origin.x());
+    const int y0 = std::max(0, -origin.y());
+    const int y1 = std::min(layer.height(), face.height() - origin.y());
+    for (int y = y0; y < y1; ++y) {
+        const auto* src = reinterpret_cast<const QRgb*>(layer.constScanLine(y));
+        auto* dst = reinterpret_cast<QRgb*>(face.scanLine(origin.y() + y)) + origin.x();
+        for (int x = x0; x < x1; ++x) {
+            const QRgb l = src[x];
+            if (asTColor(l) == key)
                 continue;
-            const uchar* l = src + 3 * x;
-            if ((l[0] | (l[1] << 8) | (l[2] << 16)) == key)
-                continue;
-            uchar* f = dst + 3 * fx;
-            for (int c = 0; c < 3; ++c)
-                f[c] = static_cast<uchar>(std::clamp((q * f[c] + p * l[c]) / 100, 0, 255));
+            const QRgb f = dst[x];
+            dst[x] = qRgb(mix(qRed(f), qRed(l)), mix(qGreen(f), qGreen(l)), mix(qBlue(f), qBlue(l)));
         }
     }
 }
@@ -411,11 +409,22 @@ void TChnCalendar::setColorTitleSelected(TColor value) { m_dateInfoLabel->setCol
 void TChnCalendar::setBackGround(const QImage& value)
 {
     m_backGround = value;
+    m_layerValid = false;
     rebuildAndRepaint();
 }
 
-void TChnCalendar::setCenter(bool value) { m_center = value; rebuildAndRepaint(); }
-void TChnCalendar::setStretch(bool value) { m_stretch = value; rebuildAndRepaint(); }
+void TChnCalendar::setCenter(bool value)
+{
+    m_center = value;
+    m_layerValid = false;
+    rebuildAndRepaint();
+}
+void TChnCalendar::setStretch(bool value)
+{
+    m_stretch = value;
+    m_layerValid = false;
+    rebuildAndRepaint();
+}
 void TChnCalendar::setTransparent(bool value) { m_transparent = value; rebuildAndRepaint(); }
 
 void TChnCalendar::setAlphaBlend(int value)
@@ -442,7 +451,7 @@ void TChnCalendar::placeGrid()
     }
     LayoutGrid();
     m_face = QImage(std::max(0, width()), std::max(0, height()), QImage::Format_RGB32);
-    m_layer = QImage(m_face.size(), QImage::Format_RGB888);
+    m_layerValid = false;
     RebuildFace();
     update();
     refreshGrid();
@@ -576,9 +585,6 @@ void TChnCalendar::RebuildFace()
 {
     if (m_face.isNull())
         return;
-    // A blend left the face at 24 bits; compose in 32 bits again.
-    if (m_face.format() != QImage::Format_RGB32)
-        m_face = QImage(m_face.size(), QImage::Format_RGB32);
     const QRect client(0, 0, m_face.width(), m_face.height());
     const QColor white = toQColor(kWhite);
     {
@@ -607,11 +613,14 @@ void TChnCalendar::RebuildFace()
 
     if (m_backGround.isNull()) {
         m_layer = QImage();
+        m_layerValid = false;
         return;
     }
-    m_layer = QImage(m_face.size(), QImage::Format_RGB888);
-    m_layer.fill(white);
-    {
+    // The placed picture depends only on the picture, its placement and the control's size, so it
+    // is kept across month fills.
+    if (!m_layerValid || m_layer.size() != m_face.size()) {
+        m_layer = QImage(m_face.size(), QImage::Format_RGB32);
+        m_layer.fill(white);
         QPainter p(&m_layer);
         p.setRenderHint(QPainter::SmoothPixmapTransform);
         const int pw = m_backGround.width();
@@ -627,6 +636,7 @@ void TChnCalendar::RebuildFace()
         } else {
             p.drawImage(QPoint(0, 0), m_backGround);
         }
+        m_layerValid = true;
     }
     BlendLayer(m_face, m_layer, QPoint(0, 0), m_alphaBlend, -1);
 }

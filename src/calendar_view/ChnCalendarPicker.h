@@ -73,7 +73,7 @@ bool FitRect(int pw, int ph, int W, int H, bool centred, QRect& result);
 
 // Mixes `layer` into `face` at `origin` with the layer's weight percent mod 100 per cent. Layer
 // pixels of the colour `key` (0x00BBGGRR; -1: the colour of the layer's top-left pixel) leave
-// the face alone. Both images end up 24 bits per pixel.
+// the face alone. Works on 32-bit pixel rows: images of other formats are converted first.
 void BlendLayer(QImage& face, QImage& layer, QPoint origin, int percent, std::int64_t key);
 
 class TChnCalendar : public QWidget {
@@ -294,6 +294,7 @@ private:
 
     QImage m_face;
     QImage m_layer;
+    bool m_layerValid = false; // m_layer holds the placed picture
     QImage m_cell;
     QFont m_infoFont; // 宋体 9 pt: week numbers, information cells
 

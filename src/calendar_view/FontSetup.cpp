@@ -16,8 +16,12 @@ void installFontSubstitutions()
 
 QFont makeFont(const FontSpec& spec)
 {
+    // A list of families skips the substitution table, so the substitutes are spelled out here.
+    QStringList families{spec.family};
+    families += QFont::substitutes(spec.family);
+    families += QString::fromLatin1(kHanFallbackFamily);
     QFont font;
-    font.setFamilies({spec.family, QString::fromLatin1(kHanFallbackFamily)});
+    font.setFamilies(families);
     font.setPixelSize(spec.pixelSize);
     const bool black = spec.family == QLatin1String("Arial Black");
     font.setWeight(black ? QFont::Black : (spec.bold ? QFont::Bold : QFont::Normal));

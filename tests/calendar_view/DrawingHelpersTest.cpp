@@ -124,10 +124,10 @@ TEST(BlendLayer, WeightIsPercentModHundred)
     };
     for (const Case& c : cases) {
         QImage face = filled(2, 1, qRgb(200, 200, 200));
-        QImage layer = filled(2, 1, qRgb(0, 100, 250));
+        QImage layer = filled(2, 1, qRgb(0, 100, 250), QImage::Format_RGB888); // converted on the way
         BlendLayer(face, layer, QPoint(0, 0), c.percent, 0x00010101);
-        EXPECT_EQ(face.format(), QImage::Format_RGB888);
-        EXPECT_EQ(layer.format(), QImage::Format_RGB888);
+        EXPECT_EQ(face.format(), QImage::Format_RGB32);
+        EXPECT_EQ(layer.format(), QImage::Format_RGB32);
         EXPECT_EQ(face.pixel(1, 0), c.expected) << "percent " << c.percent;
     }
 }
