@@ -481,8 +481,7 @@ void RtfParser::flushBytes()
     }
     QString decoded = ascii ? QString::fromLatin1(m_pendingBytes) : m_decoders.get(m_pendingCodePage).decode(m_pendingBytes);
     m_pendingBytes.clear();
-    // Control characters in the text are file damage, not content.
-    decoded.removeIf([](QChar c) { return c.unicode() < 0x20 && c != u'\t'; });
+    decoded.removeIf([](QChar c) { return !isNoteTextCharacter(c.unicode()); });
     appendText(decoded);
 }
 
@@ -509,7 +508,7 @@ void RtfParser::appendUnicodeUnit(int value)
     if (value < 0)
         value += 0x10000; // \u takes a signed 16-bit number
     char16_t unit = value >= 0 && value <= 0xFFFF ? char16_t(value) : char16_t(0xFFFD);
-    if (unit < 0x20 && unit != u'\t')
+    if (!isNoteTextCharacter(unit))
         return;
     appendText(QStringView(&unit, 1));
 }
@@ -658,6 +657,7 @@ QString decodePlainText(const QByteArray &bytes)
     QString text = isValidUtf8(bytes) ? QString::fromUtf8(bytes) : decodeGb18030(bytes);
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(u'\r', u'\n');
+    text.removeIf([](QChar c) { return c != u'\n' && !isNoteTextCharacter(c.unicode()); });
     return text;
 }
 

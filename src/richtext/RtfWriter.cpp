@@ -95,9 +95,8 @@ public:
                 control("\\line");
                 continue;
             }
-            if (unit < 0x20 || unit == 0x7F || unit == QChar::ObjectReplacementCharacter
-                || unit == QChar::ParagraphSeparator)
-                continue; // control characters and embedded objects carry no text
+            if (!isNoteTextCharacter(unit))
+                continue;
 
             char16_t units[2] = {unit, 0};
             char32_t ucs4 = unit;

@@ -66,6 +66,14 @@ const char *codePageForCharset(int charset);
 const char *codePageForWindowsCodePage(int codePage);
 
 bool isValidUtf8(QByteArrayView bytes);
+
+// Characters a note's text holds: no control characters but the tab, no paragraph separator (the
+// document's blocks are its paragraphs) and no object mark (embedded objects are not carried).
+// Reader and writer both keep to it, so what one drops the other never sees.
+constexpr bool isNoteTextCharacter(char16_t c)
+{
+    return (c >= 0x20 || c == u'\t') && c != 0x7F && c != 0x2029 && c != 0xFFFC;
+}
 QString decodeGb18030(QByteArrayView bytes);
 
 } // namespace tavemo::richtext

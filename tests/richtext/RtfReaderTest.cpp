@@ -111,6 +111,7 @@ TEST(RtfReader, BytesThatAreNotRtfAreReadAsPlainText)
     const std::vector<Case> cases = {
         {"utf-8 with CR LF", QByteArray("第一行\r\n第二行\r\n"), QStringLiteral("第一行\n第二行\n")},
         {"gb18030", QByteArray("\xd6\xd0\xce\xc4\xb1\xca\xbc\xc7\r\xd2\xbb"), chinese + QStringLiteral("\n一")},
+        {"binary junk", QByteArray("a\0b\x01\x7f" "c", 6), QStringLiteral("abc")},
         {"brace without rtf", QByteArray("{not rtf} \\par"), QStringLiteral("{not rtf} \\par")},
         {"rtf header not at the start", QByteArray(" {\\rtf1 x}"), QStringLiteral(" {\\rtf1 x}")},
         {"rtf nested too deep", QByteArray("{\\rtf1 ") + QByteArray(300, '{') + "x", QString()},
@@ -168,7 +169,7 @@ TEST(RtfReader, HostileStreamsAreReadSafely)
         {"unclosed groups", "{\\rtf1 a{\\b b{\\i c", "abc"},
         {"closing beyond the document", "{\\rtf1 a}}}} trailing", "a"},
         {"lone surrogates", "{\\rtf1\\uc0\\u-10179 a\\u-8704 b}", "\uFFFDa\uFFFDb"},
-        {"control characters", "{\\rtf1 a\\u0 \\u7 b\\'00\\'1b c}", "ab c"},
+        {"control characters and marks", "{\\rtf1 a\\u0 \\u7 b\\'00\\'1b\\'7f c\\u8233?d\\u-4?e}", "ab cde"},
         {"font table without end", "{\\rtf1{\\fonttbl{\\f0 A", ""},
         {"colour table overflow", "{\\rtf1{\\colortbl" + QByteArray(100000, ';') + "}\\cf99999 x}", "x"},
         {"long control word", "{\\rtf1\\" + QByteArray(100000, 'b') + " x}", "x"},
