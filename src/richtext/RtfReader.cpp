@@ -266,8 +266,6 @@ bool RtfParser::parse(QByteArrayView input)
             if (state().destination == Destination::FontTable)
                 commitFont();
             m_stack.pop_back();
-            if (m_stack.empty())
-                goto done; // what follows the document's group is not part of it
             break;
         case RtfToken::ControlWord:
             if (m_skip > 0)
@@ -293,16 +291,14 @@ bool RtfParser::parse(QByteArrayView input)
         case RtfToken::End:
             break;
         }
+        if (m_stack.empty())
+            break; // what follows the document's group is not part of it
     }
     // A stream cut off inside its groups keeps what it holds: that is all of the note there is.
-done:
     flushBytes();
     commitRun();
-    Paragraph &last = m_paragraphs.back();
-    if (m_anyParagraphEnded && last.runs.empty())
+    if (m_anyParagraphEnded && m_paragraphs.back().runs.empty())
         m_paragraphs.pop_back(); // the paragraph mark closing the final paragraph opened nothing new
-    else if (!m_stack.empty())
-        last.alignment = state().alignment;
     return true;
 }
 
@@ -498,6 +494,7 @@ void RtfParser::appendText(QStringView text)
         return;
     if (!m_run.text.isEmpty() && !(m_run.chars == s.chars))
         commitRun();
+    m_paragraphs.back().alignment = s.alignment; // a paragraph not ended by \par keeps this one
     m_run.chars = s.chars;
     m_run.text += text;
 }

@@ -90,6 +90,16 @@ TEST(RtfReader, ReadingReplacesTheDocumentAndRaisesItsChange)
     EXPECT_FALSE(document.isUndoAvailable()); // a load is not an edit the user can undo
 }
 
+TEST(RtfReader, LastParagraphWithoutParagraphMarkKeepsItsAlignment)
+{
+    QTextDocument document;
+    ASSERT_TRUE(readRtf("{\\rtf1\\qr first\\par\\pard\\qc second}", document).ok);
+    const auto paragraphs = snapshotOf(document);
+    ASSERT_EQ(paragraphs.size(), 2u);
+    EXPECT_EQ(paragraphs[0].alignment, Qt::AlignRight);
+    EXPECT_EQ(paragraphs[1].alignment, Qt::AlignHCenter);
+}
+
 TEST(RtfReader, EmptyBytesGiveAnEmptyDocument)
 {
     QTextDocument document;
