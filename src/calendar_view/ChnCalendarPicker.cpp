@@ -197,6 +197,7 @@ void BlendLayer(QImage& face, QImage& layer, QPoint origin, int percent, std::in
 
 TChnCalendar::TChnCalendar(QWidget* parent) : QWidget(parent)
 {
+    installFontSubstitutions();
     setFont(makeFont({kSong, 12}));
     m_fontDate = {makeFont({QStringLiteral("黑体"), 12, true}), -16777208 /* window text */};
     m_fontCnDate = {makeFont({kSong, 12}), 0x00EEEEEE};

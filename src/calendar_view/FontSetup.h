@@ -7,8 +7,9 @@
 
 namespace tavemo::calendar_view {
 
-// Maps 宋体, 黑体, 微软雅黑, 幼圆, Arial and Arial Black to installed faces. Run once at start-up,
-// before the first font is resolved; running it again changes nothing.
+// Maps 宋体, 黑体, 微软雅黑, 幼圆, Arial and Arial Black to installed faces. The program runs it at
+// start-up, before the first font is resolved; the calendar runs it too in case its host did not.
+// Running it again changes nothing.
 void installFontSubstitutions();
 
 struct FontSpec {
