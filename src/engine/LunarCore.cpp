@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
 #include <mutex>
 #include <string>
 
@@ -22,9 +23,9 @@ constexpr Ext kPi = 3.14159265358979323851L;
 constexpr int kLastJulianDayNumber = 577735; // 1582-10-04
 constexpr int kLunarYears = kMaxLunarYear - kMinLunarYear + 1;
 
-int floorMod(int a, int n)
+int floorMod(std::int64_t a, int n)
 {
-    const int r = a % n;
+    const int r = static_cast<int>(a % n);
     return r < 0 ? r + n : r;
 }
 
@@ -43,12 +44,30 @@ Ext roundHalfEven(Ext x)
 }
 
 // Historical years have no year 0: the year before 1 is -1 and the year after -1 is 1.
-int previousYear(int year) { return year == 1 ? -1 : year - 1; }
-int nextYear(int year) { return year == -1 ? 1 : year + 1; }
-
-int dayOfYearClamped(int year, int month, int day)
+// (Saturating at the ends of int: any int is a valid argument, if a meaningless one.)
+int previousYear(int year)
 {
-    int n = day;
+    return year == 1 ? -1 : year == std::numeric_limits<int>::min() ? year : year - 1;
+}
+int nextYear(int year)
+{
+    return year == -1 ? 1 : year == std::numeric_limits<int>::max() ? year : year + 1;
+}
+
+// Floor of an extended value as an int, saturating instead of overflowing.
+int floorToInt(Ext x)
+{
+    const Ext f = std::floor(x);
+    if (!(f > std::numeric_limits<int>::min()))
+        return std::numeric_limits<int>::min();
+    if (!(f < std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    return static_cast<int>(f);
+}
+
+std::int64_t dayOfYearClamped(int year, int month, int day)
+{
+    std::int64_t n = day;
     for (int i = 1; i < month && i <= 12; ++i)
         n += GetMonthDays(year, i);
     return n;
@@ -69,9 +88,9 @@ std::int64_t dayNumber64(int year, int month, int day)
 
 // Day of the year counted through day numbers: after the change of October 1582 ten days less
 // than the month walk gives. Dropped days keep their walked value.
-int countedDayOfYear(int year, int month, int day)
+std::int64_t countedDayOfYear(int year, int month, int day)
 {
-    int n = GetDayOfYear(year, month, day);
+    std::int64_t n = dayOfYearClamped(year, month, day);
     if (year == 1582 && (month > 10 || (month == 10 && day >= 15)))
         n -= 10;
     return n;
@@ -95,6 +114,7 @@ struct Date {
 // The date of counted day n of a year; n may run before 1 January or past 31 December.
 Date dateOfCountedDay(int year, int n)
 {
+    n = std::clamp(n, -1000, 1400); // a term lies within a few weeks of its year
     while (n < 1) {
         year = previousYear(year);
         n += countedYearLength(year);
@@ -272,7 +292,7 @@ std::array<int, kNewMoonCount> computeNewMoons(int year)
     const double T = static_cast<double>((year - 1899.5L) / 100);
     const Ext T2 = static_cast<Ext>(T) * T;
     const Ext T3 = T2 * T;
-    const int k = static_cast<int>(std::floor((year - 1900) * 12.3685L));
+    const std::int64_t k = static_cast<std::int64_t>(std::floor((year - 1900.0L) * 12.3685L));
     const double f = static_cast<double>(0.75933L - 0.0002172L * T2 - 0.000000155L * T3);
     const double m = static_cast<double>(f + 0.53058868L * k - 0.000837L * T + 8.0L / 24 + 0.5L);
     const double s = static_cast<double>(0.1734L - 0.000393L * T);
@@ -303,7 +323,7 @@ std::array<int, kNewMoonCount> computeNewMoons(int year)
         x -= 0.0051L * std::sin(a + c);
         const double X = static_cast<double>(x);
         const double P = static_cast<double>(28 * v + base + X);
-        days[i] = static_cast<int>(std::floor(P));
+        days[i] = floorToInt(P);
     }
     return days;
 }
@@ -313,12 +333,12 @@ Ext computeSolarTermDay(int year, int n)
     const int y = year > 0 ? year : year + 1;
     for (const SolarTermMoment& t : kSolarTermMoments) {
         const int tn = termNumberOfName(t.nameIndex);
-        if ((t.year == y && tn == n) || (n == 25 && tn == 1 && t.year == y + 1)) {
+        if ((t.year == y && tn == n) || (n == 25 && tn == 1 && t.year == y + 1LL)) {
             const Ext seconds = t.hour * 3600 + t.minute * 60 + t.second;
             return (GetDayNumber(t.year, t.month, t.day) - GetDayNumber(y, 1, 0)) + seconds / 86400;
         }
     }
-    const Ext t = y - 100;
+    const Ext t = static_cast<Ext>(y) - 100;
     const Ext A = y * (365.2423112L - 6.4e-14L * (t * t) - 3.047e-8L * t) + 15.218427L * n +
                   1721050.71301L;
     const Ext theta = 0.0003L * y - 0.372781384L - 0.2617913325L * n;
@@ -374,7 +394,7 @@ const SolarTermMemo& memoSolarTerms(int year)
         for (int n = 1; n <= 25; ++n)
             entry.days[n] = computeSolarTermDay(year, n);
         for (int n = 1; n <= 24; ++n)
-            entry.dates[n] = dateOfCountedDay(year, static_cast<int>(std::floor(entry.days[n])));
+            entry.dates[n] = dateOfCountedDay(year, floorToInt(entry.days[n]));
     });
     return entry;
 }
@@ -388,7 +408,7 @@ Ext solarTermDay(int year, int n, Source source)
     return computeSolarTermDay(year, n);
 }
 
-int solarTermFloor(int year, int n) { return static_cast<int>(std::floor(solarTermDay(year, n, Source::Memo))); }
+int solarTermFloor(int year, int n) { return floorToInt(solarTermDay(year, n, Source::Memo)); }
 
 // ---------------------------------------------------------------------------------------------
 // Lunar conversion on either source
@@ -414,7 +434,7 @@ int lunarDayFrom(const NewMoons& newMoons, int year, int month, int day)
             result = static_cast<int>(age) + 1;
     }
 
-    const int monthDay = month * 100 + day;
+    const std::int64_t monthDay = month * 100LL + day;
     for (const LunarDayCorrection& c : kLunarDayCorrections) {
         if (c.year == year && monthDay >= c.from && monthDay <= c.to) {
             result += c.delta;
@@ -433,7 +453,8 @@ int lunarMonth(int year, int month, int day, int lunarDayOfDate)
     const int e = lunarDayOfDate;
     const int leapCount = GetLeapMonthCount(year);
     const std::int64_t days = dayNumber64(year, month, day) - (-310443); // from -849-01-21
-    int g = static_cast<int>(roundHalfEven(static_cast<Ext>(days - e) / 29.530588L)) - leapCount;
+    std::int64_t g = static_cast<std::int64_t>(roundHalfEven(static_cast<Ext>(days - e) / 29.530588L)) -
+                     leapCount;
     // Offsets fitted to the lunations of the early eras.
     if (year <= 240) ++g;
     if (year <= 237) --g;
@@ -502,7 +523,7 @@ bool bisectLunarDate(int lunarYear, int lunarMonthWanted, int lunarDayWanted, bo
 {
     enum class Direction { None, Forward, Backward };
     int lo = GetDayNumber(lunarYear, 1, 1);
-    int hi = GetDayNumber(lunarYear + 1, 12, 31);
+    int hi = GetDayNumber(lunarYear + 1, 12, 31); // lunarYear is within the tables here
     bool odd = false;
     Direction direction = Direction::None;
     int trackedYear = lunarYear;
@@ -514,7 +535,7 @@ bool bisectLunarDate(int lunarYear, int lunarMonthWanted, int lunarDayWanted, bo
     for (int steps = 1; hi > lo; ++steps) {
         if (steps > 100)
             return false;
-        const int mid = (lo + hi) / 2 + (odd ? 1 : 0);
+        const int mid = static_cast<int>((static_cast<std::int64_t>(lo) + hi) / 2) + (odd ? 1 : 0);
         if (hi - lo == 1)
             odd = true;
         // A probe that does not convert keeps the previous probe's date, and so its lunar date.
@@ -574,6 +595,9 @@ bool lunarToSolar(int lunarYear, int lunarMonthWanted, int lunarDayWanted, bool 
                   int& month, int& day, Source source)
 {
     if (isLeap && GetLeapMonthClamped(lunarYear) != lunarMonthWanted)
+        return false;
+    // Outside these years no probe of the search can be converted.
+    if (lunarYear < kMinLunarYear - 1 || lunarYear > kMaxLunarYear)
         return false;
     Date found;
     const bool newYear = lunarMonthWanted == 1 && lunarDayWanted == 1 && !isLeap;
@@ -636,7 +660,7 @@ bool IsHistoricLeapYear(int year)
         return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
     if (year >= 0)
         return year % 4 == 0;
-    return (year - 3) % 4 == 0;
+    return year % 4 == -1; // year - 3 divisible by 4
 }
 
 int GetMonthDays(int year, int month)
@@ -653,7 +677,10 @@ int GetMonthDays(int year, int month)
     }
 }
 
-int GetDayOfYear(int year, int month, int day) { return dayOfYearClamped(year, month, day); }
+int GetDayOfYear(int year, int month, int day)
+{
+    return static_cast<int>(dayOfYearClamped(year, month, day));
+}
 
 int GetDayNumber(int year, int month, int day)
 {
@@ -811,9 +838,9 @@ bool SplitGanZhi(int index, int& stem, int& branch)
     return true;
 }
 
-int GetYearGanZhi(int year) { return floorMod(year > 0 ? year - 4 : year - 3, 60); }
+int GetYearGanZhi(int year) { return floorMod(static_cast<std::int64_t>(year) - (year > 0 ? 4 : 3), 60); }
 
-int GetZodiac(int year) { return floorMod(year > 0 ? year - 4 : year - 3, 12); }
+int GetZodiac(int year) { return floorMod(static_cast<std::int64_t>(year) - (year > 0 ? 4 : 3), 12); }
 
 int GetSolarYearGanZhi(int year, int month, int day)
 {
@@ -851,13 +878,13 @@ int GetMonthGanZhi(int year, int month, int day)
 
 int GetDayGanZhi(int year, int month, int day)
 {
-    const std::int64_t n = GetDayOfYear(year, month, day);
+    const std::int64_t n = dayOfYearClamped(year, month, day);
     std::int64_t serial = 0;
     if (year >= 1) {
         const std::int64_t e = year - 1;
-        int k = 0;
+        std::int64_t k = 0;
         if (GetCalendarType(year, month, day) == 2)
-            k = year <= 1700 ? 10 : 10 + (year - 1701) / 100 + 1 - (year - 1601) / 400;
+            k = year <= 1700 ? 10 : 10 + (e - 1700) / 100 + 1 - (e - 1600) / 400;
         serial = 365 * e + n + e / 4 - k;
     } else {
         serial = 365 * static_cast<std::int64_t>(year) + n - (3 - static_cast<std::int64_t>(year)) / 4;
@@ -868,7 +895,7 @@ int GetDayGanZhi(int year, int month, int day)
 
 int GetConstellation(int month, int day)
 {
-    const int c = 100 * month + day;
+    const std::int64_t c = 100LL * month + day;
     for (int i = 0; i < 12; ++i) {
         if (c < kConstellationStarts[i])
             return (i + 9) % 12;
@@ -887,7 +914,7 @@ bool GetSolarTermDate(int year, int index, int& month, int& day, int& hour, int&
     const Ext c = GetSolarTermDay(year, index + 1);
     const Ext dayOfYear = std::floor(c);
     const Ext hours = (c - dayOfYear) * 24;
-    const Date date = dateOfCountedDay(year, static_cast<int>(dayOfYear));
+    const Date date = dateOfCountedDay(year, floorToInt(dayOfYear));
     month = date.month;
     day = date.day;
     hour = static_cast<int>(std::floor(hours));
@@ -906,7 +933,7 @@ std::string_view GetSolarTermOfDate(DateTime date)
     const auto termDate = [](int year, int n) {
         if (inTermRange(year))
             return memoSolarTerms(year).dates[n];
-        return dateOfCountedDay(year, static_cast<int>(std::floor(computeSolarTermDay(year, n))));
+        return dateOfCountedDay(year, floorToInt(computeSolarTermDay(year, n)));
     };
     for (int n = 1; n <= 24; ++n) {
         if (termDate(y, n) == wanted)

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 using namespace tavemo::engine;
@@ -429,4 +430,44 @@ TEST(SolarTerms, AcrossTheCalendarChange)
     // Month and year of the cycle follow the terms counted through day numbers.
     EXPECT_EQ(ganZhi(GetMonthGanZhi(1582, 11, 7)), ganZhi(GetMonthGanZhi(1582, 10, 15)));
     EXPECT_NE(ganZhi(GetMonthGanZhi(1582, 11, 8)), ganZhi(GetMonthGanZhi(1582, 11, 7)));
+}
+
+// Any int is a valid argument: years and months far outside the tables give some result, never
+// undefined behaviour (the sanitizer build checks this).
+TEST(LunarCore, ExtremeArgumentsAreHarmless)
+{
+    const int values[] = {std::numeric_limits<int>::min(), -1'000'000, -851, 0, 13, 2101, 1'000'000,
+                          std::numeric_limits<int>::max()};
+    for (const int v : values) {
+        SCOPED_TRACE(v);
+        bool leap = false;
+        int a = 0, b = 0, c = 0, d = 0;
+        GetCalendarType(v, v, v);
+        IsHistoricLeapYear(v);
+        GetMonthDays(v, 2);
+        GetDayOfYear(v, v, v);
+        GetDayNumber(v, 12, 31);
+        DayNumberToDate(v, a, b, c);
+        GetLeapMonth(v);
+        GetLeapMonthCount(v);
+        GetLunarDay(v, 6, 1);
+        GetLunarMonth(v, 6, 1);
+        GetLunarDate(v, 6, 1, leap, a, b, c);
+        LunarToSolar(v, 1, 1, false, a, b, c);
+        GetLunarMonthName(v, true);
+        GetLunarDayName(v);
+        GetGanZhiName(v);
+        CombineGanZhi(v, v);
+        SplitGanZhi(v, a, b);
+        GetYearGanZhi(v);
+        GetZodiac(v);
+        GetSolarYearGanZhi(v, 1, 1);
+        GetSolarMonth(v, 1, 1, a, b);
+        GetMonthGanZhi(v, 12, 31);
+        GetDayGanZhi(v, 6, 1);
+        GetConstellation(v, v);
+        GetSolarTermDay(v, 3);
+        GetSolarTermDate(v, 5, a, b, c, d);
+        GetSolarTermOfDate(static_cast<double>(v));
+    }
 }
