@@ -82,9 +82,9 @@ void drawOutline(QPainter& p, const QRect& r, const QColor& color)
     p.fillRect(QRect(r.left() + r.width() - 1, r.top(), 1, r.height()), color);
 }
 
-int bandEdge(int i, double bandSize)
+int roundHalfEven(double value)
 {
-    return static_cast<int>(std::nearbyint(i * bandSize)); // halves to even under the default rounding mode
+    return static_cast<int>(std::nearbyint(value)); // the default rounding mode sends halves to even
 }
 
 } // namespace
@@ -117,14 +117,15 @@ bool DrawGradient(QPainter& target, const QRect& rect, int bands, int direction,
     const int h = rect.height();
     const double bandSize = (direction == 0 ? h : w) / double(bands);
     for (int i = 0; i < bands; ++i) {
-        const int from_ = bandEdge(i, bandSize);
-        const int to_ = bandEdge(i + 1, bandSize);
-        if (to_ <= from_)
+        const int bandStart = roundHalfEven(i * bandSize);
+        const int bandEnd = roundHalfEven((i + 1) * bandSize);
+        if (bandEnd <= bandStart)
             continue;
-        const QColor color(std::clamp(from.red() + bandEdge(i + 1, stepRed), 0, 255),
-                           std::clamp(from.green() + bandEdge(i + 1, stepGreen), 0, 255),
-                           std::clamp(from.blue() + bandEdge(i + 1, stepBlue), 0, 255));
-        const QRect band = direction == 0 ? QRect(0, from_, w, to_ - from_) : QRect(from_, 0, to_ - from_, h);
+        const QColor color(std::clamp(from.red() + roundHalfEven((i + 1) * stepRed), 0, 255),
+                           std::clamp(from.green() + roundHalfEven((i + 1) * stepGreen), 0, 255),
+                           std::clamp(from.blue() + roundHalfEven((i + 1) * stepBlue), 0, 255));
+        const QRect band = direction == 0 ? QRect(0, bandStart, w, bandEnd - bandStart)
+                                          : QRect(bandStart, 0, bandEnd - bandStart, h);
         target.fillRect(band.translated(rect.topLeft()), color);
     }
     return true;
