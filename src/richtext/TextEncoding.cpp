@@ -87,7 +87,7 @@ const ByteDecoder &DecoderCache::get(const char *codePage)
     auto it = m_decoders.find(codePage);
     if (it == m_decoders.end()) {
         it = m_decoders.try_emplace(codePage, codePage).first;
-        if (!it->second.decode("a").startsWith(u'a')) {
+        if (!it->second.isValid()) {
             m_decoders.erase(it);
             it = m_decoders.try_emplace(codePage, kFallbackCodePage).first;
         }
