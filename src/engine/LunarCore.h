@@ -9,7 +9,8 @@
 // Operations that can fail return bool and leave their out-parameters untouched on failure.
 // Name lookups return an empty view for an index outside their table; the views point at static
 // storage and stay valid for the life of the program. No exceptions, no I/O, no global state
-// beyond the thread-safe per-year memo described at the end of this file.
+// beyond the thread-safe per-year memo described at the end of this file. Any int is a valid
+// argument; far outside the tables the results are meaningless but computed without overflow.
 
 #include <array>
 #include <string_view>
@@ -73,10 +74,11 @@ int GetLeapMonthCount(int year);
 // years; -1 when no computed new moon falls on the date or in the 29 days before it.
 int GetLunarDay(int year, int month, int day);
 
-// Lunar month 1..12, negated for a leap month. Meaningful for years -849..2100.
+// Lunar month 1..12, negated for a leap month: a count of mean lunations corrected by the leap
+// tables and by offsets for the early eras. Meaningful for years -849..2100.
 int GetLunarMonth(int year, int month, int day);
 
-// Lunar month and day. False outside -849..2100.
+// Lunar month and day. False outside -849..2100 and for a dropped day.
 bool GetLunarMonthDay(int year, int month, int day, bool& isLeap, int& lunarDay, int& lunarMonth);
 
 // Lunar month, day and year (the lunar year changes on 正月初一). False outside -849..2100 and
@@ -85,9 +87,9 @@ bool GetLunarDate(int year, int month, int day, bool& isLeap, int& lunarDay, int
                   int& lunarYear);
 
 // Date of a lunar date, found by bisection over the day numbers of lunarYear and the year after.
-// For the lunar new year (1, 1, not leap) a failed bisection falls back to a scan of the year's
-// first months. False when the date was not found or a leap month is asked for in a year whose
-// leap month differs.
+// For the lunar new year (1, 1, not leap) a failed bisection falls back to a scan of January to
+// April of lunarYear. False when the date was not found, for lunarYear outside -850..2100, and
+// when a leap month is asked for in a year whose leap month differs.
 bool LunarToSolar(int lunarYear, int lunarMonth, int lunarDay, bool isLeap, int& year, int& month,
                   int& day);
 
