@@ -168,7 +168,7 @@ constexpr std::string_view kLeapMonthText =
     "8007005003080050040a00600500307005004002060050030800500400206005002070050040020600500307006004002070"
     "050030800600400307005004080060040a006005003080050040020700500409006004002060050030b00600500207005003"
     "08006004003070050040800600400307005004080060040020";
-static_assert(kLeapMonthText.size() == kLunarYears + 0);
+static_assert(kLeapMonthText.size() == kLunarYears);
 
 constexpr int leapDigit(char c) { return c <= '9' ? c - '0' : c - 'a' + 10; }
 
@@ -563,7 +563,7 @@ bool bisectLunarDate(int lunarYear, int lunarMonthWanted, int lunarDayWanted, bo
     return false;
 }
 
-// 正月初一 of a lunar year: the bisection, or when it misses (it does in dozens of early years),
+// 正月初一 of a lunar year: the bisection, or when it misses (before year 1 no probe converts),
 // the first day of the year's first months that converts to month 1, day 1, not leap.
 bool findLunarNewYear(int lunarYear, Date& found, Source source)
 {
