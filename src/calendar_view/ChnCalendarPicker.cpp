@@ -247,8 +247,12 @@ void TChnCalendar::createChildren()
     });
     m_grid->setSelectCell([this](int c, int r) { return selectCell(c, r); });
 
+    // Popup menus do not inherit fonts; give them a Chinese face so that their captions never
+    // depend on the desktop's default font.
     m_monthMenu = new QMenu(this);
+    m_monthMenu->setFont(makeFont({kSong, 12}));
     m_yearMenu = new QMenu(this);
+    m_yearMenu->setFont(makeFont({kSong, 12}));
 
     connect(m_todayLink, &CaptionLabel::leftClicked, this, [this] { goToToday(); });
     for (CaptionLabel* l : {m_monthLabel, m_monthUnitLabel}) {
@@ -898,13 +902,14 @@ void TChnCalendar::BuildMenus()
     };
     auto addSubmenu = [](QMenu* menu, const QString& caption, const QString& name) {
         QMenu* sub = menu->addMenu(caption);
+        sub->setFont(menu->font());
         sub->menuAction()->setObjectName(name);
         sub->menuAction()->setData(0);
         return sub;
     };
     auto addDefaultToday = [this, addItem](QMenu* menu, const QString& name) {
         QAction* today = addItem(menu, QStringLiteral("今日"), name, 0);
-        QFont bold = today->font();
+        QFont bold = menu->font();
         bold.setBold(true);
         today->setFont(bold);
         menu->setDefaultAction(today);
