@@ -173,6 +173,16 @@ TEST(Steppers, StepAcrossYearEndsAndClampTheDay)
     }
 }
 
+TEST(Steppers, ClickingTheUpperAndLowerArrows)
+{
+    auto cal = shownCalendar(2011, 6, 15);
+    UpDownStepper* month = cal->monthStepper();
+    QTest::mouseClick(month, Qt::LeftButton, {}, QPoint(month->width() / 2, 3));
+    EXPECT_EQ(isoDate(cal->DateTime()), "2011-07-15");
+    QTest::mouseClick(cal->yearStepper(), Qt::LeftButton, {}, QPoint(month->width() / 2, month->height() - 3));
+    EXPECT_EQ(isoDate(cal->DateTime()), "2010-07-15");
+}
+
 TEST(Steppers, ARefusedStepLeavesTheSteppersOnTheShownMonth)
 {
     auto cal = shownCalendar(2100, 12, 15);
