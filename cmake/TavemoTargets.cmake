@@ -24,14 +24,18 @@ function(tavemo_add_test)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 600)
   endif()
-  set(env "ASAN_OPTIONS=detect_leaks=0:abort_on_error=1" "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+  # The environment travels as the test executor (env VAR=… program): the PROPERTIES of
+  # gtest_discover_tests flatten a list-valued ENVIRONMENT down to its first entry.
+  set(env /usr/bin/env "ASAN_OPTIONS=detect_leaks=0:abort_on_error=1"
+      "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
   if(T_QT)
-    list(APPEND env "QT_QPA_PLATFORM=offscreen" "QT_QPA_FONTDIR=/usr/share/fonts")
+    list(APPEND env "QT_QPA_PLATFORM=offscreen")
   endif()
+  set_target_properties(${T_NAME} PROPERTIES CROSSCOMPILING_EMULATOR "${env}")
   gtest_discover_tests(${T_NAME}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${env}")
+    PROPERTIES TIMEOUT ${T_TIMEOUT})
 endfunction()
 
 # tavemo_add_bench(NAME name SOURCES ... LIBS ...): a Google Benchmark program.
