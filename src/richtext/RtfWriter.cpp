@@ -9,6 +9,7 @@
 #include <QTextFragment>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <memory>
 #include <vector>
