@@ -161,13 +161,35 @@ TEST(TavemoCal, DumpsOneTabSeparatedLinePerDay)
 
 TEST(TavemoCal, RejectsBadArgumentsWithStatusTwo)
 {
-    const std::vector<std::vector<std::string>> cases = {
-        {"2024"}, {"2024", "13"}, {"2024", "0"}, {"2101", "1"}, {"0", "1"}, {"-5", "1"}, {"2024x", "1"},
-        {"2024-02-30"}, {"2024-2-3"}, {"2101-01-01"}, {"0000-12-31"}, {"--bogus"}, {"1", "2", "3"},
-        {"--dump"}, {"--dump", "2024-01-01"}, {"--dump", "2024-02-01", "2024-01-31"},
-        {"--dump", "2100-12-31", "2101-01-01"}, {"--dump", "2024-01-01", "2024-01-02", "x"}, {"--help", "x"},
+    // Each case with the phrase of its message that names what is wrong.
+    const struct {
+        std::vector<std::string> args;
+        std::string phrase;
+    } cases[] = {
+        {{"2024"}, "不是 0001-01-01 至 2100-12-31 之间的日期：2024"},
+        {{"2024", "13"}, "不是 1 至 12 之间的月份：13"},
+        {{"2024", "0"}, "月份"},
+        {{"2101", "1"}, "不是 1 至 2100 之间的年份：2101"},
+        {{"0", "1"}, "年份"},
+        {{"-5", "1"}, "年份"},
+        {{"2024x", "1"}, "年份"},
+        {{"2024-02-30"}, "日期：2024-02-30"},
+        {{"2024-2-3"}, "日期"},
+        {{"2101-01-01"}, "日期"},
+        {{"0000-12-31"}, "日期"},
+        {{"--bogus"}, "未知选项：--bogus"},
+        {{"1", "2", "3"}, "参数过多"},
+        {{"--dump"}, "--dump 需要"},
+        {{"--dump", "2024-01-01"}, "--dump 需要"},
+        {{"--dump", "2024-02-01", "2024-01-31"}, "早于"},
+        {{"--dump", "2100-12-31", "2101-01-01"}, "日期：2101-01-01"},
+        {{"--dump", "2024-01-01", "2024-01-02", "x"}, "--dump 需要"},
+        {{"--help", "x"}, "--help"},
+        // An echoed argument never breaks the one-line message nor reaches the terminal raw.
+        {{"20\n24", "1"}, "年份：20?24"},
+        {{"2024", "\x1b[2J"}, "月份：?[2J"},
     };
-    for (const auto& args : cases) {
+    for (const auto& [args, phrase] : cases) {
         std::string shown;
         for (const auto& arg : args)
             shown += arg + ' ';
@@ -176,6 +198,7 @@ TEST(TavemoCal, RejectsBadArgumentsWithStatusTwo)
         EXPECT_EQ(run.out, "") << shown;
         EXPECT_EQ(lines(run.err).size(), 1u) << shown << run.err;
         EXPECT_EQ(run.err.rfind("tavemo-cal: ", 0), 0u) << shown;
+        EXPECT_NE(run.err.find(phrase), std::string::npos) << shown << run.err;
     }
 }
 
@@ -183,9 +206,17 @@ TEST(TavemoCal, HelpExplainsTheUsage)
 {
     const CalRun run = runCal({"--help"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out.rfind("Usage: tavemo-cal", 0), 0u);
+    EXPECT_EQ(run.out.rfind("用法：tavemo-cal", 0), 0u) << run.out;
     EXPECT_NE(run.out.find("--dump FROM TO"), std::string::npos);
     EXPECT_EQ(run.err, "");
+}
+
+TEST(TavemoCal, OutputThatCannotBeWrittenFailsWithStatusOne)
+{
+    const std::string command = std::string("'") + TAVEMO_CAL_PATH + "' --dump 2024-01-01 2024-01-31 >/dev/full 2>/dev/null";
+    const int raw = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 1);
 }
 
 } // namespace

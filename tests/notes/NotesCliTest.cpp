@@ -91,28 +91,36 @@ TEST_F(NotesCli, BadInputIsRefusedWithOneLineAndNothingWritten)
     const QString exported = files.filePath(QStringLiteral("out"));
     const QString missingApp = files.filePath(QStringLiteral("nowhere"));
 
-    const QStringList cases[] = {
-        {"--dir", app.path(), "show", "2011-02-30"},
-        {"--dir", app.path(), "put", "2011-06-31", good},
-        {"--dir", app.path(), "put", "29.06.2011", good},
-        {"--dir", app.path(), "put", "2011-06-29", files.filePath(QStringLiteral("missing.rtf"))},
-        {"--dir", app.path(), "put", "2011-06-29"},
-        {"--dir", app.path(), "show", "2011-06-29", "--format", "pdf"},
-        {"--dir", app.path(), "list", "--format", "text"},
-        {"--dir", app.path(), "export", exported, "--format", "text", "--format", "rtf"},
-        {"--dir", app.path(), "erase", "2011-06-29"},
-        {"--dir", app.path()},
-        {"--dir", missingApp, "list"},
-        {"--dir", missingApp, "put", "2011-06-29", good},
-        {"--dir", missingApp, "export", exported},
+    // Each case with the phrase of its message that names what is wrong.
+    const struct {
+        QStringList args;
+        QString phrase;
+    } cases[] = {
+        {{"--dir", app.path(), "show", "2011-02-30"}, "“2011-02-30”不是有效的日期"},
+        {{"--dir", app.path(), "put", "2011-06-31", good}, "不是有效的日期"},
+        {{"--dir", app.path(), "put", "29.06.2011", good}, "不是有效的日期"},
+        {{"--dir", app.path(), "put", "2011-06-29", files.filePath(QStringLiteral("missing.rtf"))}, "文件不存在"},
+        {{"--dir", app.path(), "put", "2011-06-29"}, "put 需要日期 DATE 和文件 FILE"},
+        {{"--dir", app.path(), "show", "2011-06-29", "--format", "pdf"}, "未知格式“pdf”"},
+        {{"--dir", app.path(), "list", "--format", "text"}, "list 不接受 --format"},
+        {{"--dir", app.path(), "export", exported, "--format", "text", "--format", "rtf"}, "--format 只能给出一次"},
+        {{"--dir", app.path(), "erase", "2011-06-29"}, "未知命令“erase”"},
+        {{"--dir", app.path()}, "缺少命令"},
+        {{"--dir", app.path(), "list", "--bogus"}, "未知选项“--bogus”"},
+        {{"--dir", missingApp, "list"}, "找不到记事数据库"},
+        {{"--dir", missingApp, "put", "2011-06-29", good}, "找不到记事数据库"},
+        {{"--dir", missingApp, "export", exported}, "找不到记事数据库"},
+        // An echoed argument never breaks the one-line message nor reaches the terminal raw.
+        {{"--dir", app.path(), "show", "2011-06\n-29\x1b[2J"}, "“2011-06?-29?[2J”"},
     };
-    for (const QStringList &args : cases) {
+    for (const auto &[args, phrase] : cases) {
         SCOPED_TRACE(args.join(u' ').toStdString());
         const Outcome result = runNotes(args);
         EXPECT_EQ(result.status, 2);
         EXPECT_TRUE(result.out.isEmpty());
         EXPECT_TRUE(result.err.startsWith("tavemo-notes: ")) << result.err.toStdString();
         EXPECT_EQ(result.err.count('\n'), 1) << result.err.toStdString();
+        EXPECT_TRUE(QString::fromUtf8(result.err).contains(phrase)) << result.err.toStdString();
     }
     EXPECT_EQ(storedNote(app.databasePath(), QStringLiteral("20110629")), stored);
     EXPECT_EQ(test::queryText(app.databasePath(), QStringLiteral("SELECT count(*) FROM UserCon")), QStringLiteral("1"));
@@ -125,7 +133,20 @@ TEST_F(NotesCli, ShowingADayWithoutNoteFails)
     const Outcome result = run({QStringLiteral("show"), QStringLiteral("2011-06-29")});
     EXPECT_EQ(result.status, 1);
     EXPECT_TRUE(result.out.isEmpty());
-    EXPECT_TRUE(result.err.contains("no note for 2011-06-29"));
+    EXPECT_TRUE(QString::fromUtf8(result.err).contains(QStringLiteral("2011-06-29 没有记事"))) << result.err.toStdString();
+}
+
+TEST(NotesCliHelp, HelpDescribesEveryCommand)
+{
+    for (const char *option : {"--help", "-h"}) {
+        const Outcome result = runNotes({QString::fromLatin1(option)});
+        EXPECT_EQ(result.status, 0) << option;
+        EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
+        const QString help = QString::fromUtf8(result.out);
+        EXPECT_TRUE(help.startsWith(QStringLiteral("用法：tavemo-notes"))) << result.out.toStdString();
+        for (const char *phrase : {"list", "show DATE", "export DIR", "put DATE FILE", "--dir APPDIR", "YYYYMMDD"})
+            EXPECT_TRUE(help.contains(QLatin1String(phrase))) << phrase;
+    }
 }
 
 } // namespace

@@ -12,11 +12,11 @@
 
 #include <charconv>
 #include <cstdio>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "Arguments.h"
 #include "ChnCalendarUse.h"
 #include "DateTime.h"
 #include "TextWidth.h"
@@ -24,66 +24,50 @@
 namespace {
 
 using namespace tavemo::engine;
+using tavemo::cal::Arguments;
 using tavemo::cal::centred;
+using tavemo::cal::inCalendarRange;
+using tavemo::cal::parseArguments;
 
-constexpr int kFirstYear = 1;   // the calendar window's year range
-constexpr int kLastYear = 2100;
 constexpr int kCellWidth = 6;   // widest second line: three Han characters
 constexpr int kFirstYearWithoutEra = 1949;
 
 constexpr std::string_view kUsage =
-    "Usage: tavemo-cal [YEAR MONTH | YYYY-MM-DD]\n"
-    "       tavemo-cal --dump FROM TO\n"
+    "用法：tavemo-cal [YEAR MONTH | YYYY-MM-DD]\n"
+    "      tavemo-cal --dump FROM TO\n"
     "\n"
-    "Shows a month of the Chinese calendar (weeks from Sunday): every day with its lunar day,\n"
-    "lunar month, solar term or festival, and under the month the chosen day's lunar date,\n"
-    "sexagenary year, zodiac animal and constellation. Without arguments: this month, today\n"
-    "chosen; YEAR MONTH chooses the first day of the month. Years 1 to 2100; days before\n"
-    "1582-10-15 are reckoned in the Julian calendar.\n"
+    "在终端上显示一个月的中国日历（每周从星期日开始），每天注明农历日期、\n"
+    "农历月份、节气或节日；月历下方是所选日期的农历日期、干支纪年、生肖和星座。\n"
+    "不带参数时显示本月并选中今天；YEAR MONTH 显示该年该月并选中当月一日；\n"
+    "YYYY-MM-DD 显示该日所在的月份并选中该日。年份范围为 1 至 2100 年；\n"
+    "1582-10-15 以前的日期按儒略历计算。\n"
     "\n"
-    "--dump FROM TO   prints, tab-separated with a header line, the calendar data of every day\n"
-    "                 from FROM to TO (YYYY-MM-DD, 0001-01-01 to 2100-12-31), one line per day.\n"
-    "--help           prints this text.\n";
+    "--dump FROM TO   逐日输出从 FROM 到 TO（YYYY-MM-DD 格式，0001-01-01 至 2100-12-31）\n"
+    "                 的日历数据：第一行为表头，之后每天一行，各列以制表符分隔。\n"
+    "--help, -h       显示本帮助。\n"
+    "\n"
+    "退出状态：0 成功；1 输出失败；2 参数有误。\n";
 
 constexpr std::string_view kDumpHeader =
     "date\tLunarYear\tLunarMonth\tLunarDay\tLunarMonthName\tLunarDayName\tYearGanZhi\tMonthGanZhi\t"
     "DayGanZhi\tAnimal\tConstellation\tSolarTerm\tSolarFestival\tLunarFestival\tEraText\n";
 
+constexpr int kFailed = 1;
+constexpr int kBadArguments = 2;
+
 [[nodiscard]] int fail(const std::string& message)
 {
-    std::fprintf(stderr, "tavemo-cal: %s (see tavemo-cal --help)\n", message.c_str());
-    return 2;
+    std::fprintf(stderr, "tavemo-cal: %s（用法见 tavemo-cal --help）\n", message.c_str());
+    return kBadArguments;
 }
 
-// A whole decimal number, digits only.
-std::optional<int> parseNumber(std::string_view text)
+// Everything printed has reached stdout; a full disk or a closed pipe is reported, not hidden.
+[[nodiscard]] int finish()
 {
-    if (text.empty() || text.size() > 9)
-        return std::nullopt;
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || text.front() == '-' || text.front() == '+')
-        return std::nullopt;
-    return value;
-}
-
-bool inCalendarRange(int year)
-{
-    return year >= kFirstYear && year <= kLastYear;
-}
-
-// "YYYY-MM-DD" of a real day in years 1..2100.
-std::optional<DateTime> parseDate(std::string_view text)
-{
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-')
-        return std::nullopt;
-    const auto year = parseNumber(text.substr(0, 4));
-    const auto month = parseNumber(text.substr(5, 2));
-    const auto day = parseNumber(text.substr(8, 2));
-    DateTime value = 0;
-    if (!year || !month || !day || !inCalendarRange(*year) || !tryEncodeDate(*year, *month, *day, value))
-        return std::nullopt;
-    return value;
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return 0;
+    std::fprintf(stderr, "tavemo-cal: 无法写出结果\n");
+    return kFailed;
 }
 
 // The second line of a day cell, by the calendar window's priority: lunar festival, solar term,
@@ -220,62 +204,28 @@ void dump(DateTime from, DateTime to)
 
 int main(int argc, char** argv)
 {
-    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    const Arguments parsed = parseArguments(std::vector<std::string_view>(argv + 1, argv + argc));
+    if (!parsed.error.empty())
+        return fail(parsed.error);
 
-    if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
-        if (args.size() != 1)
-            return fail("--help takes no arguments");
+    switch (parsed.mode) {
+    case Arguments::Mode::Help:
         std::fwrite(kUsage.data(), 1, kUsage.size(), stdout);
-        return 0;
-    }
-
-    if (!args.empty() && args[0] == "--dump") {
-        if (args.size() != 3)
-            return fail("--dump needs two dates, FROM and TO");
-        const auto from = parseDate(args[1]);
-        if (!from)
-            return fail("not a date from 0001-01-01 to 2100-12-31: " + std::string(args[1]));
-        const auto to = parseDate(args[2]);
-        if (!to)
-            return fail("not a date from 0001-01-01 to 2100-12-31: " + std::string(args[2]));
-        if (*to < *from)
-            return fail("TO lies before FROM");
-        dump(*from, *to);
-        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
-    }
-
-    DateTime chosen = 0;
-    switch (args.size()) {
-    case 0: {
-        chosen = currentDate();
+        return finish();
+    case Arguments::Mode::Dump:
+        dump(parsed.from, parsed.to);
+        return finish();
+    case Arguments::Mode::Today: {
+        const DateTime today = currentDate();
         int year = 0, month = 0, day = 0;
-        if (!decodeDate(chosen, year, month, day) || !inCalendarRange(year))
-            return fail("today's date lies outside the years 1 to 2100");
-        break;
+        if (!decodeDate(today, year, month, day) || !inCalendarRange(year))
+            return fail("今天的日期不在 1 至 2100 年之间");
+        printMonth(today, isatty(STDOUT_FILENO) != 0);
+        return finish();
     }
-    case 1: {
-        if (!args[0].empty() && args[0].front() == '-')
-            return fail("unknown option: " + std::string(args[0]));
-        const auto date = parseDate(args[0]);
-        if (!date)
-            return fail("not a date from 0001-01-01 to 2100-12-31: " + std::string(args[0]));
-        chosen = *date;
-        break;
+    case Arguments::Mode::Month:
+        printMonth(parsed.chosen, isatty(STDOUT_FILENO) != 0);
+        return finish();
     }
-    case 2: {
-        const auto year = parseNumber(args[0]);
-        if (!year || !inCalendarRange(*year))
-            return fail("not a year from 1 to 2100: " + std::string(args[0]));
-        const auto month = parseNumber(args[1]);
-        if (!month || *month < 1 || *month > 12)
-            return fail("not a month from 1 to 12: " + std::string(args[1]));
-        tryEncodeDate(*year, *month, 1, chosen);
-        break;
-    }
-    default:
-        return fail("too many arguments");
-    }
-
-    printMonth(chosen, isatty(STDOUT_FILENO) != 0);
-    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+    return kFailed;
 }
