@@ -199,6 +199,11 @@ const KeywordEntry *findKeyword(QByteArrayView word)
     return it != end && QByteArrayView(it->name) == word ? it : nullptr;
 }
 
+bool isEscapedCharacter(char symbol)
+{
+    return symbol == '\\' || symbol == '{' || symbol == '}';
+}
+
 class RtfParser {
 public:
     // False when the bytes are not RTF or hold a structure the reader refuses.
@@ -252,7 +257,11 @@ bool RtfParser::parse(QByteArrayView input)
         return false;
     RtfTokenizer tokenizer(input);
     for (RtfToken token = tokenizer.next(); token.type != RtfToken::End; token = tokenizer.next()) {
-        if (token.type != RtfToken::Text && token.type != RtfToken::HexByte)
+        // Bytes wait for their partners: a double-byte character may be split over an escape and
+        // a plain or escaped character (\'b3\\ is one Big5 character).
+        const bool carriesBytes = token.type == RtfToken::Text || token.type == RtfToken::HexByte
+            || (token.type == RtfToken::ControlSymbol && isEscapedCharacter(token.symbol));
+        if (!carriesBytes)
             flushBytes();
         switch (token.type) {
         case RtfToken::GroupOpen:
@@ -403,12 +412,11 @@ void RtfParser::controlWord(const RtfToken &token)
 
 void RtfParser::controlSymbol(char symbol)
 {
-    switch (symbol) {
-    case '\\':
-    case '{':
-    case '}':
+    if (isEscapedCharacter(symbol)) {
         addBytes(QByteArrayView(&symbol, 1));
-        break;
+        return;
+    }
+    switch (symbol) {
     case '*': state().destination = Destination::Skip; break; // no \* destination carries note text
     case '~': appendText(u"\u00A0"); break;
     case '_': appendText(u"\u2011"); break;

@@ -90,6 +90,35 @@ TEST(RtfReader, ReadingReplacesTheDocumentAndRaisesItsChange)
     EXPECT_FALSE(document.isUndoAvailable()); // a load is not an edit the user can undo
 }
 
+// Double-byte code pages put trail bytes in the ASCII range, which writers leave as plain or escaped
+// characters between the \'hh escapes; fonts without a character set use the document's code page.
+TEST(RtfReader, CharacterSetsDecideHowBytesRead)
+{
+    struct Case {
+        const char *fontTable;
+        const char *body;
+        QString text;
+    };
+    const std::vector<Case> cases = {
+        {"{\\f0\\fcharset136 A;}", "\\'b3\\\\", "許"},
+        {"{\\f0\\fcharset128 A;}", "\\'95\\\\", "表"},
+        {"{\\f0\\fcharset134 A;}", "\\'81\\{\\'d6\\'d0", "亄中"},
+        {"{\\f0\\fcharset129 A;}", "\\'c7\\'d1", "한"},
+        {"{\\f0\\fcharset204 A;}", "\\'c6", "Ж"},
+        {"{\\f0\\fcharset0 A;}", "\\'c6", "Æ"},
+        {"{\\f0 A;}", "\\'d6\\'d0", "中"},
+        {"{\\f0\\fcharset1 A;}", "\\'d6\\'d0", "中"},
+        {"{\\f0\\fcharset134 A;}{\\f1\\fcharset0 B;}", "\\'d6\\f1\\'d0", "\uFFFDÐ"},
+    };
+    for (const Case &c : cases) {
+        const QByteArray rtf = QByteArray("{\\rtf1\\ansi\\ansicpg936{\\fonttbl") + c.fontTable + "}\\f0 " + c.body + "}";
+        SCOPED_TRACE(rtf.constData());
+        QTextDocument document;
+        ASSERT_TRUE(readRtf(rtf, document).ok);
+        EXPECT_EQ(document.toPlainText(), c.text);
+    }
+}
+
 TEST(RtfReader, LastParagraphWithoutParagraphMarkKeepsItsAlignment)
 {
     QTextDocument document;
