@@ -272,8 +272,11 @@ bool RtfParser::parse(QByteArrayView input)
             break;
         case RtfToken::GroupClose:
             m_skip = 0;
+            // The last entry of a table may lack its closing ';'.
             if (state().destination == Destination::FontTable)
                 commitFont();
+            else if (state().destination == Destination::ColourTable && m_colourGiven)
+                commitColour();
             m_stack.pop_back();
             break;
         case RtfToken::ControlWord:
@@ -384,7 +387,7 @@ void RtfParser::controlWord(const RtfToken &token)
         break;
     case Keyword::FontSize:
         if (token.hasParameter && param > 0)
-            chars.halfPoints = std::min(param, 3276);
+            chars.halfPoints = std::clamp(param, 2, 3276); // 1 to 1638 points, as the writer writes
         break;
     case Keyword::Foreground: chars.foreground = token.hasParameter ? param : 0; break;
     case Keyword::Background: chars.background = token.hasParameter ? param : 0; break;

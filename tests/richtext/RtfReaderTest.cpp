@@ -129,6 +129,16 @@ TEST(RtfReader, LastParagraphWithoutParagraphMarkKeepsItsAlignment)
     EXPECT_EQ(paragraphs[1].alignment, Qt::AlignHCenter);
 }
 
+TEST(RtfReader, ColourTableWhoseLastEntryLacksItsSemicolon)
+{
+    QTextDocument document;
+    ASSERT_TRUE(readRtf("{\\rtf1{\\colortbl;\\red0\\green0\\blue255}\\cf1 blue}", document).ok);
+    const auto paragraphs = snapshotOf(document);
+    ASSERT_EQ(paragraphs.size(), 1u);
+    ASSERT_EQ(paragraphs[0].runs.size(), 1u);
+    EXPECT_EQ(paragraphs[0].runs[0].foreground, QStringLiteral("#0000ff"));
+}
+
 TEST(RtfReader, EmptyBytesGiveAnEmptyDocument)
 {
     QTextDocument document;
