@@ -30,8 +30,8 @@ constexpr int kDefaultHalfPoints = 24;
 
 enum class Destination { Body, FontTable, ColourTable, Skip };
 
-// Character attributes; colours are colour table indexes (0 and unknown indexes: automatic);
-// font -1 is the document's default font (\deff).
+// Character attributes; colours are colour table indexes (an index naming no entry, or an entry
+// without components, is the automatic colour); font -1 is the document's default font (\deff).
 struct CharState {
     int font = -1;
     int halfPoints = kDefaultHalfPoints;
