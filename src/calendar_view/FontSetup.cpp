@@ -19,18 +19,18 @@ void installFontSubstitutions()
     });
 }
 
-QFont makeFont(const FontSpec& spec)
+QFont makeFont(const FontSpec& wanted)
 {
     // A list of families skips the substitution table, so the substitutes are spelled out here.
-    QStringList families{spec.family};
-    families += QFont::substitutes(spec.family);
+    QStringList families{wanted.family};
+    families += QFont::substitutes(wanted.family);
     families += QString::fromLatin1(kHanFallbackFamily);
     QFont font;
     font.setFamilies(families);
-    font.setPixelSize(spec.pixelSize);
-    const bool black = spec.family == QLatin1String("Arial Black");
-    font.setWeight(black ? QFont::Black : (spec.bold ? QFont::Bold : QFont::Normal));
-    font.setUnderline(spec.underline);
+    font.setPixelSize(wanted.pixelSize);
+    const bool black = wanted.family == QLatin1String("Arial Black");
+    font.setWeight(black ? QFont::Black : (wanted.bold ? QFont::Bold : QFont::Normal));
+    font.setUnderline(wanted.underline);
     font.setStyleStrategy(QFont::PreferAntialias);
     return font;
 }

@@ -19,10 +19,10 @@ struct FontSpec {
     bool underline = false;
 };
 
-// A font of `spec.family` at `spec.pixelSize` pixels. "Arial Black" becomes the black weight of
+// A font of `wanted.family` at `wanted.pixelSize` pixels. "Arial Black" becomes the black weight of
 // its substitute. Han characters always resolve to the simplified Chinese face, whatever the
 // requested family covers, so they never fall back to a Japanese one.
-QFont makeFont(const FontSpec& spec);
+QFont makeFont(const FontSpec& wanted);
 
 // The face the simplified Chinese text falls back to.
 inline constexpr const char* kHanFallbackFamily = "Noto Sans CJK SC";

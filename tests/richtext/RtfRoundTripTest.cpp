@@ -44,18 +44,18 @@ void useEditorFont(QTextDocument &document)
     document.setDefaultFont(font);
 }
 
-void fill(QTextDocument &document, const DocumentSpec &spec)
+void fill(QTextDocument &document, const DocumentSpec &wanted)
 {
     useEditorFont(document);
     QTextCursor cursor(&document);
-    for (size_t p = 0; p < spec.paragraphs.size(); ++p) {
+    for (size_t p = 0; p < wanted.paragraphs.size(); ++p) {
         QTextBlockFormat block;
-        block.setAlignment(spec.alignment);
+        block.setAlignment(wanted.alignment);
         if (p == 0)
             cursor.setBlockFormat(block);
         else
             cursor.insertBlock(block);
-        for (const RunSpec &run : spec.paragraphs[p]) {
+        for (const RunSpec &run : wanted.paragraphs[p]) {
             QTextCharFormat format;
             if (!run.family.isEmpty())
                 format.setFontFamilies({run.family});
@@ -107,10 +107,10 @@ const std::vector<DocumentSpec> &roundTripCases()
 
 TEST(RtfRoundTrip, WriteThenReadGivesBackTheDocument)
 {
-    for (const DocumentSpec &spec : roundTripCases()) {
-        SCOPED_TRACE(spec.name);
+    for (const DocumentSpec &wanted : roundTripCases()) {
+        SCOPED_TRACE(wanted.name);
         QTextDocument original;
-        fill(original, spec);
+        fill(original, wanted);
         const QByteArray rtf = writeRtf(original);
 
         QTextDocument copy;
