@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -108,7 +109,7 @@ public:
                 units[0] = 0xFFFD; // half a pair is not a character
                 ucs4 = 0xFFFD;
             }
-            const QByteArray bytes = encoder.encode(ucs4);
+            const QByteArray &bytes = encoder.encode(ucs4);
             if (unicode == Unicode::WhenNotEncodable && !bytes.isEmpty()) {
                 hexBytes(bytes);
                 continue;
@@ -131,10 +132,21 @@ private:
     void unicodeUnit(char16_t unit, int fallbackLength)
     {
         if (fallbackLength != m_uc) {
-            control("\\uc" + QByteArray::number(fallbackLength));
+            controlWithNumber("\\uc", fallbackLength);
             m_uc = fallbackLength;
         }
-        control("\\u" + QByteArray::number(unit >= 0x8000 ? int(unit) - 0x10000 : int(unit)));
+        controlWithNumber("\\u", unit >= 0x8000 ? int(unit) - 0x10000 : int(unit));
+    }
+
+    // A control word with its numeric parameter, formed without a temporary: this runs once or
+    // twice for every Chinese character of a note.
+    void controlWithNumber(const char *word, int value)
+    {
+        char digits[12];
+        const char *end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+        m_out += word;
+        m_out.append(digits, end - digits);
+        m_pendingDelimiter = true;
     }
 
     void literal(char c)

@@ -100,7 +100,15 @@ CharEncoder::CharEncoder(const char *codePage)
 {
 }
 
-QByteArray CharEncoder::encode(char32_t ucs4) const
+const QByteArray &CharEncoder::encode(char32_t ucs4) const
+{
+    auto found = m_encoded.find(ucs4);
+    if (found == m_encoded.end())
+        found = m_encoded.emplace(ucs4, convert(ucs4)).first;
+    return found->second;
+}
+
+QByteArray CharEncoder::convert(char32_t ucs4) const
 {
     if (!m_iconv.isValid())
         return {};

@@ -10,6 +10,7 @@
 
 #include <map>
 #include <string>
+#include <unordered_map>
 
 namespace tavemo::richtext {
 
@@ -51,14 +52,18 @@ private:
 };
 
 // Encodes single characters to one code page; a character the code page lacks gives an empty array.
+// A note repeats a few thousand characters at most, so each one goes through iconv only once.
 class CharEncoder {
 public:
     explicit CharEncoder(const char *codePage);
     // ucs4 is one Unicode scalar value.
-    QByteArray encode(char32_t ucs4) const;
+    const QByteArray &encode(char32_t ucs4) const;
 
 private:
+    QByteArray convert(char32_t ucs4) const;
+
     IconvHandle m_iconv;
+    mutable std::unordered_map<char32_t, QByteArray> m_encoded;
 };
 
 // The glibc code page name for a font's \fcharset value; nullptr for "use the document's code page".
