@@ -30,14 +30,14 @@ sanitize: deps
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTAVEMO_TESTS=OFF -DTAVEMO_BENCH=ON $(CMAKE_FLAGS)
 	cmake --build build-bench -j $(JOBS)
-	@for b in build-bench/bench/*; do [ -x "$$b" ] && echo "== $$b" && "$$b" || exit 1; done
+	@for b in build-bench/bench/*; do [ -f "$$b" ] && [ -x "$$b" ] || continue; echo "== $$b" && "$$b" || exit 1; done
 
 # Builds the libFuzzer targets and runs each for FUZZ_SECONDS on its corpus (fuzz/<subsystem>/corpus/<target>).
 fuzz: deps
 	cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
 	  -DCMAKE_CXX_COMPILER=clang++ -DTAVEMO_TESTS=OFF -DTAVEMO_FUZZ=ON $(CMAKE_FLAGS)
 	cmake --build build-fuzz -j $(JOBS)
-	@for f in build-fuzz/fuzz/*; do [ -x "$$f" ] || continue; n=$$(basename $$f); \
+	@for f in build-fuzz/fuzz/*; do [ -f "$$f" ] && [ -x "$$f" ] || continue; n=$$(basename $$f); \
 	  corpus=$$(ls -d fuzz/*/corpus/$$n 2>/dev/null | head -n 1); mkdir -p build-fuzz/corpus/$$n; \
 	  echo "== $$n ($(FUZZ_SECONDS) s)"; \
 	  $$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build-fuzz/corpus/$$n $$corpus || exit 1; done
