@@ -540,7 +540,9 @@ const std::array<std::string_view, kEraTableRows> EraTable = {
     "1862,13,0,清,穆宗,爱新觉罗载淳,同治",
     "1875,34,0,清,德宗,爱新觉罗载湉,光绪",
     "1909,3,0,清,,爱新觉罗溥仪,宣统",
-    "1911,37,0,近、现代,中华民国,,民国",
+    // The Republic's first year is 1912 (宣统三年 is 1911): the lengths of this row and the one
+    // before (1909 + 3 and 1912 + 37 = 1949) say the same, so 1948 reads 民国37年 as it should.
+    "1912,37,0,近、现代,中华民国,,民国",
     "1949,9999,1948,当代,中国,,公历",
 };
 

@@ -92,7 +92,7 @@ TEST(TChnCal, FillsEveryTextOfADay)
         {1916, 2, 2, &TChnCal::LunarFestival, "除夕"},
         // The era follows the Gregorian year, not the lunar one, and ends in 1948.
         {1911, 1, 15, &TChnCal::LunarYearText, "1910"},
-        {1948, 12, 31, &TChnCal::EraText, "[近、现代]中华民国  民国38年"},
+        {1948, 12, 31, &TChnCal::EraText, "[近、现代]中华民国  民国37年"},
         {1949, 1, 1, &TChnCal::EraText, ""},
         {2024, 2, 10, &TChnCal::EraText, ""},
         {1644, 1, 1, &TChnCal::EraText, "[清]世祖 爱新觉罗福临 顺治元年"},
