@@ -59,7 +59,7 @@ TEST(EraTable, RowsGivenInFullAreVerbatim)
         {256, "587,3,0,南朝/陈,后主,陈叔宝,祯明"},
         {257, "555,8,0,南朝/后梁,宣帝,萧詧,大定"},
         {260, "386,11,0,北朝/北魏,道武帝,拓跋圭,登国"},
-        {407, "905,3,1,唐,昭宣帝,李祝,天佑"},
+        {407, "905,3,1,唐,昭宣帝,李柷,天佑"}, // the emperor's name spelt right
         {411, "913,3,2,五代/梁,末帝,朱友贞,乾化"},
         {420, "942,2,6,五代/晋,出帝,石重贵,天福"},
         {428, "959,2,5,五代/周,恭帝,郭宗训,显德"},
@@ -185,7 +185,7 @@ TEST(EraTable, EraTextOfNotableYears)
 TEST(EraTable, CarriedOverErasCountTheirOwnYears)
 {
     const std::vector<std::pair<int, std::string_view>> years = {
-        {905, "[唐]昭宣帝 李祝 天佑2年"},
+        {905, "[唐]昭宣帝 李柷 天佑2年"},
         {913, "[五代/梁]末帝 朱友贞 乾化3年"},
         {914, "[五代/梁]末帝 朱友贞 乾化4年"},
         {915, "[五代/梁]末帝 朱友贞 贞明元年"},
