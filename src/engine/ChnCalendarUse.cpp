@@ -1,7 +1,6 @@
 #include "ChnCalendarUse.h"
 
 #include <array>
-#include <limits>
 #include <string_view>
 
 #include "DateTime.h"
@@ -71,19 +70,6 @@ bool isNewYearsEve(DateTime date)
     bool isLeap = false;
     return GetLunarDateOfDay(date + 1, lunarYear, lunarMonth, lunarDay, isLeap) && lunarMonth == 1
         && lunarDay == 1 && !isLeap;
-}
-
-// The era lookup walks the whole era table, and a month or a run of days asks for one year again
-// and again: keep the last answer (per thread, so concurrent callers never share it).
-const std::string& eraTextOf(int year)
-{
-    thread_local int cachedYear = std::numeric_limits<int>::min();
-    thread_local std::string cachedText;
-    if (year != cachedYear) {
-        cachedText = GetEraText(year);
-        cachedYear = year;
-    }
-    return cachedText;
 }
 
 std::string_view solarFestival(int month, int day, int weekday)
@@ -177,7 +163,7 @@ void TChnCal::SetDate(double date)
     Animal = GetZodiacName(GetZodiac(lunarYear));
 
     YearGanZhi = GetGanZhiName(GetSolarYearGanZhi(year, month, day));
-    EraText = eraTextOf(year);
+    EraText = GetEraText(year);
 
     LunarMonth = lunarMonth;
     LunarMonthName = GetLunarMonthName(lunarMonth, isLeap);
