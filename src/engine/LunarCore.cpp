@@ -657,7 +657,7 @@ bool isDroppedDay(int year, int month, int day) { return GetCalendarType(year, m
 bool IsHistoricLeapYear(int year)
 {
     if (GetCalendarType(year, 1, 1) == 2)
-        return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+        return isGregorianLeapYear(year);
     if (year >= 0)
         return year % 4 == 0;
     return year % 4 == -1; // year - 3 divisible by 4

@@ -82,7 +82,7 @@ TEST(TChnCal, FillsEveryTextOfADay)
         {2024, 3, 20, &TChnCal::Constellation, "双鱼"},
         {2024, 3, 21, &TChnCal::Constellation, "白羊"},
         {2024, 12, 22, &TChnCal::Constellation, "摩羯"},
-        // Without the old 2025 correction the third and fourth months of 2025 come out right.
+        // 2025 needs no lunar-day correction: its third and fourth months come right from the new moons.
         {2025, 4, 7, &TChnCal::LunarDayName, "初十"},
         {2025, 4, 28, &TChnCal::LunarDayName, "初一"},
         {2025, 4, 28, &TChnCal::LunarMonthName, "四月"},
