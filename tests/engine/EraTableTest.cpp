@@ -13,19 +13,16 @@ using namespace tavemo::engine;
 
 namespace {
 
-int startYear(int rowNumber) // rowNumber counts from 1, as the table's users number rows
-{
-    const std::string f = GetField(EraTable[rowNumber - 1], ',', 1);
-    int v = 0;
-    std::from_chars(f.data(), f.data() + f.size(), v);
-    return v;
-}
-
 int number(const std::string &f)
 {
     int v = 0;
     const auto [end, err] = std::from_chars(f.data(), f.data() + f.size(), v);
     return err == std::errc{} && end == f.data() + f.size() ? v : 0;
+}
+
+int startYear(int rowNumber) // rowNumber counts from 1, as the table's users number rows
+{
+    return number(GetField(EraTable[rowNumber - 1], ',', 1));
 }
 
 } // namespace
