@@ -20,6 +20,7 @@ void UpDownStepper::setPosition(int position)
     if (position == m_position)
         return;
     m_position = position;
+    update(); // an arrow greys out at either end of the range
 }
 
 void UpDownStepper::setRange(int minimum, int maximum)

@@ -202,6 +202,31 @@ TEST(Steppers, BelowTheFirstYearFallsToToday)
     EXPECT_LT(cal->DateTime(), engine::currentDateTime() + 1);
 }
 
+TEST(Steppers, SettingThePositionRepaintsTheArrows)
+{
+    ensureApplication();
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            paints += event->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    UpDownStepper stepper;
+    stepper.setRange(1, 2100);
+    stepper.setPosition(2099);
+    stepper.show();
+    QApplication::processEvents();
+    stepper.installEventFilter(&counter);
+    stepper.setPosition(2099); // unchanged: nothing to draw
+    QApplication::processEvents();
+    EXPECT_EQ(counter.paints, 0);
+    stepper.setPosition(2100); // the up arrow greys out
+    QApplication::processEvents();
+    EXPECT_GT(counter.paints, 0);
+}
+
 TEST(TodayLink, GoesToTheCurrentDateAndTime)
 {
     auto cal = shownCalendar(2011, 6, 15);
