@@ -17,7 +17,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
 
 namespace tavemo::calendar_view {
 
@@ -275,6 +274,8 @@ void TChnCalendar::initializeWindow()
         return;
     m_windowCreated = true;
     BuildMenus();
+    m_grid->setRowHeight(0, kHeaderRowHeight);
+    m_grid->setColumnWidth(0, kWeekColumnNarrow);
     setDateTime(engine::currentDateTime());
     setShowTitle(true);
 }
@@ -292,7 +293,6 @@ void TChnCalendar::resizeEvent(QResizeEvent* event)
     if (!m_windowCreated)
         return;
     setShowTitle(m_showTitle);
-    update();
 }
 
 void TChnCalendar::changeEvent(QEvent* event)
@@ -415,20 +415,20 @@ void TChnCalendar::setColorTitleSelected(TColor value) { m_dateInfoLabel->setCol
 void TChnCalendar::setBackGround(const QImage& value)
 {
     m_backGround = value;
-    m_layerValid = false;
+    m_layer = QImage();
     rebuildAndRepaint();
 }
 
 void TChnCalendar::setCenter(bool value)
 {
     m_center = value;
-    m_layerValid = false;
+    m_layer = QImage();
     rebuildAndRepaint();
 }
 void TChnCalendar::setStretch(bool value)
 {
     m_stretch = value;
-    m_layerValid = false;
+    m_layer = QImage();
     rebuildAndRepaint();
 }
 void TChnCalendar::setTransparent(bool value) { m_transparent = value; rebuildAndRepaint(); }
@@ -456,8 +456,8 @@ void TChnCalendar::placeGrid()
         m_grid->setContextMenu(m_yearMenu);
     }
     LayoutGrid();
-    m_face = QImage(std::max(0, width()), std::max(0, height()), QImage::Format_RGB32);
-    m_layerValid = false;
+    if (m_face.size() != size())
+        m_face = QImage(size(), QImage::Format_RGB32);
     RebuildFace();
     update();
     refreshGrid();
@@ -595,7 +595,6 @@ void TChnCalendar::RebuildFace()
     const QColor white = toQColor(kWhite);
     {
         QPainter p(&m_face);
-        p.setFont(font());
         p.fillRect(client, white);
         if (m_showFrame)
             drawOutline(p, client, toQColor(m_colorShowFrame));
@@ -619,12 +618,11 @@ void TChnCalendar::RebuildFace()
 
     if (m_backGround.isNull()) {
         m_layer = QImage();
-        m_layerValid = false;
         return;
     }
     // The placed picture depends only on the picture, its placement and the control's size, so it
-    // is kept across month fills.
-    if (!m_layerValid || m_layer.size() != m_face.size()) {
+    // is kept across month fills; changing the picture or its placement drops it.
+    if (m_layer.size() != m_face.size()) {
         m_layer = QImage(m_face.size(), QImage::Format_RGB32);
         m_layer.fill(white);
         QPainter p(&m_layer);
@@ -642,7 +640,6 @@ void TChnCalendar::RebuildFace()
         } else {
             p.drawImage(QPoint(0, 0), m_backGround);
         }
-        m_layerValid = true;
     }
     BlendLayer(m_face, m_layer, QPoint(0, 0), m_alphaBlend, -1);
 }
@@ -794,11 +791,14 @@ bool TChnCalendar::selectCell(int column, int row)
     const int k = (row - 1) * 7 + column;
     if (k < 0 || k > kLastDayRecord || !record(k).Valid)
         return false;
+    int Y = 0, M = 0, D = 0;
+    double chosen = 0;
+    if (!engine::decodeDate(m_dateTime, Y, M, D) || !engine::tryEncodeDate(Y, M, record(k).Day, chosen)) {
+        setDateTime(engine::currentDateTime());
+        return true;
+    }
+    // A failing click handler falls back to today like a day that cannot be encoded.
     try {
-        int Y = 0, M = 0, D = 0;
-        double chosen = 0;
-        if (!engine::decodeDate(m_dateTime, Y, M, D) || !engine::tryEncodeDate(Y, M, record(k).Day, chosen))
-            throw std::runtime_error("no such day");
         setDateTime(chosen);
         if (OnDateClick && m_clickFlag)
             OnDateClick(this);
@@ -859,16 +859,11 @@ void TChnCalendar::pickYear(int year)
 
 void TChnCalendar::writeDayOrToday(int year, int month, int day)
 {
-    // Keep the day of the month where the target month has it, else its last day.
+    // Keep the day of the month where the target month has it, else its last day; a month that
+    // cannot be encoded (the year 0) falls back to today.
     double value = 0;
-    int d = day;
-    while (!engine::tryEncodeDate(year, month, d, value)) {
-        if (d <= 0) {
-            value = engine::currentDateTime();
-            break;
-        }
-        --d;
-    }
+    if (!engine::tryEncodeDate(year, month, std::min(day, engine::daysInMonth(year, month)), value))
+        value = engine::currentDateTime();
     setDateTime(value);
     // A refused write (the year 2101) leaves the date as it was; the steppers must show it again,
     // or the next step would start from the refused month.
@@ -943,10 +938,6 @@ void TChnCalendar::BuildMenus()
         for (int year = decade; year <= decade + 9; ++year)
             addYear(years, QStringLiteral("MenuYear_"), year);
     }
-
-    m_grid->setRowHeight(0, kHeaderRowHeight);
-    m_grid->setColumnWidth(0, kWeekColumnNarrow);
-    LayoutGrid();
 }
 
 } // namespace tavemo::calendar_view

@@ -293,8 +293,7 @@ private:
     engine::TChnCal m_cal;
 
     QImage m_face;
-    QImage m_layer;
-    bool m_layerValid = false; // m_layer holds the placed picture
+    QImage m_layer; // the placed picture; null until built, dropped when the picture or its placement changes
     QImage m_cell;
     QFont m_infoFont; // 宋体 9 pt: week numbers, information cells
 
