@@ -547,25 +547,14 @@ void TChnCalendar::setDateTime(double value)
             r.Day = d;
             r.CnMonth = fromEngine(m_cal.LunarMonthName);
             r.CnDay = fromEngine(m_cal.LunarDayName);
-            if (m_cal.LunarDayName == "初一") {
-                r.CnText = r.CnMonth;
-                r.CnColor = kRed;
-            } else {
-                r.CnText = r.CnDay;
-                r.CnColor = m_colorCnDate;
+            switch (engine::dayTextKind(m_cal)) {
+            case engine::DayTextKind::LunarFestival: r.CnColor = m_colorCnHolDay; break;
+            case engine::DayTextKind::SolarTerm: r.CnColor = m_colorLunarHolDay; break;
+            case engine::DayTextKind::SolarFestival: r.CnColor = m_colorHoliday; break;
+            case engine::DayTextKind::LunarMonthName: r.CnColor = kRed; break;
+            case engine::DayTextKind::LunarDayName: r.CnColor = m_colorCnDate; break;
             }
-            if (!m_cal.SolarFestival.empty()) {
-                r.CnText = fromEngine(m_cal.SolarFestival);
-                r.CnColor = m_colorHoliday;
-            }
-            if (!m_cal.SolarTerm.empty()) {
-                r.CnText = fromEngine(m_cal.SolarTerm);
-                r.CnColor = m_colorLunarHolDay;
-            }
-            if (!m_cal.LunarFestival.empty()) {
-                r.CnText = fromEngine(m_cal.LunarFestival);
-                r.CnColor = m_colorCnHolDay;
-            }
+            r.CnText = fromEngine(engine::dayText(m_cal));
             if (d == D) {
                 record(kFirstInfoRecord).DayText = fromEngine(m_cal.Constellation);
                 m_selectionGuard = true;

@@ -178,4 +178,29 @@ void TChnCal::SetDate(double date)
     SolarTerm = GetSolarTermOfDate(date);
 }
 
+DayTextKind dayTextKind(const TChnCal& info)
+{
+    if (!info.LunarFestival.empty())
+        return DayTextKind::LunarFestival;
+    if (!info.SolarTerm.empty())
+        return DayTextKind::SolarTerm;
+    if (!info.SolarFestival.empty())
+        return DayTextKind::SolarFestival;
+    if (info.LunarDayName == "初一")
+        return DayTextKind::LunarMonthName;
+    return DayTextKind::LunarDayName;
+}
+
+const std::string& dayText(const TChnCal& info)
+{
+    switch (dayTextKind(info)) {
+    case DayTextKind::LunarFestival: return info.LunarFestival;
+    case DayTextKind::SolarTerm: return info.SolarTerm;
+    case DayTextKind::SolarFestival: return info.SolarFestival;
+    case DayTextKind::LunarMonthName: return info.LunarMonthName;
+    case DayTextKind::LunarDayName: break;
+    }
+    return info.LunarDayName;
+}
+
 } // namespace tavemo::engine

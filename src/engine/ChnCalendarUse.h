@@ -56,4 +56,12 @@ std::string GetLunarFestival(int lunarMonth, int lunarDay, bool isLeap, double d
 // be decoded, or it is one of the ten skipped days 1582-10-05..14.
 bool GetLunarDateOfDay(double date, int& lunarYear, int& lunarMonth, int& lunarDay, bool& isLeap);
 
+// What a day of the month view shows under its number, by priority: a lunar festival, then a
+// solar term, then a Gregorian festival, then the lunar month's name on its first day, else the
+// lunar day's name. The month view colours each kind in its own way.
+enum class DayTextKind { LunarFestival, SolarTerm, SolarFestival, LunarMonthName, LunarDayName };
+DayTextKind dayTextKind(const TChnCal& info);
+// The text of that kind, after SetDate of the day.
+const std::string& dayText(const TChnCal& info);
+
 } // namespace tavemo::engine

@@ -6,7 +6,7 @@
 //   tavemo-cal --dump FROM TO      one tab-separated line of calendar data per day
 //
 // The month grid runs from Sunday, each day with the same second line the calendar window
-// shows; under it the chosen day's lunar date, sexagenary year, animal and constellation.
+// shows (dayText); under it the chosen day's lunar date, sexagenary year, animal and constellation.
 
 #include <unistd.h>
 
@@ -70,21 +70,6 @@ constexpr int kBadArguments = 2;
     return kFailed;
 }
 
-// The second line of a day cell, by the calendar window's priority: lunar festival, solar term,
-// Gregorian festival, then the month name on the first day of a lunar month, else the day name.
-const std::string& cellText(const TChnCal& info)
-{
-    if (!info.LunarFestival.empty())
-        return info.LunarFestival;
-    if (!info.SolarTerm.empty())
-        return info.SolarTerm;
-    if (!info.SolarFestival.empty())
-        return info.SolarFestival;
-    if (info.LunarDayName == "初一")
-        return info.LunarMonthName;
-    return info.LunarDayName;
-}
-
 void trimRight(std::string& line)
 {
     line.erase(line.find_last_not_of(' ') + 1);
@@ -134,7 +119,7 @@ void printMonth(DateTime chosen, bool highlight)
                     + number.substr(end);
             }
             numbers += number;
-            texts += centred(cellText(info), kCellWidth);
+            texts += centred(dayText(info), kCellWidth);
         }
         if (column == 6 || cell == leadingCells + days - 1) {
             trimRight(numbers);
