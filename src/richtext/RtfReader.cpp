@@ -634,10 +634,18 @@ QTextCharFormat RtfParser::formatOf(const CharState &chars) const
     return format;
 }
 
-void RtfParser::build(QTextDocument &document) const
+// A loaded note starts a fresh undo history: replacing the content is not a step one can undo.
+template <typename Replace>
+void replaceWithoutUndo(QTextDocument &document, Replace replace)
 {
     const bool undoEnabled = document.isUndoRedoEnabled();
-    document.setUndoRedoEnabled(false); // a loaded note starts a fresh undo history
+    document.setUndoRedoEnabled(false);
+    replace();
+    document.setUndoRedoEnabled(undoEnabled);
+}
+
+void RtfParser::build(QTextDocument &document) const
+{
     document.clear();
     QTextCursor cursor(&document);
     cursor.beginEditBlock();
@@ -657,7 +665,6 @@ void RtfParser::build(QTextDocument &document) const
             cursor.insertText(run.text, formatOf(run.chars));
     }
     cursor.endEditBlock();
-    document.setUndoRedoEnabled(undoEnabled);
 }
 
 QString decodePlainText(const QByteArray &bytes)
@@ -674,23 +681,17 @@ QString decodePlainText(const QByteArray &bytes)
 ReadResult readRtf(const QByteArray &bytes, QTextDocument &document)
 {
     if (bytes.isEmpty()) {
-        const bool undoEnabled = document.isUndoRedoEnabled();
-        document.setUndoRedoEnabled(false);
-        document.clear();
-        document.setUndoRedoEnabled(undoEnabled);
+        replaceWithoutUndo(document, [&] { document.clear(); });
         return {true, ReadMode::Empty, {}};
     }
     {
         RtfParser parser;
         if (parser.parse(bytes)) {
-            parser.build(document);
+            replaceWithoutUndo(document, [&] { parser.build(document); });
             return {true, ReadMode::Rtf, {}};
         }
     }
-    const bool undoEnabled = document.isUndoRedoEnabled();
-    document.setUndoRedoEnabled(false);
-    document.setPlainText(decodePlainText(bytes));
-    document.setUndoRedoEnabled(undoEnabled);
+    replaceWithoutUndo(document, [&] { document.setPlainText(decodePlainText(bytes)); });
     return {true, ReadMode::PlainText, {}};
 }
 

@@ -32,7 +32,6 @@ public:
     }
 
     RtfToken next();
-    qsizetype position() const { return m_pos; }
 
 private:
     RtfToken readControl();

@@ -42,11 +42,6 @@ bool isCjkFace(const QString &family)
     return false;
 }
 
-const char *codePageOf(int charset)
-{
-    return charset == kCjkCharset ? "GB18030" : "CP1252";
-}
-
 // Appends control words and escaped text to one RTF destination, keeping track of what the next
 // character needs: a delimiter after a control word, and the \uc count in force.
 class RtfEmitter {
@@ -82,8 +77,8 @@ public:
                     m_out += '\\';
                     m_out += static_cast<char>(unit);
                     m_pendingDelimiter = false;
-                } else if (alsoEscape.contains(static_cast<char>(unit))) {
-                    hexBytes(QByteArrayView(reinterpret_cast<const char *>(&unit), 1));
+                } else if (const char c = static_cast<char>(unit); alsoEscape.contains(c)) {
+                    hexBytes(QByteArrayView(&c, 1));
                 } else {
                     literal(static_cast<char>(unit));
                 }
@@ -114,12 +109,12 @@ public:
                 hexBytes(bytes);
                 continue;
             }
-            const QByteArray fallback = bytes.isEmpty() ? QByteArray("?") : bytes;
+            const int fallbackLength = bytes.isEmpty() ? 1 : static_cast<int>(bytes.size());
             if (units[1]) {
                 unicodeUnit(units[0], 0); // the fallback follows the pair as a whole
-                unicodeUnit(units[1], static_cast<int>(fallback.size()));
+                unicodeUnit(units[1], fallbackLength);
             } else {
-                unicodeUnit(units[0], static_cast<int>(fallback.size()));
+                unicodeUnit(units[0], fallbackLength);
             }
             if (bytes.isEmpty())
                 literal('?');
@@ -319,7 +314,7 @@ private:
     {
         std::unique_ptr<CharEncoder> &encoder = charset == kCjkCharset ? m_gbEncoder : m_westernEncoder;
         if (!encoder)
-            encoder = std::make_unique<CharEncoder>(codePageOf(charset));
+            encoder = std::make_unique<CharEncoder>(codePageForCharset(charset));
         return *encoder;
     }
 

@@ -29,26 +29,19 @@ ByteDecoder::ByteDecoder(const char *codePage)
 QString ByteDecoder::decode(QByteArrayView bytes) const
 {
     QString out;
-    decodeAppend(bytes, out);
-    return out;
-}
-
-void ByteDecoder::decodeAppend(QByteArrayView bytes, QString &out) const
-{
     if (bytes.isEmpty())
-        return;
-    const qsizetype start = out.size();
+        return out;
     // Every code page we use maps one byte to at most one UTF-16 unit and a multi-byte sequence to at
     // most two units, so twice the byte count always suffices; the E2BIG branch is only a safeguard.
     qsizetype capacity = bytes.size() * 2 + 4;
-    out.resize(start + capacity);
+    out.resize(capacity);
     qsizetype used = 0;
 
     if (!m_iconv.isValid()) {
         for (char c : bytes)
-            out[start + used++] = QChar(static_cast<uchar>(c) < 0x80 ? char16_t(c) : kReplacement);
-        out.resize(start + used);
-        return;
+            out[used++] = QChar(static_cast<uchar>(c) < 0x80 ? char16_t(c) : kReplacement);
+        out.resize(used);
+        return out;
     }
 
     auto cd = reinterpret_cast<iconv_t>(m_iconv.handle());
@@ -56,7 +49,7 @@ void ByteDecoder::decodeAppend(QByteArrayView bytes, QString &out) const
     char *in = const_cast<char *>(bytes.data());
     size_t inLeft = static_cast<size_t>(bytes.size());
     while (inLeft > 0) {
-        char *outPtr = reinterpret_cast<char *>(out.data() + start + used);
+        char *outPtr = reinterpret_cast<char *>(out.data() + used);
         size_t outLeft = static_cast<size_t>(capacity - used) * 2;
         const size_t result = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
         used = capacity - static_cast<qsizetype>(outLeft / 2);
@@ -64,22 +57,23 @@ void ByteDecoder::decodeAppend(QByteArrayView bytes, QString &out) const
             break;
         if (errno == E2BIG) {
             capacity += static_cast<qsizetype>(inLeft) * 2 + 4;
-            out.resize(start + capacity);
+            out.resize(capacity);
             continue;
         }
         // EILSEQ: a byte the code page does not define; EINVAL: a sequence cut off at the end.
         if (used >= capacity) {
             capacity += 4;
-            out.resize(start + capacity);
+            out.resize(capacity);
         }
-        out[start + used++] = QChar(kReplacement);
+        out[used++] = QChar(kReplacement);
         if (errno != EILSEQ)
             break;
         ++in;
         --inLeft;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
-    out.resize(start + used);
+    out.resize(used);
+    return out;
 }
 
 const ByteDecoder &DecoderCache::get(const char *codePage)

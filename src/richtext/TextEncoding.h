@@ -35,8 +35,6 @@ public:
     explicit ByteDecoder(const char *codePage);
     bool isValid() const { return m_iconv.isValid(); }
     QString decode(QByteArrayView bytes) const;
-    // Appends the decoded bytes to out (no allocation when out has room).
-    void decodeAppend(QByteArrayView bytes, QString &out) const;
 
 private:
     IconvHandle m_iconv;
