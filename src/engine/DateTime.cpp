@@ -59,11 +59,6 @@ bool dayOf(DateTime value, long& day)
 
 } // namespace
 
-bool isGregorianLeapYear(int year)
-{
-    return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
-}
-
 int daysInMonth(int year, int month)
 {
     static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};

@@ -18,7 +18,11 @@ inline constexpr DateTime kMinDateTime = -693593.0;  // 0001-01-01
 inline constexpr DateTime kMaxDateTime = 2958465.0;  // 9999-12-31 (any time of that day is valid)
 
 // Gregorian leap rule applied to every year (proleptic).
-bool isGregorianLeapYear(int year);
+// Inline: the historical day arithmetic asks it in its inner loops.
+constexpr bool isGregorianLeapYear(int year)
+{
+    return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+}
 
 // Days of the month in the proleptic Gregorian calendar; 0 for a month outside 1..12.
 int daysInMonth(int year, int month);

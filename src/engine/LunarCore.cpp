@@ -371,6 +371,7 @@ constexpr int kMaxTermYear = kMaxLunarYear + 1;
 struct SolarTermMemo {
     std::once_flag once;
     std::array<Ext, 26> days{};   // by term number 1..25
+    std::array<int, 26> floors{}; // their days, floored once: every date's sexagenary month asks
     std::array<Date, 25> dates{}; // by term number 1..24
 };
 
@@ -391,10 +392,12 @@ const SolarTermMemo& memoSolarTerms(int year)
 {
     SolarTermMemo& entry = g_solarTerms[year - kMinTermYear];
     std::call_once(entry.once, [&] {
-        for (int n = 1; n <= 25; ++n)
+        for (int n = 1; n <= 25; ++n) {
             entry.days[n] = computeSolarTermDay(year, n);
+            entry.floors[n] = floorToInt(entry.days[n]);
+        }
         for (int n = 1; n <= 24; ++n)
-            entry.dates[n] = dateOfCountedDay(year, floorToInt(entry.days[n]));
+            entry.dates[n] = dateOfCountedDay(year, entry.floors[n]);
     });
     return entry;
 }
@@ -408,7 +411,12 @@ Ext solarTermDay(int year, int n, Source source)
     return computeSolarTermDay(year, n);
 }
 
-int solarTermFloor(int year, int n) { return floorToInt(solarTermDay(year, n, Source::Memo)); }
+int solarTermFloor(int year, int n)
+{
+    if (inTermRange(year) && n >= 1 && n <= 25)
+        return memoSolarTerms(year).floors[n];
+    return floorToInt(computeSolarTermDay(year, n));
+}
 
 // ---------------------------------------------------------------------------------------------
 // Lunar conversion on either source
