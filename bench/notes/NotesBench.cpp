@@ -85,7 +85,7 @@ struct Samples {
 struct Fixture {
     explicit Fixture(qsizetype rtfBytes)
     {
-        NoteStore::create(noteDatabasePath(dir.path()));
+        NoteStore::create(tavemo::paths::noteDatabasePath(dir.path()));
         opened = dm.DataModuleCreate(dir.path()).ok;
         fillNote(editor, rtfBytes);
         dm.SaveDayNote(editor);
@@ -117,7 +117,7 @@ void BM_SaveAfterKeystroke(benchmark::State &state)
             cursor.deletePreviousChar();
         typeNext = !typeNext;
         const auto start = std::chrono::steady_clock::now();
-        const bool stored = f.dm.SaveDayNote(f.editor);
+        const bool stored = f.dm.SaveDayNote(f.editor).ok;
         const auto elapsed = std::chrono::steady_clock::now() - start;
         if (!stored)
             state.SkipWithError("save failed");

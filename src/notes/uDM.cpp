@@ -66,7 +66,7 @@ OpenResult TDM::DataModuleCreate(const QString &appDir)
     m_store.reset();
     m_unloadedKey.clear();
     QString detail;
-    m_store = NoteStore::open(noteDatabasePath(appDir), &detail);
+    m_store = NoteStore::open(paths::noteDatabasePath(appDir), &detail);
     if (!m_store)
         return {false, databaseOpenFailedText(), detail};
     return {true, {}, {}};
@@ -102,17 +102,23 @@ LoadResult TDM::LoadDayNote(QTextEdit &rdtAbc)
     return {true, {}, {}};
 }
 
-bool TDM::SaveDayNote(QTextEdit &rdtAbc)
+SaveResult TDM::SaveDayNote(QTextEdit &rdtAbc)
 {
     const QString key = dateKey(m_calendarDate());
     m_noteReady = false;
-    bool stored = false;
-    if (m_store && !key.isEmpty() && key != m_unloadedKey) {
+    SaveResult result;
+    if (!m_store)
+        result.detail = QStringLiteral("记事数据库没有打开");
+    else if (key.isEmpty())
+        result.detail = QStringLiteral("日历的日期不在 1 至 9999 年之间");
+    else if (key == m_unloadedKey)
+        result.detail = QStringLiteral("这一天的记事未能加载，为免覆盖而不保存");
+    else {
         clearProtected(rdtAbc);
-        stored = m_store->save(key, richtext::writeRtf(*rdtAbc.document()));
+        result.ok = m_store->save(key, richtext::writeRtf(*rdtAbc.document()), &result.detail);
     }
     m_noteReady = true;
-    return stored;
+    return result;
 }
 
 } // namespace tavemo::notes

@@ -31,17 +31,17 @@ QString noteLoadFailedText();
 // on the selection first.
 inline constexpr int ProtectedCharProperty = QTextFormat::UserProperty + 0x7D4D;
 
-struct OpenResult {
+// The outcome of a note operation. `message` is what the window shows for it (empty where it shows
+// nothing of its own); `detail` says why it failed, for the window's notice or a command line.
+struct NoteResult {
     bool ok = false;
-    QString message; // databaseOpenFailedText() when !ok
-    QString detail;  // why, for a log or a command line
-};
-
-struct LoadResult {
-    bool ok = false;
-    QString message; // noteLoadFailedText() when !ok
+    QString message;
     QString detail;
+    explicit operator bool() const { return ok; }
 };
+using OpenResult = NoteResult; // message: databaseOpenFailedText() when !ok
+using LoadResult = NoteResult; // message: noteLoadFailedText() when !ok
+using SaveResult = NoteResult; // message: empty; detail: why the note was not stored
 
 class TDM {
 public:
@@ -59,14 +59,13 @@ public:
     // left in it and the caller shows result.message.
     LoadResult LoadDayNote(QTextEdit &rdtAbc);
 
-    // Stores the editor's document as the note of the calendar's day. Database errors are not
-    // reported to the user (the stored note is then unchanged); the return value says whether the
-    // note was stored, for callers that care.
+    // Stores the editor's document as the note of the calendar's day. On a database error the
+    // stored note is unchanged and the result says why, so that the window can tell the user.
     //
     // After a failed load of this day the editor does not hold this day's note but whatever it
     // showed before (often another day's note): storing it would overwrite a note the user never
-    // saw. Such a save stores nothing until a load of the day succeeds.
-    bool SaveDayNote(QTextEdit &rdtAbc);
+    // saw. Such a save stores nothing until a load of the day succeeds, and fails saying so.
+    SaveResult SaveDayNote(QTextEdit &rdtAbc);
 
     bool NoteReady() const { return m_noteReady; }
     // Start-up sets the flag false again before its first load.

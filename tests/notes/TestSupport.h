@@ -16,7 +16,7 @@ namespace tavemo::notes::test {
 struct TempAppDir {
     QTemporaryDir dir;
     QString path() const { return dir.path(); }
-    QString databasePath() const { return noteDatabasePath(dir.path()); }
+    QString databasePath() const { return paths::noteDatabasePath(dir.path()); }
     // Gives the directory the empty database that the build delivers.
     void createDatabase() const;
 };

@@ -18,7 +18,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: tavemo-make-note-db APPDIR\n");
         return 2;
     }
-    const QString path = tavemo::notes::noteDatabasePath(args[1]);
+    const QString path = tavemo::paths::noteDatabasePath(args[1]);
     QString error;
     switch (tavemo::notes::NoteStore::create(path, &error)) {
     case tavemo::notes::NoteStore::CreateResult::Created:

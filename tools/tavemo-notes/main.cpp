@@ -156,7 +156,7 @@ std::optional<Arguments> parseArguments(const QStringList &args, QString *error)
             return std::nullopt;
         }
         if (!dirGiven)
-            parsed.appDir = notes::applicationDirectory();
+            parsed.appDir = paths::applicationDirectory();
         return parsed;
     }
     *error = usageError(parsed.command.isEmpty()
@@ -323,7 +323,7 @@ int main(int argc, char **argv)
     if (parsed->command == u"put" && parsed->operands[1] != u"-" && !QFileInfo(parsed->operands[1]).isFile())
         return complain(kBadInput, QStringLiteral("文件不存在：%1").arg(parsed->operands[1]));
 
-    const QString databasePath = notes::noteDatabasePath(parsed->appDir);
+    const QString databasePath = paths::noteDatabasePath(parsed->appDir);
     if (!QFileInfo(databasePath).isFile())
         return complain(kBadInput, QStringLiteral("找不到记事数据库：%1").arg(databasePath));
     const std::unique_ptr<notes::NoteStore> store = notes::NoteStore::open(databasePath, &error);

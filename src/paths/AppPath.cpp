@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 
-namespace tavemo::notes {
+namespace tavemo::paths {
 namespace {
 
 // The spelling a folder gets when the program creates it.
@@ -61,5 +61,5 @@ QString noteDatabasePath(const QString &appDir)
     return appPath(appDir, QStringLiteral("Data/UserData.db"));
 }
 
-} // namespace tavemo::notes
+} // namespace tavemo::paths
 

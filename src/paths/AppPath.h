@@ -6,7 +6,7 @@
 
 #include <QString>
 
-namespace tavemo::notes {
+namespace tavemo::paths {
 
 // The directory that holds the running executable (QCoreApplication must exist).
 QString applicationDirectory();
@@ -20,4 +20,4 @@ QString appPath(const QString &appDir, const QString &relative);
 // The note database below an application directory.
 QString noteDatabasePath(const QString &appDir);
 
-} // namespace tavemo::notes
+} // namespace tavemo::paths
