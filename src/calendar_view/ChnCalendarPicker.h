@@ -9,6 +9,7 @@
 // one operation.
 
 #include "ChnCalendarUse.h"
+#include "Drawing.h"
 
 #include <QColor>
 #include <QFont>
@@ -29,10 +30,13 @@ class CaptionLabel;
 class DayGrid;
 class UpDownStepper;
 
-// Colour as 0x00BBGGRR. Negative values name system colours.
-using TColor = std::int32_t;
-QColor toQColor(TColor color);
-TColor fromQColor(const QColor& color);
+// The colour type and the pixel-row helpers are the drawing library's.
+using drawing::TColor;
+using drawing::toQColor;
+using drawing::fromQColor;
+using drawing::DrawGradient;
+using drawing::FitRect;
+using drawing::BlendLayer;
 
 // A font together with its colour (the colour is kept for callers; the calendar draws day cells in
 // the colours of their records).
@@ -62,19 +66,6 @@ using TNotifyEvent = std::function<void(TChnCalendar* Sender)>;
 // leaves the drawing to the handler (and, on the lunar line, suppresses the selection frame).
 using TDrawDateCellEvent = std::function<void(TChnCalendar* Sender, int Day, QPainter& aCanvas, QRect& R,
                                               bool Selected, QString& Text, bool& defaultDraw)>;
-
-// Fills `rect` with `bands` bands running from just past `start` to `end`, top to bottom
-// (direction 0) or left to right (direction 1). False, drawing nothing, when bands < 1.
-bool DrawGradient(QPainter& target, const QRect& rect, int bands, int direction, TColor start, TColor end);
-
-// Proportional fit of a picture of pw x ph into an area of W x H, at the top-left corner or
-// centred. False, leaving `result` as it was, for a picture of zero height.
-bool FitRect(int pw, int ph, int W, int H, bool centred, QRect& result);
-
-// Mixes `layer` into `face` at `origin` with the layer's weight percent mod 100 per cent. Layer
-// pixels of the colour `key` (0x00BBGGRR; -1: the colour of the layer's top-left pixel) leave
-// the face alone. Works on 32-bit pixel rows: images of other formats are converted first.
-void BlendLayer(QImage& face, QImage& layer, QPoint origin, int percent, std::int64_t key);
 
 class TChnCalendar : public QWidget {
     Q_OBJECT

@@ -1,12 +1,12 @@
 // DrawGradient, FitRect and BlendLayer on small images whose every pixel is known.
 
-#include "CalendarTestSupport.h"
+#include "Drawing.h"
 
 #include <gtest/gtest.h>
 
 #include <QPainter>
 
-namespace tavemo::calendar_view::test {
+namespace tavemo::drawing {
 namespace {
 
 QImage filled(int w, int h, QRgb rgb, QImage::Format format = QImage::Format_RGB32)
@@ -18,7 +18,6 @@ QImage filled(int w, int h, QRgb rgb, QImage::Format format = QImage::Format_RGB
 
 TEST(DrawGradient, RefusesFewerThanOneBandAndDrawsNothing)
 {
-    ensureApplication();
     QImage image = filled(4, 4, 0x123456);
     QPainter p(&image);
     EXPECT_FALSE(DrawGradient(p, QRect(0, 0, 4, 4), 0, 0, 0x000000, 0xFFFFFF));
@@ -39,7 +38,6 @@ struct GradientCase {
 
 TEST(DrawGradient, BandsRunFromJustPastStartToEnd)
 {
-    ensureApplication();
     const GradientCase cases[] = {
         // 2 bands over 4 rows: rows 0-1 get start + 1 step, rows 2-3 the end colour.
         {"two bands", QRect(0, 0, 3, 4), 2, 0, 0x00000000, 0x000000C8, {100, 100, 200, 200}},
@@ -67,7 +65,6 @@ TEST(DrawGradient, BandsRunFromJustPastStartToEnd)
 
 TEST(DrawGradient, StaysInsideItsRectangle)
 {
-    ensureApplication();
     QImage image = filled(6, 6, 0x00FF00);
     QPainter p(&image);
     DrawGradient(p, QRect(2, 1, 3, 4), 256, 0, 0x0053AE00, 0x0065D500);
@@ -112,7 +109,6 @@ TEST(FitRect, ZeroHeightLeavesTheCallersRectangle)
 
 TEST(BlendLayer, WeightIsPercentModHundred)
 {
-    ensureApplication();
     struct Case {
         int percent;
         QRgb expected;
@@ -134,7 +130,6 @@ TEST(BlendLayer, WeightIsPercentModHundred)
 
 TEST(BlendLayer, KeyColourPixelsLeaveTheFaceAlone)
 {
-    ensureApplication();
     // The layer's top-left colour (red) also occurs inside it: every red pixel stays unblended.
     QImage layer = filled(3, 1, qRgb(255, 0, 0));
     layer.setPixel(1, 0, qRgb(0, 0, 255));
@@ -153,7 +148,6 @@ TEST(BlendLayer, KeyColourPixelsLeaveTheFaceAlone)
 
 TEST(BlendLayer, OriginShiftsTheLayerAndClipsAtTheFace)
 {
-    ensureApplication();
     QImage face = filled(3, 3, qRgb(0, 0, 0));
     QImage layer = filled(3, 3, qRgb(200, 200, 200));
     BlendLayer(face, layer, QPoint(2, -1), 50, 0x00010203);
@@ -165,4 +159,4 @@ TEST(BlendLayer, OriginShiftsTheLayerAndClipsAtTheFace)
 }
 
 } // namespace
-} // namespace tavemo::calendar_view::test
+} // namespace tavemo::drawing
