@@ -1,0 +1,168 @@
+// Bitmaps: Qt's reader behind a size check of our own, and our writer of 24-bit files.
+
+#include "PictureCodecs.h"
+
+#include "CodecSupport.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+namespace tavemo::wallpaper {
+namespace {
+
+constexpr int kFileHeaderSize = 14;
+constexpr int kInfoHeaderSize = 40;
+constexpr int kPixelsPerMetre = 3780; // 96 dots per inch
+
+int rowBytes24(int width)
+{
+    return (width * 3 + 3) & ~3;
+}
+
+void putLe16(unsigned char* at, unsigned value)
+{
+    at[0] = static_cast<unsigned char>(value);
+    at[1] = static_cast<unsigned char>(value >> 8);
+}
+
+void putLe32(unsigned char* at, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        at[i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+// The 54 header bytes of a 24-bit bottom-up bitmap of width × height.
+std::array<unsigned char, kFileHeaderSize + kInfoHeaderSize> bmpHeader(int width, int height)
+{
+    const std::uint32_t imageSize = std::uint32_t(rowBytes24(width)) * std::uint32_t(height);
+    std::array<unsigned char, kFileHeaderSize + kInfoHeaderSize> h{};
+    h[0] = 'B';
+    h[1] = 'M';
+    putLe32(&h[2], kFileHeaderSize + kInfoHeaderSize + imageSize);
+    putLe32(&h[10], kFileHeaderSize + kInfoHeaderSize);
+    unsigned char* info = &h[kFileHeaderSize];
+    putLe32(&info[0], kInfoHeaderSize);
+    putLe32(&info[4], std::uint32_t(width));
+    putLe32(&info[8], std::uint32_t(height)); // positive: rows bottom-up
+    putLe16(&info[12], 1);                    // planes
+    putLe16(&info[14], 24);                   // bits per pixel
+    putLe32(&info[16], 0);                    // BI_RGB, uncompressed
+    putLe32(&info[20], imageSize);
+    putLe32(&info[24], kPixelsPerMetre);
+    putLe32(&info[28], kPixelsPerMetre);
+    return h; // no colour table, all colours important
+}
+
+// Row y of a Format_RGB32 picture as the blue, green, red bytes of a bitmap row, padding zeroed.
+void packRow24(const QImage& picture, int y, unsigned char* out)
+{
+    const auto* src = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+    const int width = picture.width();
+    for (int x = 0; x < width; ++x) {
+        const QRgb p = src[x];
+        out[0] = static_cast<unsigned char>(p);
+        out[1] = static_cast<unsigned char>(p >> 8);
+        out[2] = static_cast<unsigned char>(p >> 16);
+        out += 3;
+    }
+    for (int pad = width * 3; pad < rowBytes24(width); ++pad)
+        *out++ = 0;
+}
+
+const QImage& asRgb32(const QImage& picture, QImage& converted)
+{
+    if (picture.format() == QImage::Format_RGB32 || picture.format() == QImage::Format_ARGB32)
+        return picture;
+    converted = picture.convertToFormat(QImage::Format_RGB32);
+    return converted;
+}
+
+} // namespace
+
+PictureResult decodeBmp(QByteArrayView bytes, std::int64_t maxPixels)
+{
+    QByteArray data = QByteArray::fromRawData(bytes.data(), bytes.size());
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "bmp");
+    reader.setDecideFormatFromContent(false);
+    const QSize size = reader.size(); // from the header alone
+    if (!size.isValid())
+        return {QImage(), QStringLiteral("BMP 图片已损坏或格式不受支持。")};
+    if (QString error = detail::checkPictureSize(size.width(), size.height(), maxPixels); !error.isEmpty())
+        return {QImage(), error};
+    // Qt's own allocation guard is set just above what the size check lets through (32 bits per
+    // pixel), so the check above is the one that decides.
+    reader.setAllocationLimit(int(std::min<std::int64_t>((maxPixels * 4 >> 20) + 2, INT32_MAX)));
+    QImage image = reader.read();
+    if (image.isNull())
+        return {QImage(), QStringLiteral("BMP 图片已损坏或格式不受支持（%1）。").arg(reader.errorString())};
+    if (image.hasAlphaChannel()) {
+        // The fourth byte of a 32-bit bitmap is not used as transparency: the colour bytes count.
+        if (image.format() != QImage::Format_ARGB32)
+            image = image.convertToFormat(QImage::Format_ARGB32);
+        image.reinterpretAsFormat(QImage::Format_RGB32);
+        detail::makeOpaque(image);
+    } else if (image.format() != QImage::Format_RGB32) {
+        image = image.convertToFormat(QImage::Format_RGB32);
+    }
+    image.setDotsPerMeterX(0);
+    image.setDotsPerMeterY(0);
+    return {image, QString()};
+}
+
+QByteArray encodeBmp24(const QImage& picture)
+{
+    if (picture.isNull())
+        return {};
+    QImage converted;
+    const QImage& rgb = asRgb32(picture, converted);
+    const int width = rgb.width();
+    const int height = rgb.height();
+    const auto header = bmpHeader(width, height);
+    const qsizetype stride = rowBytes24(width);
+    QByteArray out(qsizetype(header.size()) + stride * height, Qt::Uninitialized);
+    auto* at = reinterpret_cast<unsigned char*>(out.data());
+    std::copy(header.begin(), header.end(), at);
+    at += header.size();
+    for (int y = height - 1; y >= 0; --y, at += stride)
+        packRow24(rgb, y, at);
+    return out;
+}
+
+WriteResult saveBmp24(const QImage& picture, const QString& path)
+{
+    if (picture.isNull())
+        return {QStringLiteral("没有可以写入 %1 的图片。").arg(path)};
+    QImage converted;
+    const QImage& rgb = asRgb32(picture, converted);
+    QSaveFile file(path);
+    auto failed = [&] { return WriteResult{QStringLiteral("无法写入文件 %1：%2").arg(path, file.errorString())}; };
+    if (!file.open(QIODevice::WriteOnly))
+        return failed();
+    const auto header = bmpHeader(rgb.width(), rgb.height());
+    if (file.write(reinterpret_cast<const char*>(header.data()), qint64(header.size())) != qint64(header.size()))
+        return failed();
+    // Rows go out in blocks of about a megabyte, so a large picture is never held twice.
+    const int stride = rowBytes24(rgb.width());
+    const int rowsPerBlock = std::max(1, (1 << 20) / stride);
+    std::vector<unsigned char> block(std::size_t(stride) * std::size_t(rowsPerBlock));
+    for (int y = rgb.height() - 1; y >= 0;) {
+        int rows = 0;
+        for (; rows < rowsPerBlock && y >= 0; ++rows, --y)
+            packRow24(rgb, y, block.data() + std::size_t(rows) * std::size_t(stride));
+        const qint64 size = qint64(rows) * stride;
+        if (file.write(reinterpret_cast<const char*>(block.data()), size) != size)
+            return failed();
+    }
+    if (!file.commit())
+        return failed();
+    return {};
+}
+
+} // namespace tavemo::wallpaper
