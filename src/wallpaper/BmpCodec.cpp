@@ -74,6 +74,37 @@ void packRow24(const QImage& picture, int y, unsigned char* out)
         *out++ = 0;
 }
 
+std::int64_t readLe(QByteArrayView bytes, qsizetype at, int size)
+{
+    std::uint64_t value = 0;
+    for (int i = 0; i < size; ++i)
+        value |= std::uint64_t(std::uint8_t(bytes[at + i])) << (8 * i);
+    return std::int64_t(value);
+}
+
+// The size the bitmap's header states: BITMAPCOREHEADER (12 bytes, unsigned 16-bit sides) or
+// one of the 40-byte-and-longer headers (signed 32-bit sides, a negative height for top-down
+// rows). False when the headers are not there.
+bool headerSize(QByteArrayView bytes, std::int64_t& width, std::int64_t& height)
+{
+    if (bytes.size() < kFileHeaderSize + 4)
+        return false;
+    const std::int64_t infoSize = readLe(bytes, kFileHeaderSize, 4);
+    if (infoSize == 12 && bytes.size() >= kFileHeaderSize + 12) {
+        width = readLe(bytes, kFileHeaderSize + 4, 2);
+        height = readLe(bytes, kFileHeaderSize + 6, 2);
+        return true;
+    }
+    if (infoSize >= 40 && bytes.size() >= kFileHeaderSize + 12) {
+        width = std::int32_t(readLe(bytes, kFileHeaderSize + 4, 4));
+        height = std::int32_t(readLe(bytes, kFileHeaderSize + 8, 4));
+        if (height < 0)
+            height = -height; // top-down rows
+        return true;
+    }
+    return false;
+}
+
 const QImage& asRgb32(const QImage& picture, QImage& converted)
 {
     if (picture.format() == QImage::Format_RGB32 || picture.format() == QImage::Format_ARGB32)
@@ -86,16 +117,17 @@ const QImage& asRgb32(const QImage& picture, QImage& converted)
 
 PictureResult decodeBmp(QByteArrayView bytes, std::int64_t maxPixels)
 {
+    // The size is checked from the header before Qt's reader sees the file.
+    std::int64_t width = 0, height = 0;
+    if (!headerSize(bytes, width, height))
+        return {QImage(), QStringLiteral("BMP 图片已损坏或格式不受支持。")};
+    if (QString error = detail::checkPictureSize(width, height, maxPixels); !error.isEmpty())
+        return {QImage(), error};
     QByteArray data = QByteArray::fromRawData(bytes.data(), bytes.size());
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "bmp");
     reader.setDecideFormatFromContent(false);
-    const QSize size = reader.size(); // from the header alone
-    if (!size.isValid())
-        return {QImage(), QStringLiteral("BMP 图片已损坏或格式不受支持。")};
-    if (QString error = detail::checkPictureSize(size.width(), size.height(), maxPixels); !error.isEmpty())
-        return {QImage(), error};
     // Qt's own allocation guard is set just above what the size check lets through (32 bits per
     // pixel), so the check above is the one that decides.
     reader.setAllocationLimit(int(std::min<std::int64_t>((maxPixels * 4 >> 20) + 2, INT32_MAX)));

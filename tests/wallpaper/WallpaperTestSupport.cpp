@@ -1,0 +1,123 @@
+#include "WallpaperTestSupport.h"
+
+#include "PictureCodecs.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace tavemo::wallpaper::test {
+namespace {
+
+void putLe(QByteArray& out, quint64 value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.append(char((value >> (8 * i)) & 0xFF));
+}
+
+} // namespace
+
+QImage filled(int w, int h, QRgb colour)
+{
+    QImage picture(w, h, QImage::Format_RGB32);
+    picture.fill(colour);
+    return picture;
+}
+
+std::vector<QRgb> colours(const QImage& picture)
+{
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+    std::vector<QRgb> out;
+    for (int y = 0; y < rgb.height(); ++y)
+        for (int x = 0; x < rgb.width(); ++x)
+            out.push_back(rgb.pixel(x, y) & 0xFFFFFF);
+    return out;
+}
+
+QByteArray buildBmp(const BmpSpec& spec)
+{
+    const int infoSize = spec.v5Header ? 124 : 40;
+    const bool maskAfterHeader = !spec.v5Header && spec.compression == 3;
+    const int masksSize = maskAfterHeader ? 4 * int(spec.masks.size()) : 0;
+    const int offset = 14 + infoSize + masksSize + 4 * int(spec.palette.size());
+    QByteArray out;
+    out.append("BM");
+    putLe(out, quint64(offset + spec.pixels.size()), 4);
+    putLe(out, 0, 4);
+    putLe(out, quint64(offset), 4);
+    putLe(out, quint64(infoSize), 4);
+    putLe(out, quint32(spec.width), 4);
+    putLe(out, quint32(spec.height), 4);
+    putLe(out, 1, 2);
+    putLe(out, quint64(spec.bitsPerPixel), 2);
+    putLe(out, quint64(spec.compression), 4);
+    putLe(out, quint64(spec.pixels.size()), 4);
+    putLe(out, 2835, 4);
+    putLe(out, 2835, 4);
+    putLe(out, quint64(spec.palette.size()), 4);
+    putLe(out, 0, 4);
+    if (spec.v5Header) {
+        for (int i = 0; i < 4; ++i)
+            putLe(out, i < int(spec.masks.size()) ? spec.masks[std::size_t(i)] : 0, 4);
+        putLe(out, 0x73524742, 4); // 'sRGB'
+        out.append(QByteArray(124 - 40 - 20, '\0'));
+    }
+    if (maskAfterHeader)
+        for (quint32 mask : spec.masks)
+            putLe(out, mask, 4);
+    for (QRgb colour : spec.palette) {
+        out.append(char(qBlue(colour)));
+        out.append(char(qGreen(colour)));
+        out.append(char(qRed(colour)));
+        out.append('\0');
+    }
+    out.append(spec.pixels);
+    return out;
+}
+
+int bmpBitsPerPixel(const QByteArray& file)
+{
+    if (file.size() < 30)
+        return -1;
+    return quint8(file[28]) | (quint8(file[29]) << 8);
+}
+
+AppDir::AppDir()
+{
+    EXPECT_TRUE(m_dir.isValid());
+    QDir(m_dir.path()).mkpath(QStringLiteral("source/DeskTopBG"));
+    QDir(m_dir.path()).mkpath(QStringLiteral("Data"));
+}
+
+QString AppDir::wallpaperFolder() const
+{
+    return m_dir.path() + QStringLiteral("/source/DeskTopBG");
+}
+
+QString AppDir::file(const QString& relative) const
+{
+    return m_dir.path() + u'/' + relative;
+}
+
+void AppDir::putBackground(const QString& name, int w, int h, QRgb colour) const
+{
+    ASSERT_TRUE(saveBmp24(filled(w, h, colour), wallpaperFolder() + u'/' + name).ok());
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+} // namespace tavemo::wallpaper::test

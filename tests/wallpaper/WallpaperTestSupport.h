@@ -1,0 +1,53 @@
+#pragma once
+// Small pictures whose every pixel is known, bitmaps built byte by byte, and an application
+// directory of its own for each test.
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <vector>
+
+namespace tavemo::wallpaper::test {
+
+// A picture of `w` × `h` in Format_RGB32 filled with one colour.
+QImage filled(int w, int h, QRgb colour);
+
+// The three colour bytes of every pixel, for comparisons that ignore the fourth byte.
+std::vector<QRgb> colours(const QImage& picture);
+
+// Bitmap file bytes: the headers, a colour table, and `pixels` as they stand in the file.
+struct BmpSpec {
+    int width = 0;
+    int height = 0;         // negative: rows top-down
+    int bitsPerPixel = 24;
+    int compression = 0;    // 0 BI_RGB, 1 RLE8, 2 RLE4, 3 BITFIELDS
+    std::vector<QRgb> palette;
+    std::vector<quint32> masks; // red, green, blue (and alpha): BITFIELDS or a V5 header
+    bool v5Header = false;
+    QByteArray pixels;
+};
+QByteArray buildBmp(const BmpSpec& spec);
+
+// The bits per pixel and compression a bitmap's header states.
+int bmpBitsPerPixel(const QByteArray& file);
+
+// An application directory with "source/DeskTopBG" and "Data", removed at the end of the test.
+class AppDir {
+public:
+    AppDir();
+    QString path() const { return m_dir.path(); }
+    QString wallpaperFolder() const;
+    QString file(const QString& relative) const;
+    // Writes a bitmap of one colour as `name` in the wallpaper folder.
+    void putBackground(const QString& name, int w, int h, QRgb colour) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+QByteArray readFile(const QString& path);
+void writeFile(const QString& path, const QByteArray& bytes);
+
+} // namespace tavemo::wallpaper::test
