@@ -21,6 +21,8 @@ using test::BmpSpec;
 using test::buildBmp;
 using test::colours;
 using test::filled;
+using test::GifFrame;
+using test::makeGif;
 
 constexpr QRgb kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF, kBlack = 0x000000,
                kGray = 0x808080;
@@ -194,73 +196,6 @@ TEST(Jpeg, TakesAPhotoOfEightThousandBySixThousand)
 }
 
 // --- GIF -----------------------------------------------------------------------------------
-
-struct GifFrame {
-    int left = 0, top = 0, width = 0, height = 0;
-    bool interlaced = false;
-    std::vector<int> indexes; // row by row from the top
-    std::vector<QRgb> localColours;
-    int transparent = NO_TRANSPARENT_COLOR;
-};
-
-int writeToArray(GifFileType* gif, const GifByteType* data, int size)
-{
-    static_cast<QByteArray*>(gif->UserData)->append(reinterpret_cast<const char*>(data), size);
-    return size;
-}
-
-ColorMapObject* colourMap(const std::vector<QRgb>& colours)
-{
-    int size = 2;
-    while (size < int(colours.size()))
-        size *= 2;
-    ColorMapObject* map = GifMakeMapObject(size, nullptr);
-    for (std::size_t i = 0; i < colours.size(); ++i)
-        map->Colors[i] = {GifByteType(qRed(colours[i])), GifByteType(qGreen(colours[i])), GifByteType(qBlue(colours[i]))};
-    return map;
-}
-
-QByteArray makeGif(int screenW, int screenH, const std::vector<QRgb>& globalColours, const std::vector<GifFrame>& frames)
-{
-    QByteArray out;
-    int error = 0;
-    GifFileType* gif = EGifOpen(&out, writeToArray, &error);
-    EGifSetGifVersion(gif, true);
-    ColorMapObject* global = globalColours.empty() ? nullptr : colourMap(globalColours);
-    EGifPutScreenDesc(gif, screenW, screenH, 8, 0, global);
-    for (const GifFrame& frame : frames) {
-        if (frame.transparent != NO_TRANSPARENT_COLOR) {
-            GraphicsControlBlock control{};
-            control.TransparentColor = frame.transparent;
-            GifByteType extension[4];
-            EGifGCBToExtension(&control, extension);
-            EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, extension);
-        }
-        ColorMapObject* local = frame.localColours.empty() ? nullptr : colourMap(frame.localColours);
-        EGifPutImageDesc(gif, frame.left, frame.top, frame.width, frame.height, frame.interlaced, local);
-        std::vector<int> order;
-        if (frame.interlaced) {
-            for (int pass : {0, 1, 2, 3})
-                for (int y = std::array{0, 4, 2, 1}[pass]; y < frame.height; y += std::array{8, 8, 4, 2}[pass])
-                    order.push_back(y);
-        } else {
-            for (int y = 0; y < frame.height; ++y)
-                order.push_back(y);
-        }
-        for (int y : order) {
-            std::vector<GifPixelType> line;
-            for (int x = 0; x < frame.width; ++x)
-                line.push_back(GifPixelType(frame.indexes[std::size_t(y * frame.width + x)]));
-            EGifPutLine(gif, line.data(), frame.width);
-        }
-        if (local)
-            GifFreeMapObject(local);
-    }
-    EGifCloseFile(gif, &error);
-    if (global)
-        GifFreeMapObject(global);
-    return out;
-}
 
 struct GifCase {
     const char* name;

@@ -30,6 +30,17 @@ struct BmpSpec {
 };
 QByteArray buildBmp(const BmpSpec& spec);
 
+// A GIF image for makeGif: its place on the screen, its colour indexes row by row from the top.
+struct GifFrame {
+    int left = 0, top = 0, width = 0, height = 0;
+    bool interlaced = false;
+    std::vector<int> indexes;
+    std::vector<QRgb> localColours; // none: the global colour table
+    int transparent = -1;           // a transparent index, or -1
+};
+// GIF file bytes written by giflib.
+QByteArray makeGif(int screenW, int screenH, const std::vector<QRgb>& globalColours, const std::vector<GifFrame>& frames);
+
 // The bits per pixel and compression a bitmap's header states.
 int bmpBitsPerPixel(const QByteArray& file);
 
