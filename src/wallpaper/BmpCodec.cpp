@@ -135,11 +135,15 @@ PictureResult decodeBmp(QByteArrayView bytes, std::int64_t maxPixels)
     if (image.isNull())
         return {QImage(), QStringLiteral("BMP 图片已损坏或格式不受支持（%1）。").arg(reader.errorString())};
     if (image.hasAlphaChannel()) {
-        // The fourth byte of a 32-bit bitmap is not used as transparency: the colour bytes count.
         if (image.format() != QImage::Format_ARGB32)
             image = image.convertToFormat(QImage::Format_ARGB32);
+        // Many programs write 0 into every fourth byte of a 32-bit bitmap: that is no transparency,
+        // the colour bytes count. A real alpha channel is laid over white, as a PNG's is.
+        if (detail::alphaIsAllZero(image))
+            detail::makeOpaque(image);
+        else
+            detail::layOverWhite(image);
         image.reinterpretAsFormat(QImage::Format_RGB32);
-        detail::makeOpaque(image);
     } else if (image.format() != QImage::Format_RGB32) {
         image = image.convertToFormat(QImage::Format_RGB32);
     }

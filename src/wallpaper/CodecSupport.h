@@ -19,4 +19,9 @@ QImage allocatePicture(int width, int height, QString* error);
 // opaque Format_RGB32 picture of its colour bytes.
 void makeOpaque(QImage& picture);
 
+// For a Format_ARGB32 picture: whether every pixel's alpha is 0.
+bool alphaIsAllZero(const QImage& picture);
+// Lays a Format_ARGB32 picture over white, leaving it opaque.
+void layOverWhite(QImage& picture);
+
 } // namespace tavemo::wallpaper::detail

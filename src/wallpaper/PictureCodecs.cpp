@@ -40,6 +40,31 @@ void makeOpaque(QImage& picture)
     }
 }
 
+bool alphaIsAllZero(const QImage& picture)
+{
+    for (int y = 0; y < picture.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        for (int x = 0; x < picture.width(); ++x)
+            if (qAlpha(row[x]) != 0)
+                return false;
+    }
+    return true;
+}
+
+void layOverWhite(QImage& picture)
+{
+    for (int y = 0; y < picture.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < picture.width(); ++x) {
+            const int a = qAlpha(row[x]);
+            if (a == 255)
+                continue;
+            auto over = [a](int c) { return (c * a + 255 * (255 - a) + 127) / 255; };
+            row[x] = qRgb(over(qRed(row[x])), over(qGreen(row[x])), over(qBlue(row[x])));
+        }
+    }
+}
+
 } // namespace detail
 
 PictureKind pictureKindOf(QByteArrayView bytes)

@@ -84,6 +84,11 @@ TEST(DecodeBmp, ReadsEveryLayoutUsersHave)
          {3, 2, 32, 3, {}, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}, true,
           row32(kWhite, kBlack, kGray, 0) + row32(kRed, kGreen, kBlue, 0)},
          kPicture, 0},
+        // A real alpha channel is laid over white: 0 is white, 128 half way.
+        {"32 bits with an alpha channel",
+         {3, 2, 32, 3, {}, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}, true,
+          row32(kWhite, kBlack, kBlack, 255) + px32(kRed, 255) + px32(kBlack, 0) + px32(kBlack, 128)},
+         {kRed, kWhite, 0x7F7F7F, kWhite, kBlack, kBlack}, 0},
         // RLE8: the bottom row in absolute mode (3 bytes, padded to a word), the top one as runs.
         {"RLE8",
          {3, 2, 8, 1, kPalette, {}, false, bytes({0, 3, 1, 0, 5, 0, 0, 0, 1, 2, 1, 3, 1, 4, 0, 0, 0, 1})},
@@ -260,6 +265,15 @@ TEST(DecodePng, LaysTransparencyOverWhiteWhateverTheColourType)
     PictureResult result = decodePng(png(alpha));
     ASSERT_TRUE(result.ok()) << result.error.toStdString();
     EXPECT_EQ(colours(result.image), (std::vector<QRgb>{kRed, kWhite, 0x7F7F7F}));
+
+    // Interlaced rows come back in their places.
+    result = readPicture(QStringLiteral(TAVEMO_TEST_DATA_DIR "/wallpaper/interlaced.png"));
+    ASSERT_TRUE(result.ok()) << result.error.toStdString();
+    ASSERT_EQ(result.image.size(), QSize(7, 5));
+    const QRgb rows[] = {0xFF0000, 0xBF0040, 0x800080, 0x4000BF, 0x0000FF};
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x)
+            EXPECT_EQ(result.image.pixel(x, y) & 0xFFFFFF, rows[y]) << x << "," << y;
 
     QImage gray(2, 1, QImage::Format_Grayscale16);
     reinterpret_cast<quint16*>(gray.scanLine(0))[0] = 0;
