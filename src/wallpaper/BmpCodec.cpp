@@ -4,8 +4,6 @@
 
 #include "CodecSupport.h"
 
-#include <QBuffer>
-#include <QImageReader>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -123,30 +121,12 @@ PictureResult decodeBmp(QByteArrayView bytes, std::int64_t maxPixels)
         return {QImage(), QStringLiteral("BMP 图片已损坏或格式不受支持。")};
     if (QString error = detail::checkPictureSize(width, height, maxPixels); !error.isEmpty())
         return {QImage(), error};
-    QByteArray data = QByteArray::fromRawData(bytes.data(), bytes.size());
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "bmp");
-    reader.setDecideFormatFromContent(false);
-    // Qt's own allocation guard is set just above what the size check lets through (32 bits per
-    // pixel), so the check above is the one that decides.
-    reader.setAllocationLimit(int(std::min<std::int64_t>((maxPixels * 4 >> 20) + 2, INT32_MAX)));
-    QImage image = reader.read();
+    QString reason;
+    QImage image = detail::readWithQt(bytes, "bmp", maxPixels, 4, &reason);
     if (image.isNull())
-        return {QImage(), QStringLiteral("BMP 图片已损坏或格式不受支持（%1）。").arg(reader.errorString())};
-    if (image.hasAlphaChannel()) {
-        if (image.format() != QImage::Format_ARGB32)
-            image = image.convertToFormat(QImage::Format_ARGB32);
-        // Many programs write 0 into every fourth byte of a 32-bit bitmap: that is no transparency,
-        // the colour bytes count. A real alpha channel is laid over white, as a PNG's is.
-        if (detail::alphaIsAllZero(image))
-            detail::makeOpaque(image);
-        else
-            detail::layOverWhite(image);
-        image.reinterpretAsFormat(QImage::Format_RGB32);
-    } else if (image.format() != QImage::Format_RGB32) {
-        image = image.convertToFormat(QImage::Format_RGB32);
-    }
+        return {QImage(), QStringLiteral("BMP 图片已损坏或格式不受支持（%1）。").arg(reason)};
+    // Many programs write 0 into every fourth byte of a 32-bit bitmap: that is no transparency.
+    image = detail::toOpaqueRgb32(std::move(image), true);
     image.setDotsPerMeterX(0);
     image.setDotsPerMeterY(0);
     return {image, QString()};

@@ -19,9 +19,14 @@ QImage allocatePicture(int width, int height, QString* error);
 // opaque Format_RGB32 picture of its colour bytes.
 void makeOpaque(QImage& picture);
 
-// For a Format_ARGB32 picture: whether every pixel's alpha is 0.
-bool alphaIsAllZero(const QImage& picture);
-// Lays a Format_ARGB32 picture over white, leaving it opaque.
-void layOverWhite(QImage& picture);
+// Decodes with Qt's reader of `format` ("bmp", "png"), which may hold up to `bytesPerPixel` per
+// pixel of a picture within maxPixels (its own allocation guard is set just above that, so the
+// caller's size check is the one that decides). A null picture, with Qt's reason, on failure.
+QImage readWithQt(QByteArrayView bytes, const char* format, std::int64_t maxPixels, int bytesPerPixel, QString* reason);
+
+// The opaque Format_RGB32 form of a decoded picture. An alpha channel is laid over white, except
+// that with `zeroAlphaIsOpaque` a picture whose alpha is 0 everywhere keeps its colours (bitmaps
+// whose fourth bytes were never meant as transparency).
+QImage toOpaqueRgb32(QImage picture, bool zeroAlphaIsOpaque);
 
 } // namespace tavemo::wallpaper::detail

@@ -33,6 +33,16 @@ void errorExit(j_common_ptr cinfo)
 
 void silentMessage(j_common_ptr, int) {} // warnings about damaged data: libjpeg goes on as it can
 
+// Our error handling for a session: fatal errors jump back to the session's setjmp.
+jpeg_error_mgr* useErrorManager(ErrorManager* errors)
+{
+    errors->message[0] = '\0';
+    jpeg_error_mgr* manager = jpeg_std_error(&errors->pub);
+    manager->error_exit = errorExit;
+    manager->emit_message = silentMessage;
+    return manager;
+}
+
 // Where decoded rows go. `begin` is called once the size is known and returns the first row of a
 // buffer of `height` rows `stride` bytes apart, with 4 bytes per pixel, or nullptr to give up.
 struct JpegSink {
@@ -52,9 +62,7 @@ int decodeJpegInto(const unsigned char* data, unsigned long size, JpegSink* sink
     jpeg_decompress_struct cinfo;
     ErrorManager errors;
     message[0] = '\0';
-    cinfo.err = jpeg_std_error(&errors.pub);
-    errors.pub.error_exit = errorExit;
-    errors.pub.emit_message = silentMessage;
+    cinfo.err = useErrorManager(&errors);
     if (setjmp(errors.jump)) {
         std::memcpy(message, errors.message, JMSG_LENGTH_MAX);
         jpeg_destroy_decompress(&cinfo);
@@ -107,9 +115,7 @@ int encodeJpegFrom(const JpegSource* source, unsigned char** out, unsigned long*
     jpeg_compress_struct cinfo;
     ErrorManager errors;
     message[0] = '\0';
-    cinfo.err = jpeg_std_error(&errors.pub);
-    errors.pub.error_exit = errorExit;
-    errors.pub.emit_message = silentMessage;
+    cinfo.err = useErrorManager(&errors);
     if (setjmp(errors.jump)) {
         std::memcpy(message, errors.message, JMSG_LENGTH_MAX);
         jpeg_destroy_compress(&cinfo);

@@ -2,9 +2,13 @@
 
 #include "CodecSupport.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QImageReader>
 #include <QFileInfo>
 #include <QSaveFile>
+
+#include <algorithm>
 
 namespace tavemo::wallpaper {
 
@@ -40,6 +44,8 @@ void makeOpaque(QImage& picture)
     }
 }
 
+namespace {
+
 bool alphaIsAllZero(const QImage& picture)
 {
     for (int y = 0; y < picture.height(); ++y) {
@@ -63,6 +69,36 @@ void layOverWhite(QImage& picture)
             row[x] = qRgb(over(qRed(row[x])), over(qGreen(row[x])), over(qBlue(row[x])));
         }
     }
+}
+
+} // namespace
+
+QImage readWithQt(QByteArrayView bytes, const char* format, std::int64_t maxPixels, int bytesPerPixel, QString* reason)
+{
+    QByteArray data = QByteArray::fromRawData(bytes.data(), bytes.size());
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
+    reader.setDecideFormatFromContent(false);
+    reader.setAllocationLimit(int(std::min<std::int64_t>((maxPixels * bytesPerPixel >> 20) + 2, INT32_MAX)));
+    QImage image = reader.read();
+    if (image.isNull() && reason)
+        *reason = reader.errorString();
+    return image;
+}
+
+QImage toOpaqueRgb32(QImage picture, bool zeroAlphaIsOpaque)
+{
+    if (!picture.hasAlphaChannel())
+        return picture.format() == QImage::Format_RGB32 ? picture : picture.convertToFormat(QImage::Format_RGB32);
+    if (picture.format() != QImage::Format_ARGB32)
+        picture = picture.convertToFormat(QImage::Format_ARGB32);
+    if (zeroAlphaIsOpaque && alphaIsAllZero(picture))
+        makeOpaque(picture);
+    else
+        layOverWhite(picture);
+    picture.reinterpretAsFormat(QImage::Format_RGB32);
+    return picture;
 }
 
 } // namespace detail

@@ -6,10 +6,6 @@
 
 #include "CodecSupport.h"
 
-#include <QBuffer>
-#include <QImageReader>
-
-#include <algorithm>
 
 namespace tavemo::wallpaper {
 namespace {
@@ -40,25 +36,12 @@ PictureResult decodePng(QByteArrayView bytes, std::int64_t maxPixels)
         !tooLarge.isEmpty())
         return {QImage(), tooLarge};
 
-    QByteArray data = QByteArray::fromRawData(bytes.data(), bytes.size());
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "png");
-    reader.setDecideFormatFromContent(false);
     // 64 bits per pixel is the most Qt's reader holds (16-bit channels with alpha).
-    reader.setAllocationLimit(int(std::min<std::int64_t>((maxPixels * 8 >> 20) + 2, INT32_MAX)));
-    QImage image = reader.read();
+    QString reason;
+    QImage image = detail::readWithQt(bytes, "png", maxPixels, 8, &reason);
     if (image.isNull())
-        return {QImage(), damaged(reader.errorString())};
-
-    if (!image.hasAlphaChannel()) {
-        image = image.convertToFormat(QImage::Format_RGB32);
-        return {image, QString()};
-    }
-    image = image.convertToFormat(QImage::Format_ARGB32);
-    detail::layOverWhite(image);
-    image.reinterpretAsFormat(QImage::Format_RGB32);
-    return {image, QString()};
+        return {QImage(), damaged(reason)};
+    return {detail::toOpaqueRgb32(std::move(image), false), QString()};
 }
 
 } // namespace tavemo::wallpaper

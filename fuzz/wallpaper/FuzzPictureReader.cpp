@@ -1,4 +1,5 @@
-// decodePng on arbitrary bytes: an error or a picture that our bitmap writer keeps exactly.
+// One picture decoder (FUZZ_DECODER: decodeBmp, decodeJpeg, decodeGif or decodePng) on arbitrary
+// bytes: an error, or a picture that our bitmap writer keeps exactly.
 
 #include "FuzzSupport.h"
 
@@ -14,5 +15,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const QByteArrayView bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     return tavemo::wallpaper::fuzz::checkDecoded(
-        tavemo::wallpaper::decodePng(bytes, tavemo::wallpaper::fuzz::kFuzzMaxPixels));
+        tavemo::wallpaper::FUZZ_DECODER(bytes, tavemo::wallpaper::fuzz::kFuzzMaxPixels));
 }
