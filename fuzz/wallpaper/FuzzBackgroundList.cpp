@@ -1,5 +1,5 @@
 // The background list file on arbitrary bytes: decoding never fails, the list follows the lines,
-// the index always names an entry, and what we write reads back as the same lines.
+// the index follows its two rules, and what we write reads back as the same lines.
 
 #include "TextLines.h"
 #include "uGlobal.h"
@@ -49,8 +49,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (state.list.size() != std::size_t(lines.size()) || state.currentBackgroundName != lines.first())
         fail("the list does not follow the lines");
-    if (state.backgroundIndex < 0 || state.backgroundIndex >= std::int32_t(state.list.size())
-        || state.list[std::size_t(state.backgroundIndex)].FileName != state.currentBackgroundName)
+    // Entry 0 always holds the current name, so the index always moves: to the last entry, or
+    // with selectCurrent to the last entry holding the current name.
+    const auto last = std::int32_t(state.list.size() - 1);
+    if (!selectCurrent && state.backgroundIndex != last)
+        fail("the index is not the last entry");
+    if (selectCurrent
+        && (state.backgroundIndex < 0 || state.backgroundIndex > last
+            || state.list[std::size_t(state.backgroundIndex)].FileName != state.currentBackgroundName))
         fail("the index does not name an entry holding the current name");
 
     // Written as GB18030 with CR LF, the lines come back, unless the GB18030 bytes are also valid

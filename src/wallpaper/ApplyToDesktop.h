@@ -35,7 +35,7 @@ struct ApplyResult {
     };
     Outcome outcome = Outcome::Failed;
     // What the window shows in one message box; empty where the road ends silently (declined,
-    // busy, an empty list or a missing background, as the window always did).
+    // busy, an empty list or a missing background: the next click simply goes on).
     QString message;
     QString detail;          // why the road ended, also for the silent outcomes (for the command line)
     QString backgroundPath;  // the background chosen (or found missing)

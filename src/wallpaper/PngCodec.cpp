@@ -25,6 +25,23 @@ std::int64_t readBe32(QByteArrayView bytes, qsizetype at)
     return value;
 }
 
+// Every chunk up to IEND must lie within the bytes. libpng allocates what a chunk's length says
+// before it reads the chunk, so a 200-byte file whose text chunk claims 1.8 GB would cost that much.
+QString chunkBeyondTheEnd(QByteArrayView bytes)
+{
+    qsizetype at = 8;
+    while (at + 8 <= bytes.size()) {
+        const std::int64_t length = readBe32(bytes, at);
+        const QByteArrayView type = bytes.sliced(at + 4, 4);
+        if (length > bytes.size() - at - 12)
+            return QString::fromLatin1(type.toByteArray().toHex());
+        if (type == "IEND")
+            break;
+        at += 12 + qsizetype(length);
+    }
+    return {};
+}
+
 } // namespace
 
 PictureResult decodePng(QByteArrayView bytes, std::int64_t maxPixels)
@@ -35,6 +52,8 @@ PictureResult decodePng(QByteArrayView bytes, std::int64_t maxPixels)
     if (QString tooLarge = detail::checkPictureSize(readBe32(bytes, 16), readBe32(bytes, 20), maxPixels);
         !tooLarge.isEmpty())
         return {QImage(), tooLarge};
+    if (const QString chunk = chunkBeyondTheEnd(bytes); !chunk.isEmpty())
+        return {QImage(), damaged(QStringLiteral("数据块 %1 超出了文件的末尾").arg(chunk))};
 
     // 64 bits per pixel is the most Qt's reader holds (16-bit channels with alpha).
     QString reason;

@@ -17,7 +17,7 @@
 namespace tavemo::wallpaper {
 namespace {
 
-using test::BmpSpec;
+using test::BmpLayout;
 using test::buildBmp;
 using test::colours;
 using test::filled;
@@ -45,7 +45,7 @@ QByteArray le16(int v)
 
 struct BmpCase {
     const char* name;
-    BmpSpec spec;
+    BmpLayout layout;
     std::vector<QRgb> expected;
     int tolerance; // per colour byte: 5- and 6-bit channels do not hold every 8-bit value
 };
@@ -99,7 +99,7 @@ TEST(DecodeBmp, ReadsEveryLayoutUsersHave)
     };
     for (const BmpCase& c : cases) {
         SCOPED_TRACE(c.name);
-        const PictureResult result = decodeBmp(buildBmp(c.spec));
+        const PictureResult result = decodeBmp(buildBmp(c.layout));
         ASSERT_TRUE(result.ok()) << result.error.toStdString();
         EXPECT_EQ(result.image.format(), QImage::Format_RGB32);
         ASSERT_EQ(result.image.size(), QSize(3, 2));
@@ -312,7 +312,7 @@ TEST(PictureSize, TakesUpToSixteenThousandSquaredAndRefusesMore)
 // them would ask for 3.6 GB.
 TEST(DecodePicture, RefusesHugeHeadersBeforeAllocating)
 {
-    BmpSpec bmp{30000, 30000, 24, 0, {}, {}, false, QByteArray(16, '\0')};
+    BmpLayout bmp{30000, 30000, 24, 0, {}, {}, false, QByteArray(16, '\0')};
 
     QByteArray jpeg = encodeJpeg(filled(8, 8, kGray), 90);
     const qsizetype sof = jpeg.indexOf("\xFF\xC0");
@@ -348,7 +348,7 @@ TEST(DecodePicture, DamagedOrForeignBytesGiveAnErrorNotACrash)
     const QByteArray jpeg = encodeJpeg(filled(16, 16, kGreen), 90);
     const QByteArray gif = makeGif(3, 2, kPalette, {{0, 0, 3, 2, false, {2, 3, 4, 1, 0, 5}, {}, NO_TRANSPARENT_COLOR}});
     const QByteArray pngFile = png(filled(4, 4, kBlue));
-    BmpSpec badRle{3, 2, 8, 1, kPalette, {}, false, bytes({0, 200, 1, 2})}; // absolute run past the data
+    BmpLayout badRle{3, 2, 8, 1, kPalette, {}, false, bytes({0, 200, 1, 2})}; // absolute run past the data
 
     const QByteArray damaged[] = {
         QByteArray(),
@@ -361,6 +361,8 @@ TEST(DecodePicture, DamagedOrForeignBytesGiveAnErrorNotACrash)
         gif.left(gif.size() - 6),           // cut inside the image data
         pngFile.left(40),
         pngFile.left(pngFile.size() - 14),  // without its last data and end chunks
+        // A text chunk that claims 1.8 GB in a file of a few hundred bytes.
+        pngFile.left(pngFile.size() - 12) + QByteArray("\x70\x00\x00\x25tEXtdate:modify", 19),
     };
     for (const QByteArray& file : damaged) {
         SCOPED_TRACE(file.toHex().left(40).toStdString());
@@ -368,6 +370,7 @@ TEST(DecodePicture, DamagedOrForeignBytesGiveAnErrorNotACrash)
         EXPECT_FALSE(result.ok());
         EXPECT_FALSE(result.error.isEmpty());
     }
+    EXPECT_TRUE(decodePicture(damaged[std::size(damaged) - 1]).error.contains(QStringLiteral("超出了文件")));
 }
 
 } // namespace

@@ -38,44 +38,44 @@ std::vector<QRgb> colours(const QImage& picture)
     return out;
 }
 
-QByteArray buildBmp(const BmpSpec& spec)
+QByteArray buildBmp(const BmpLayout& layout)
 {
-    const int infoSize = spec.v5Header ? 124 : 40;
-    const bool maskAfterHeader = !spec.v5Header && spec.compression == 3;
-    const int masksSize = maskAfterHeader ? 4 * int(spec.masks.size()) : 0;
-    const int offset = 14 + infoSize + masksSize + 4 * int(spec.palette.size());
+    const int infoSize = layout.v5Header ? 124 : 40;
+    const bool maskAfterHeader = !layout.v5Header && layout.compression == 3;
+    const int masksSize = maskAfterHeader ? 4 * int(layout.masks.size()) : 0;
+    const int offset = 14 + infoSize + masksSize + 4 * int(layout.palette.size());
     QByteArray out;
     out.append("BM");
-    putLe(out, quint64(offset + spec.pixels.size()), 4);
+    putLe(out, quint64(offset + layout.pixels.size()), 4);
     putLe(out, 0, 4);
     putLe(out, quint64(offset), 4);
     putLe(out, quint64(infoSize), 4);
-    putLe(out, quint32(spec.width), 4);
-    putLe(out, quint32(spec.height), 4);
+    putLe(out, quint32(layout.width), 4);
+    putLe(out, quint32(layout.height), 4);
     putLe(out, 1, 2);
-    putLe(out, quint64(spec.bitsPerPixel), 2);
-    putLe(out, quint64(spec.compression), 4);
-    putLe(out, quint64(spec.pixels.size()), 4);
+    putLe(out, quint64(layout.bitsPerPixel), 2);
+    putLe(out, quint64(layout.compression), 4);
+    putLe(out, quint64(layout.pixels.size()), 4);
     putLe(out, 2835, 4);
     putLe(out, 2835, 4);
-    putLe(out, quint64(spec.palette.size()), 4);
+    putLe(out, quint64(layout.palette.size()), 4);
     putLe(out, 0, 4);
-    if (spec.v5Header) {
+    if (layout.v5Header) {
         for (int i = 0; i < 4; ++i)
-            putLe(out, i < int(spec.masks.size()) ? spec.masks[std::size_t(i)] : 0, 4);
+            putLe(out, i < int(layout.masks.size()) ? layout.masks[std::size_t(i)] : 0, 4);
         putLe(out, 0x73524742, 4); // 'sRGB'
         out.append(QByteArray(124 - 40 - 20, '\0'));
     }
     if (maskAfterHeader)
-        for (quint32 mask : spec.masks)
+        for (quint32 mask : layout.masks)
             putLe(out, mask, 4);
-    for (QRgb colour : spec.palette) {
+    for (QRgb colour : layout.palette) {
         out.append(char(qBlue(colour)));
         out.append(char(qGreen(colour)));
         out.append(char(qRed(colour)));
         out.append('\0');
     }
-    out.append(spec.pixels);
+    out.append(layout.pixels);
     return out;
 }
 

@@ -18,7 +18,7 @@ QImage filled(int w, int h, QRgb colour);
 std::vector<QRgb> colours(const QImage& picture);
 
 // Bitmap file bytes: the headers, a colour table, and `pixels` as they stand in the file.
-struct BmpSpec {
+struct BmpLayout {
     int width = 0;
     int height = 0;         // negative: rows top-down
     int bitsPerPixel = 24;
@@ -28,7 +28,7 @@ struct BmpSpec {
     bool v5Header = false;
     QByteArray pixels;
 };
-QByteArray buildBmp(const BmpSpec& spec);
+QByteArray buildBmp(const BmpLayout& layout);
 
 // A GIF image for makeGif: its place on the screen, its colour indexes row by row from the top.
 struct GifFrame {
