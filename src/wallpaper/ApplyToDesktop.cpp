@@ -73,8 +73,10 @@ bool isInstalledCopyName(const QString& fileName)
 
 QImage composeWallpaper(QImage background, QImage content, QImage month)
 {
+    // Each step changes its destination in place: a reference, not a second handle that would make
+    // the next step copy the whole picture first.
     int offset = content.width() + kGap;
-    QImage composite = MixPictures(content, background, 0, kTop, kPercent);
+    QImage& composite = MixPictures(content, background, 0, kTop, kPercent);
     if (month.isNull())
         return composite;
     offset += month.width();
@@ -91,25 +93,39 @@ CompositeFiles writeComposite(const QString& wallpaperFolder, const QString& bac
         files.error = content.error;
         return files;
     }
-    const PictureResult background = readPicture(backgroundPath);
+    PictureResult background = readPicture(backgroundPath);
     if (!background.ok()) {
         files.error = background.error;
         return files;
     }
-    const QImage composite = composeWallpaper(background.image, content.image, month);
-    if (const WriteResult written = saveBmp24(composite, files.mixBmp); !written.ok()) {
+    // Handed over, so the composition works on the background's own pixels instead of a copy.
+    const QImage composite = composeWallpaper(std::move(background.image), content.image, month);
+
+    // Once through JPEG: the wallpaper is what the JPEG file holds, and Mix.bmp ends as its decoded
+    // pixels. The composite goes to Mix.bmp only when the JPEG step fails (so that it is there to be
+    // set by hand); on success it would be replaced at once by the decoded pixels anyway.
+    auto keepComposite = [&](const QString& error) {
+        files.error = error;
+        if (const WriteResult written = saveBmp24(composite, files.mixBmp); !written.ok())
+            files.error = written.error;
+        else
+            files.composed = true;
+        return files;
+    };
+    QString reason;
+    const QByteArray jpeg = encodeJpeg(composite, kJpegQuality, &reason);
+    if (jpeg.isEmpty())
+        return keepComposite(QStringLiteral("无法生成 JPEG 文件 %1：%2").arg(files.mixJpg, reason));
+    if (const WriteResult written = saveFileAtomically(files.mixJpg, jpeg); !written.ok())
+        return keepComposite(written.error);
+    const QByteArray decoded = jpegToBmp24(jpeg, kMaxPicturePixels, &reason);
+    if (decoded.isEmpty())
+        return keepComposite(reason);
+    if (const WriteResult written = saveFileAtomically(files.mixBmp, decoded); !written.ok()) {
         files.error = written.error;
         return files;
     }
     files.composed = true;
-    // Once through JPEG: the wallpaper is what the JPEG file holds. The composite's pixels are still
-    // in memory, the same as Mix.bmp's, so they are not read back from it.
-    if (const WriteResult jpeg = saveJpeg(composite, files.mixJpg, kJpegQuality); !jpeg.ok()) {
-        files.error = jpeg.error;
-        return files;
-    }
-    if (const BmpResult decoded = JpegToBmp(files.mixJpg); !decoded.ok())
-        files.error = decoded.error;
     return files;
 }
 

@@ -49,7 +49,7 @@ struct CompositeFiles {
     QString mixBmp;  // the composite, finally the pixels decoded from mixJpg
     QString mixJpg;
     QString error;   // empty on success
-    bool composed = false; // mixBmp holds the composite (even if the JPEG step then failed)
+    bool composed = false; // mixBmp holds the composite or its JPEG form
     bool ok() const { return error.isEmpty(); }
 };
 
@@ -60,8 +60,9 @@ struct CompositeFiles {
 // the content picture: then the content picture is the one laid on).
 QImage composeWallpaper(QImage background, QImage content, QImage month);
 
-// Reads the background and "Content.bmp", composes them with `month` and writes "Mix.bmp", then
-// "Mix.Jpg" (quality 90, baseline) from it, then "Mix.bmp" again from the JPEG's decoded pixels.
+// Reads the background and "Content.bmp", composes them with `month`, writes the composite as
+// "Mix.Jpg" (quality 90, baseline) and the JPEG's decoded pixels as "Mix.bmp". When the JPEG step
+// fails, "Mix.bmp" holds the composite itself (`composed`, with the error).
 CompositeFiles writeComposite(const QString& wallpaperFolder, const QString& backgroundPath, const QImage& month);
 
 // What the window lends to the road.

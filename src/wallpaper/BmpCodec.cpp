@@ -4,6 +4,7 @@
 
 #include "CodecSupport.h"
 
+#include <QFile>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -103,6 +104,58 @@ bool headerSize(QByteArrayView bytes, std::int64_t& width, std::int64_t& height)
     return false;
 }
 
+// The common bitmap, the one our writer puts out: BITMAPINFOHEADER, 24 bits, uncompressed. It is
+// read straight into the picture, a row at a time; every other layout goes to Qt's reader.
+struct Plain24 {
+    std::int64_t width = 0, height = 0, offset = 0, stride = 0;
+    bool topDown = false;
+};
+
+// Whether the headers (the first bytes of a file of `fileSize` bytes) are of that layout, with all
+// of their rows inside the file.
+bool plain24Layout(QByteArrayView header, std::int64_t fileSize, Plain24& layout)
+{
+    if (header.size() < kFileHeaderSize + kInfoHeaderSize || readLe(header, kFileHeaderSize, 4) != kInfoHeaderSize
+        || readLe(header, kFileHeaderSize + 14, 2) != 24 || readLe(header, kFileHeaderSize + 16, 4) != 0
+        || !headerSize(header, layout.width, layout.height) || layout.width <= 0 || layout.height <= 0)
+        return false;
+    layout.topDown = std::int32_t(readLe(header, kFileHeaderSize + 8, 4)) < 0;
+    layout.offset = readLe(header, 10, 4);
+    layout.stride = rowBytes24(int(std::min<std::int64_t>(layout.width, INT32_MAX / 4)));
+    return layout.offset >= kFileHeaderSize + kInfoHeaderSize && layout.offset + layout.stride * layout.height <= fileSize;
+}
+
+void unpackRow24(const std::uint8_t* in, QRgb* out, int width)
+{
+    for (int x = 0; x < width; ++x, in += 3)
+        out[x] = 0xFF000000u | std::uint32_t(in[2]) << 16 | std::uint32_t(in[1]) << 8 | in[0];
+}
+
+// `rows(first, count)` gives the bytes of `count` file rows from file row `first` on, or nullptr.
+template<typename Rows>
+PictureResult readPlain24Rows(const Plain24& layout, Rows rows)
+{
+    QString error;
+    QImage picture = detail::allocatePicture(int(layout.width), int(layout.height), &error);
+    if (picture.isNull())
+        return {QImage(), error};
+    const int height = int(layout.height);
+    const int block = int(std::max<std::int64_t>(1, (1 << 20) / layout.stride));
+    for (int first = 0; first < height; first += block) {
+        const int count = std::min(block, height - first);
+        const std::uint8_t* data = rows(first, count);
+        if (!data)
+            return {QImage(), QStringLiteral("BMP 图片读取失败。")};
+        for (int i = 0; i < count; ++i) {
+            const int fileRow = first + i;
+            const int y = layout.topDown ? fileRow : height - 1 - fileRow;
+            unpackRow24(data + std::size_t(i) * std::size_t(layout.stride), reinterpret_cast<QRgb*>(picture.scanLine(y)),
+                        int(layout.width));
+        }
+    }
+    return {picture, QString()};
+}
+
 const QImage& asRgb32(const QImage& picture, QImage& converted)
 {
     if (picture.format() == QImage::Format_RGB32 || picture.format() == QImage::Format_ARGB32)
@@ -113,6 +166,50 @@ const QImage& asRgb32(const QImage& picture, QImage& converted)
 
 } // namespace
 
+namespace detail {
+
+QByteArray blankBmp24(int width, int height)
+{
+    const auto header = bmpHeader(width, height);
+    const qsizetype stride = rowBytes24(width);
+    QByteArray file;
+    try {
+        file = QByteArray(qsizetype(header.size()) + stride * height, Qt::Uninitialized);
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+    std::copy(header.begin(), header.end(), file.data());
+    const int padding = int(stride) - width * 3;
+    if (padding > 0)
+        for (int y = 0; y < height; ++y)
+            std::fill_n(file.data() + kBmpPixelOffset + y * stride + width * 3, padding, '\0');
+    return file;
+}
+
+bool readPlainBmpFile(QFile& file, std::int64_t maxPixels, PictureResult& result)
+{
+    const QByteArray header = file.peek(kFileHeaderSize + kInfoHeaderSize);
+    Plain24 layout;
+    if (!plain24Layout(header, file.size(), layout))
+        return false;
+    if (QString error = checkPictureSize(layout.width, layout.height, maxPixels); !error.isEmpty()) {
+        result = {QImage(), error};
+        return true;
+    }
+    std::vector<std::uint8_t> buffer;
+    result = readPlain24Rows(layout, [&](int first, int count) -> const std::uint8_t* {
+        const qint64 size = qint64(count) * layout.stride;
+        buffer.resize(std::size_t(size));
+        if (!file.seek(layout.offset + first * layout.stride)
+            || file.read(reinterpret_cast<char*>(buffer.data()), size) != size)
+            return nullptr;
+        return buffer.data();
+    });
+    return true;
+}
+
+} // namespace detail
+
 PictureResult decodeBmp(QByteArrayView bytes, std::int64_t maxPixels)
 {
     // The size is checked from the header before Qt's reader sees the file.
@@ -121,6 +218,10 @@ PictureResult decodeBmp(QByteArrayView bytes, std::int64_t maxPixels)
         return {QImage(), QStringLiteral("BMP 图片已损坏或格式不受支持。")};
     if (QString error = detail::checkPictureSize(width, height, maxPixels); !error.isEmpty())
         return {QImage(), error};
+    if (Plain24 layout; plain24Layout(bytes, bytes.size(), layout))
+        return readPlain24Rows(layout, [&](int first, int) {
+            return reinterpret_cast<const std::uint8_t*>(bytes.data() + layout.offset + first * layout.stride);
+        });
     QString reason;
     QImage image = detail::readWithQt(bytes, "bmp", maxPixels, 4, &reason);
     if (image.isNull())

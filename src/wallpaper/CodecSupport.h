@@ -2,10 +2,14 @@
 // Pieces the picture readers share: the size check made before any pixel buffer is allocated,
 // and the texts of their errors.
 
+#include "PictureCodecs.h"
+
 #include <QImage>
 #include <QString>
 
 #include <cstdint>
+
+class QFile;
 
 namespace tavemo::wallpaper::detail {
 
@@ -28,5 +32,14 @@ QImage readWithQt(QByteArrayView bytes, const char* format, std::int64_t maxPixe
 // that with `zeroAlphaIsOpaque` a picture whose alpha is 0 everywhere keeps its colours (bitmaps
 // whose fourth bytes were never meant as transparency).
 QImage toOpaqueRgb32(QImage picture, bool zeroAlphaIsOpaque);
+
+// The headers of a 24-bit bottom-up bitmap and room for its rows (padding zeroed, pixels not);
+// empty when the memory is not there. Pixels start at kBmpPixelOffset.
+inline constexpr int kBmpPixelOffset = 54;
+QByteArray blankBmp24(int width, int height);
+
+// Reads an uncompressed 24-bit bitmap from the open file a block of rows at a time, without holding
+// the file in memory. False, reading nothing, when the file is of another kind or layout.
+bool readPlainBmpFile(QFile& file, std::int64_t maxPixels, PictureResult& result);
 
 } // namespace tavemo::wallpaper::detail

@@ -43,11 +43,14 @@ jpeg_error_mgr* useErrorManager(ErrorManager* errors)
     return manager;
 }
 
-// Where decoded rows go. `begin` is called once the size is known and returns the first row of a
-// buffer of `height` rows `stride` bytes apart, with 4 bytes per pixel, or nullptr to give up.
+// Where decoded rows go. `begin` is called once the size is known (and `cmyk` set) and returns
+// where row 0 goes, with row y at row 0 + y × stride (a negative stride for bottom-up rows), or
+// nullptr to give up. Pixels are `bytesPerPixel` bytes: 4 for B, G, R, X (or C, M, Y, K), 3 for
+// B, G, R (colour pictures only).
 struct JpegSink {
     void* context;
-    unsigned char* (*begin)(void* context, unsigned width, unsigned height, std::size_t* stride);
+    unsigned char* (*begin)(void* context, unsigned width, unsigned height, bool cmyk, std::ptrdiff_t* stride);
+    int bytesPerPixel;
     unsigned long long maxPixels;
     bool tooLarge;     // out: the header's size is above maxPixels
     bool cmyk;         // out: rows hold C, M, Y, K bytes instead of B, G, R, X
@@ -85,16 +88,16 @@ int decodeJpegInto(const unsigned char* data, unsigned long size, JpegSink* sink
     // Default decompression, with the colour bytes laid out as the picture in memory wants them.
     sink->cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     sink->adobeInverted = sink->cmyk && cinfo.saw_Adobe_marker;
-    cinfo.out_color_space = sink->cmyk ? JCS_CMYK : JCS_EXT_BGRX;
+    cinfo.out_color_space = sink->cmyk ? JCS_CMYK : sink->bytesPerPixel == 3 ? JCS_EXT_BGR : JCS_EXT_BGRX;
     jpeg_start_decompress(&cinfo);
-    std::size_t stride = 0;
-    unsigned char* rows = sink->begin(sink->context, cinfo.output_width, cinfo.output_height, &stride);
-    if (!rows || cinfo.output_components != 4) {
+    std::ptrdiff_t stride = 0;
+    unsigned char* rows = sink->begin(sink->context, cinfo.output_width, cinfo.output_height, sink->cmyk, &stride);
+    if (!rows || cinfo.output_components != (sink->cmyk ? 4 : sink->bytesPerPixel)) {
         jpeg_destroy_decompress(&cinfo);
         return 1;
     }
     while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row = rows + stride * cinfo.output_scanline;
+        JSAMPROW row = rows + stride * (std::ptrdiff_t)cinfo.output_scanline;
         jpeg_read_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_decompress(&cinfo);
@@ -144,14 +147,39 @@ struct DecodeTarget {
     QString error;
 };
 
-unsigned char* beginPicture(void* context, unsigned width, unsigned height, std::size_t* stride)
+unsigned char* beginPicture(void* context, unsigned width, unsigned height, bool, std::ptrdiff_t* stride)
 {
     auto* target = static_cast<DecodeTarget*>(context);
     target->picture = detail::allocatePicture(int(width), int(height), &target->error);
     if (target->picture.isNull())
         return nullptr;
-    *stride = std::size_t(target->picture.bytesPerLine());
+    *stride = target->picture.bytesPerLine();
     return target->picture.bits();
+}
+
+struct BitmapTarget {
+    QByteArray file;
+    unsigned width = 0, height = 0;
+    bool cmyk = false;
+};
+
+// Decoded rows go straight into a 24-bit bottom-up bitmap file. CMYK pictures are left to the
+// path through a picture.
+unsigned char* beginBitmap(void* context, unsigned width, unsigned height, bool cmyk, std::ptrdiff_t* stride)
+{
+    auto* target = static_cast<BitmapTarget*>(context);
+    target->cmyk = cmyk;
+    if (cmyk)
+        return nullptr;
+    target->file = detail::blankBmp24(int(width), int(height));
+    if (target->file.isEmpty())
+        return nullptr;
+    target->width = width;
+    target->height = height;
+    const std::ptrdiff_t rowBytes = (std::ptrdiff_t(width) * 3 + 3) & ~std::ptrdiff_t(3);
+    *stride = -rowBytes;
+    return reinterpret_cast<unsigned char*>(target->file.data()) + detail::kBmpPixelOffset
+           + rowBytes * (std::ptrdiff_t(height) - 1);
 }
 
 // C, M, Y, K bytes to opaque blue, green, red.
@@ -179,7 +207,7 @@ void cmykToRgb(QImage& picture, bool inverted)
 PictureResult decodeJpeg(QByteArrayView bytes, std::int64_t maxPixels)
 {
     DecodeTarget target;
-    JpegSink sink{&target, beginPicture, static_cast<unsigned long long>(std::max<std::int64_t>(maxPixels, 0)),
+    JpegSink sink{&target, beginPicture, 4, static_cast<unsigned long long>(std::max<std::int64_t>(maxPixels, 0)),
                   false, false, false, 0, 0};
     char message[JMSG_LENGTH_MAX];
     if (decodeJpegInto(reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<unsigned long>(bytes.size()),
@@ -191,10 +219,31 @@ PictureResult decodeJpeg(QByteArrayView bytes, std::int64_t maxPixels)
         return {QImage(), QStringLiteral("JPEG 图片已损坏或格式不受支持（%1）。").arg(QString::fromLocal8Bit(message))};
     }
     if (sink.cmyk)
-        cmykToRgb(target.picture, sink.adobeInverted);
-    else
-        detail::makeOpaque(target.picture); // libjpeg fills the X byte itself; make sure of it
+        cmykToRgb(target.picture, sink.adobeInverted); // otherwise libjpeg-turbo has set every X byte to 0xFF
     return {target.picture, QString()};
+}
+
+QByteArray jpegToBmp24(QByteArrayView bytes, std::int64_t maxPixels, QString* error)
+{
+    BitmapTarget target;
+    JpegSink sink{&target, beginBitmap, 3, static_cast<unsigned long long>(std::max<std::int64_t>(maxPixels, 0)),
+                  false, false, false, 0, 0};
+    char message[JMSG_LENGTH_MAX];
+    if (decodeJpegInto(reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<unsigned long>(bytes.size()),
+                       &sink, message) == 0)
+        return target.file; // the padding at the end of each row was zeroed when the file was laid out
+    if (target.cmyk) {
+        const PictureResult picture = decodeJpeg(bytes, maxPixels);
+        if (picture.ok())
+            return encodeBmp24(picture.image);
+        if (error)
+            *error = picture.error;
+        return {};
+    }
+    if (error)
+        *error = sink.tooLarge ? detail::checkPictureSize(sink.width, sink.height, maxPixels)
+                               : QStringLiteral("JPEG 图片已损坏或格式不受支持（%1）。").arg(QString::fromLocal8Bit(message));
+    return {};
 }
 
 QByteArray encodeJpeg(const QImage& picture, int quality, QString* error)

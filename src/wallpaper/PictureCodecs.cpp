@@ -142,10 +142,13 @@ PictureResult readPicture(const QString& path, std::int64_t maxPixels)
     // file beyond that is not read into memory at all.
     if (file.size() > maxPixels * 4 + (1 << 20))
         return {QImage(), QStringLiteral("图片 %1 太大，无法使用。").arg(path)};
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return {QImage(), QStringLiteral("无法读取图片 %1：%2").arg(path, file.errorString())};
-    PictureResult result = decodePicture(bytes, maxPixels);
+    PictureResult result;
+    if (!detail::readPlainBmpFile(file, maxPixels, result)) {
+        const QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            return {QImage(), QStringLiteral("无法读取图片 %1：%2").arg(path, file.errorString())};
+        result = decodePicture(bytes, maxPixels);
+    }
     if (!result.ok())
         result.error = QStringLiteral("图片 %1 无法使用：%2").arg(path, result.error);
     return result;

@@ -63,6 +63,10 @@ WriteResult saveBmp24(const QImage& picture, const QString& path);
 // A baseline JPEG of three colour components at `quality` (0..100), libjpeg's defaults otherwise.
 // Empty, with an error, when the picture is null.
 QByteArray encodeJpeg(const QImage& picture, int quality, QString* error = nullptr);
+
+// The JPEG's pixels as encodeBmp24 would write them after decodeJpeg, decoded straight into the
+// bitmap's rows. Empty, with an error, when the JPEG cannot be decoded.
+QByteArray jpegToBmp24(QByteArrayView jpeg, std::int64_t maxPixels = kMaxPicturePixels, QString* error = nullptr);
 WriteResult saveJpeg(const QImage& picture, const QString& path, int quality);
 
 // Writes `bytes` to `path` whole or not at all.

@@ -191,6 +191,22 @@ TEST(Jpeg, WritesBaselineThreeComponentsAtQualityNinetyAndReadsBack)
     }
 }
 
+TEST(Jpeg, DecodedStraightIntoABitmapGivesTheBytesOfTheBitmapOfItsPicture)
+{
+    for (const QSize size : {QSize(1, 1), QSize(5, 3), QSize(31, 17), QSize(64, 48)}) {
+        SCOPED_TRACE(testing::Message() << size.width() << "x" << size.height());
+        QImage picture(size, QImage::Format_RGB32);
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                picture.setPixel(x, y, qRgb(x * 8 % 256, y * 15 % 256, (x + y) * 5 % 256));
+        const QByteArray jpeg = encodeJpeg(picture, 90);
+        EXPECT_EQ(jpegToBmp24(jpeg), encodeBmp24(decodeJpeg(jpeg).image));
+    }
+    QString error;
+    EXPECT_TRUE(jpegToBmp24("\xFF\xD8\xFF\xE0 not really", kMaxPicturePixels, &error).isEmpty());
+    EXPECT_FALSE(error.isEmpty());
+}
+
 TEST(Jpeg, TakesAPhotoOfEightThousandBySixThousand)
 {
     const QByteArray jpeg = encodeJpeg(filled(8000, 6000, qRgb(90, 120, 150)), 75);

@@ -266,6 +266,22 @@ TEST_F(Road, ADesktopThatCannotBeSetIsReportedOnceNamingTheComposite)
     EXPECT_EQ(m_state.backgroundIndex, 3);
 }
 
+TEST_F(Road, WhenTheJpegStepFailsMixBmpHoldsTheCompositeAndTheMessageNamesIt)
+{
+    QDir(m_app.wallpaperFolder()).mkdir(QStringLiteral("Mix.Jpg")); // a folder where the file goes
+    const ApplyResult result = click();
+    EXPECT_EQ(result.outcome, Outcome::Failed);
+    const QString mix = folderFile(QStringLiteral("Mix.bmp"));
+    EXPECT_TRUE(result.message.contains(mix)) << result.message.toStdString();
+    EXPECT_TRUE(result.message.contains(QStringLiteral("Mix.Jpg")));
+    const PictureResult composite = readPicture(mix);
+    ASSERT_TRUE(composite.ok());
+    EXPECT_EQ(composite.image.size(), QSize(640, 480));
+    EXPECT_EQ(composite.image.pixel(2, 470) & 0xFFFFFF, qRgb(100, 0, 0) & 0xFFFFFF) << "the exact composite, not a JPEG's";
+    EXPECT_TRUE(m_installer.installed.empty());
+    EXPECT_EQ(m_state.backgroundIndex, 3);
+}
+
 TEST_F(Road, ShortAndNarrowBackgroundsAreClippedNotRefused)
 {
     m_app.putBackground(QStringLiteral("b1.bmp"), 120, 90, qRgb(0, 0, 100)); // smaller than the note
