@@ -18,6 +18,8 @@ constexpr int kFileHeaderSize = 14;
 constexpr int kInfoHeaderSize = 40;
 constexpr int kPixelsPerMetre = 3780; // 96 dots per inch
 
+static_assert(kFileHeaderSize + kInfoHeaderSize == detail::kBmpPixelOffset);
+
 int rowBytes24(int width)
 {
     return (width * 3 + 3) & ~3;
