@@ -8,6 +8,7 @@
 #include <QStringDecoder>
 
 #include <cerrno>
+#include <cstdint>
 #include <iconv.h>
 
 namespace tavemo::wallpaper {
@@ -47,8 +48,14 @@ QByteArray convert(const char* to, const char* from, QByteArrayView input, bool 
     return out;
 }
 
-bool isValidUtf8(QByteArrayView bytes)
+// UTF-8 is taken only when the bytes are valid UTF-8 without a character of two bytes there:
+// GB18030 Chinese is often valid UTF-8 of two-byte characters (图片 is "ͼƬ"), while Chinese
+// typed in UTF-8 takes three bytes a character.
+bool readsAsUtf8(QByteArrayView bytes)
 {
+    for (const char c : bytes)
+        if (std::uint8_t(c) >= 0xC2 && std::uint8_t(c) <= 0xDF)
+            return false;
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     (void)QString(decoder(bytes));
     return !decoder.hasError();
@@ -61,8 +68,8 @@ QStringList decodeTextLines(QByteArrayView bytes)
     QString text;
     if (bytes.startsWith("\xEF\xBB\xBF"))
         text = QString::fromUtf8(bytes.sliced(3));
-    else if (isValidUtf8(bytes))
-        text = QString::fromUtf8(bytes); // ASCII is both; GB18030 text is almost never valid UTF-8
+    else if (readsAsUtf8(bytes))
+        text = QString::fromUtf8(bytes); // ASCII is both
     else
         text = QString::fromUtf8(convert("UTF-8", "GB18030", bytes, true));
 

@@ -131,6 +131,8 @@ TEST(ListFile, WritesGb18030WithCrLfAndReadsAnyLineEnd)
         {"GB18030", "\xB4\xBA\xCC\xEC.bmp\r\n", {spring}},
         {"UTF-8 with its mark", "\xEF\xBB\xBF\xE6\x98\xA5\xE5\xA4\xA9.bmp\r\n", {spring}},
         {"UTF-8 without it", "\xE6\x98\xA5\xE5\xA4\xA9.bmp\n", {spring}},
+        // GB18030 图片 is valid UTF-8 too ("ͼƬ"): our own bytes read back as written.
+        {"GB18030 that is also UTF-8", "\xCD\xBC\xC6\xAC.bmp\r\n", {QStringLiteral("图片.bmp")}},
         {"nothing", "", {}},
     };
     for (const Case& c : cases) {
