@@ -20,12 +20,33 @@ bool isValidUtf8(QByteArrayView bytes)
     return !utf8.hasError();
 }
 
+// Whether UTF-8 is the likelier reading of bytes that are valid UTF-8. Chinese text in UTF-8 is
+// made of three-byte sequences; GB18030 text is made of two-byte characters, and many common ones
+// (图 CD BC, 片 C6 AC, 纸 D6 BD) are byte for byte a valid two-byte UTF-8 sequence too. So a
+// two-byte sequence means GB18030, the form these files are written in.
+bool looksLikeUtf8(QByteArrayView bytes)
+{
+    if (!isValidUtf8(bytes))
+        return false;
+    for (qsizetype i = 0; i < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        if (lead < 0xE0) // 0xC2..0xDF: a two-byte sequence
+            return false;
+        i += lead < 0xF0 ? 3 : 4;
+    }
+    return true;
+}
+
 QString decodeText(QByteArrayView bytes)
 {
     static const QByteArrayView bom("\xEF\xBB\xBF", 3);
     if (bytes.startsWith(bom))
         return QString::fromUtf8(bytes.sliced(bom.size()));
-    if (isValidUtf8(bytes))
+    if (looksLikeUtf8(bytes))
         return QString::fromUtf8(bytes);
     QStringDecoder gb18030("GB18030");
     if (!gb18030.isValid()) // Qt without ICU: keep what can be read

@@ -4,7 +4,10 @@
 // GBK on its text) with every line, the last one included, ended by CR LF, through a temporary
 // file that replaces the old one in one step, so a crash never leaves half a file. They are read
 // leniently: lines end at CR, LF or CR LF, and UTF-8 (with or without a byte order mark) is
-// accepted beside GB18030, since people edit these files by hand.
+// accepted beside GB18030, since people edit these files by hand. Without a byte order mark, text
+// is read as UTF-8 only when it is valid UTF-8 and none of its characters takes two bytes there:
+// what we write always reads back as written (GB18030 图片 is also valid UTF-8, "ͼƬ"), and Chinese
+// typed in UTF-8 (three bytes a character) is still recognised.
 
 #include <QByteArray>
 #include <QByteArrayView>

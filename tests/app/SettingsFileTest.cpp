@@ -31,6 +31,9 @@ TEST(SettingsFile, LinesEndAtCrLfOrCrOrLf)
         {"UTF-8 with BOM", "\xEF\xBB\xBF" "1\r\n", {"1"}},
         {"UTF-8 text", "\xE5\xA3\x81\xE7\xBA\xB8.bmp\r\n", {QStringLiteral("壁纸.bmp")}},
         {"GB18030 text", "\xB1\xDA\xD6\xBD.bmp\r\n", {QStringLiteral("壁纸.bmp")}},
+        // Byte for byte also valid UTF-8 ("ͼƬ.bmp"): what we write must read back as written.
+        {"GB18030 that is valid UTF-8", "\xCD\xBC\xC6\xAC.bmp\r\n", {QStringLiteral("图片.bmp")}},
+        {"UTF-8 Chinese", "\xE5\x9B\xBE\xE7\x89\x87\r\n", {QStringLiteral("图片")}},
     };
     for (const Case &c : cases)
         EXPECT_EQ(decodeSettingsText(c.bytes), c.lines) << c.name;
@@ -40,7 +43,8 @@ TEST(SettingsFile, WritesGb18030WithCrLfAfterEveryLine)
 {
     EXPECT_EQ(encodeSettingsText({"1", "750", "-5"}), QByteArray("1\r\n750\r\n-5\r\n"));
     EXPECT_EQ(encodeSettingsText({QStringLiteral("壁纸.bmp")}), QByteArray("\xB1\xDA\xD6\xBD.bmp\r\n"));
-    EXPECT_EQ(decodeSettingsText(encodeSettingsText({QStringLiteral("桌面"), "2"})), QStringList({QStringLiteral("桌面"), "2"}));
+    for (const QString &name : {QStringLiteral("桌面"), QStringLiteral("图片.bmp"), QStringLiteral("默认山水纸")})
+        EXPECT_EQ(decodeSettingsText(encodeSettingsText({name, "2"})), QStringList({name, "2"})) << name.toStdString();
 }
 
 TEST(SettingsFile, IntegersAreDecimalWithSignAndBlanks)
