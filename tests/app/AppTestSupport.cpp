@@ -163,6 +163,12 @@ void Program::selectDate(double value)
     frm->chnCalendar()->setDateTime(value);
 }
 
+void closePopups()
+{
+    while (QWidget *popup = QApplication::activePopupWidget())
+        popup->close();
+}
+
 QString installProgram(const AppDir &dir)
 {
     const QString built = QStringLiteral(TAVEMO_APP_DIR "/tavemo-calendar");

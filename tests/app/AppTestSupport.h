@@ -80,6 +80,9 @@ struct Program {
     std::unique_ptr<TMainFrm> frm;
 };
 
+// Closes every open menu, so that none is left for the next check.
+void closePopups();
+
 // The application directory's copy of the program, and the files a start needs beside it.
 QString installProgram(const AppDir &dir);
 

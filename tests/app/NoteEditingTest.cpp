@@ -29,11 +29,7 @@ const QString kFormSize = QStringLiteral("data\\FormSize.ini");
 class Note : public ::testing::Test {
 protected:
     Note() { env.now = dateTime(2011, 6, 29, 10, 0); }
-    void TearDown() override
-    {
-        while (QWidget *popup = QApplication::activePopupWidget())
-            popup->close();
-    }
+    void TearDown() override { closePopups(); }
     // Starts the window with page 0 (only the leave-save and the endings store) or page 1.
     std::unique_ptr<Program> start(int page) { return start(page, dir); }
     std::unique_ptr<Program> start(int page, const AppDir &where)

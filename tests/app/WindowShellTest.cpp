@@ -28,12 +28,7 @@ using State = CaptionButton::State;
 class Shell : public ::testing::Test {
 protected:
     Shell() { env.now = dateTime(2011, 6, 29, 10, 0); }
-    void TearDown() override
-    {
-        // Leave no menu open for the next check.
-        while (QWidget *popup = QApplication::activePopupWidget())
-            popup->close();
-    }
+    void TearDown() override { closePopups(); }
     AppDir dir;
     Recorder env;
 };
