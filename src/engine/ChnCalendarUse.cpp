@@ -142,17 +142,6 @@ void TChnCal::SetDate(double date)
     if (!decodeDate(date, year, month, day))
         return;
 
-    if (isDroppedDay(year, month, day)) {
-        // These days never happened in the historical calendar: nothing to say about them.
-        LunarYear = 0;
-        LunarMonth = 0;
-        for (std::string* text : {&SolarTerm, &SolarFestival, &LunarMonthName, &DayGanZhi, &YearGanZhi,
-                                  &MonthGanZhi, &LunarFestival, &LunarYearText, &LunarDayName, &Animal,
-                                  &Constellation, &EraText})
-            text->clear();
-        return;
-    }
-
     bool isLeap = false;
     int lunarDay = 0, lunarMonth = 0, lunarYear = 0;
     if (!GetLunarDate(year, month, day, isLeap, lunarDay, lunarMonth, lunarYear))

@@ -30,12 +30,10 @@ public:
     std::string EraText;         // historical era of the Gregorian year; empty from 1949 on
 
     // Fills the fields for the calendar day of `date` (days since 1899-12-30; the time of day is
-    // ignored). The decoded triple goes to the engine unchanged, so a day before 1582-10-15 is read
-    // as a Julian date.
-    // - Years the lunar conversion does not cover (outside -849..2100): only Date changes, every
-    //   other field keeps its previous value.
-    // - The ten days 1582-10-05..14 that the historical calendar skips: Date is stored, both
-    //   integers become 0 and every text becomes empty.
+    // ignored), decoded in the historical calendar (DateTime.h): a day before 1582-10-15 is a
+    // Julian date, and no value names one of the ten days 1582-10-05..14.
+    // Years the lunar conversion does not cover (after 2100) and values that decode to no date:
+    // only Date changes, every other field keeps its previous value.
     void SetDate(double date);
 };
 
@@ -51,9 +49,8 @@ std::string GetSolarFestival(int day, double date);
 // of the next day, so `date` must be the day itself.
 std::string GetLunarFestival(int lunarMonth, int lunarDay, bool isLeap, double date);
 
-// Decodes `date` (proleptic Gregorian, time of day ignored) and returns the lunar date of that
-// day. False, with the outputs untouched, when the year lies outside -849..2100, the date cannot
-// be decoded, or it is one of the ten skipped days 1582-10-05..14.
+// Decodes `date` (historical calendar, time of day ignored) and returns the lunar date of that
+// day. False, with the outputs untouched, when the date cannot be decoded or lies after 2100.
 bool GetLunarDateOfDay(double date, int& lunarYear, int& lunarMonth, int& lunarDay, bool& isLeap);
 
 // What a day of the month view shows under its number, by priority: a lunar festival, then a

@@ -21,6 +21,7 @@ constexpr double kRho = 57.29577951308232; // degrees per radian
 constexpr Ext kPi = 3.14159265358979323851L;
 
 constexpr int kLastJulianDayNumber = 577735; // 1582-10-04
+constexpr int kFirstDayNumberOfYear1 = -1;     // Julian 0001-01-01
 constexpr int kLunarYears = kMaxLunarYear - kMinLunarYear + 1;
 
 int floorMod(std::int64_t a, int n)
@@ -132,6 +133,34 @@ Date dateOfCountedDay(int year, int n)
         n -= length;
     }
     return {year, 12, 31}; // not reached: n is within the year
+}
+
+// The date of a day number in closed form (the day-number scale is continuous from year 1 on).
+// Both count from a 1 March, so that the leap day closes the counted year.
+Date julianDateOf(std::int64_t dayNumber)
+{
+    const std::int64_t z = dayNumber + 307;                  // days since Julian 0000-03-01
+    const std::int64_t era = (z >= 0 ? z : z - 1460) / 1461; // 4-year cycles
+    const std::int64_t doe = z - era * 1461;                 // [0, 1460]
+    const std::int64_t yoe = (doe - doe / 1460) / 365;       // [0, 3]
+    const std::int64_t doy = doe - 365 * yoe;                // [0, 365]
+    const std::int64_t mp = (5 * doy + 2) / 153;             // [0, 11], March = 0
+    const int d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    const int m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    return {static_cast<int>(yoe + era * 4 + (m <= 2)), m, d};
+}
+
+Date gregorianDateOf(std::int64_t dayNumber)
+{
+    const std::int64_t z = dayNumber + 305;                       // days since proleptic 0000-03-01
+    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;  // 400-year cycles
+    const std::int64_t doe = z - era * 146097;                    // [0, 146096]
+    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365; // [0, 399]
+    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);               // [0, 365]
+    const std::int64_t mp = (5 * doy + 2) / 153;
+    const int d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    const int m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    return {static_cast<int>(yoe + era * 400 + (m <= 2)), m, d};
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -697,23 +726,12 @@ int GetDayNumber(int year, int month, int day)
 
 bool DayNumberToDate(int dayNumber, int& year, int& month, int& day)
 {
-    if (dayNumber < 0)
+    if (dayNumber < kFirstDayNumberOfYear1)
         return false;
-    // Estimate the year, then settle it on the year starts (at most a step or two).
-    int y = static_cast<int>(dayNumber / 365.2425) + 1;
-    while (y > 1 && dayNumber64(y, 1, 1) > dayNumber)
-        --y;
-    while (dayNumber64(y + 1, 1, 1) <= dayNumber)
-        ++y;
-    int m = 1;
-    while (m < 12 && dayNumber64(y, m + 1, 1) <= dayNumber)
-        ++m;
-    int d = static_cast<int>(dayNumber - dayNumber64(y, m, 1)) + 1;
-    if (y == 1582 && m == 10 && dayNumber > kLastJulianDayNumber)
-        d += 10; // 577736 is 15 October
-    year = y;
-    month = m;
-    day = d;
+    const Date date = dayNumber <= kLastJulianDayNumber ? julianDateOf(dayNumber) : gregorianDateOf(dayNumber);
+    year = date.year;
+    month = date.month;
+    day = date.day;
     return true;
 }
 

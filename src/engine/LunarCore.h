@@ -42,10 +42,12 @@ int GetDayOfYear(int year, int month, int day);
 // is 577735, Gregorian 1582-10-15 is 577736 and 2000-01-01 is 730120. Consecutive historical
 // days have consecutive numbers from year 1 on. 0 for a dropped day. (Years <= 0 follow the
 // same formula and are not consecutive with year 1; the lunar tables are fitted to it.)
+// This and DayNumberToDate are the one place of the historical calendar rule: the date-time
+// value's encoding and decoding (DateTime.h) are built on them.
 int GetDayNumber(int year, int month, int day);
 
-// Inverse of GetDayNumber for day numbers >= 0 (Julian dates up to 577735, Gregorian after).
-// False for a negative day number.
+// Inverse of GetDayNumber from Julian 0001-01-01 (day number -1) on: Julian dates up to 577735,
+// Gregorian after. False (outputs untouched) for a day number below -1.
 bool DayNumberToDate(int dayNumber, int& year, int& month, int& day);
 
 // +1 if the first date is later, 0 if equal, -1 if earlier (year, then month, then day).

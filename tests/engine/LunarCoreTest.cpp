@@ -81,7 +81,8 @@ TEST(DayArithmetic, DayNumbersAndBack)
     };
     const Case cases[] = {
         {{1582, 10, 4}, 577735}, {{1582, 10, 15}, 577736}, {{2000, 1, 1}, 730120},
-        {{1, 1, 2}, 0},          {{2026, 1, 1}, 739617},   {{2024, 12, 31}, 739251},
+        {{1, 1, 1}, -1},         {{1, 1, 2}, 0},           {{2026, 1, 1}, 739617},
+        {{2024, 12, 31}, 739251},
         // Julian dates the Gregorian grid has no twin for come back exactly.
         {{1000, 12, 31}, 365248}, {{1300, 2, 29}, 474517}, {{1500, 2, 29}, 547567},
     };
@@ -93,12 +94,12 @@ TEST(DayArithmetic, DayNumbersAndBack)
         EXPECT_EQ(back.year * 10000 + back.month * 100 + back.day,
                   c.date.year * 10000 + c.date.month * 100 + c.date.day);
     }
-    EXPECT_EQ(GetDayNumber(1, 1, 1), -1);
     EXPECT_EQ(GetDayNumber(1582, 10, 10), 0);
     EXPECT_EQ(GetDayNumber(-849, 1, 21), -310443);
 
+    // Below the first day of year 1 the day numbers are not consecutive: no date comes back.
     Ymd untouched{9, 9, 9};
-    EXPECT_FALSE(DayNumberToDate(-1, untouched.year, untouched.month, untouched.day));
+    EXPECT_FALSE(DayNumberToDate(-2, untouched.year, untouched.month, untouched.day));
     EXPECT_EQ(untouched.year + untouched.month + untouched.day, 27);
 
     EXPECT_EQ(CompareDates(2024, 2, 10, 2024, 2, 9), 1);
@@ -417,7 +418,7 @@ TEST(SolarTerms, AcrossTheCalendarChange)
     EXPECT_EQ(GetSolarTermOfDate(dateTime(1582, 3, 11)), "春分");
     EXPECT_EQ(GetSolarTermOfDate(dateTime(1582, 9, 29)), "寒露");
     EXPECT_EQ(GetSolarTermOfDate(dateTime(1582, 10, 24)), "霜降");
-    EXPECT_EQ(GetSolarTermOfDate(dateTime(1582, 10, 14)), "");
+    EXPECT_EQ(GetSolarTermOfDate(dateTime(1582, 10, 15)), "");
     EXPECT_EQ(GetSolarTermOfDate(dateTime(1582, 11, 8)), "立冬");
     EXPECT_EQ(GetSolarTermOfDate(dateTime(1582, 12, 22)), "冬至");
     EXPECT_EQ(GetSolarTermOfDate(dateTime(1583, 1, 6)), "小寒");
