@@ -39,6 +39,10 @@ public:
 
 // Gregorian festival for day-of-month `day` in the year and month of `date`, or empty.
 // Weekday festivals (母亲节, 父亲节, 感恩节) are judged on the date (year, month of `date`, `day`).
+// A festival of modern origin shows from the year it was first kept: 感恩节 1863, 劳动节 1890,
+// 父亲节 1910, 妇女节 1911, 元旦节 1912, 母亲节 1914, 建军节 1933, 青年节 1939, 建党节 1941,
+// 国庆节 1949, 儿童节 1950, 教师节 1985, 记者日 2000; 情人节, 愚人节, 老人节, 万圣节 and 圣诞节
+// show in every year.
 std::string GetSolarFestival(int day, double date);
 
 // Lunar festival of the day `date`, whose lunar month is `lunarMonth` (1..12), leap when `isLeap`,

@@ -63,13 +63,15 @@ inline constexpr int kMaxLunarYear = 2100;
 // non-existent year 0, "0"): "0" no leap month, else the month followed by its leap repeat.
 extern const std::string_view LeapMonthTable;
 
-// Leap month of the year (0 for none); -1 for a year outside -849..2100.
+// Leap month of the lunar year (0 for none): the historical calendars' for -1 .. 1900, the
+// leap-month table's digit for the other years; -1 for a year outside -849..2100.
 int GetLeapMonth(int year);
 // The same with -1 clamped to 0.
 int GetLeapMonthClamped(int year);
 
-// Number of years from -849 up to and including this one that have a leap month
-// (-1 -> 311, 1 -> 311, 2000 -> 1047, 2100 -> 1084); 0 outside -849..2100.
+// Number of years from -849 up to and including this one whose LeapMonthTable digit is not "0"
+// (-1 -> 311, 1 -> 311, 2000 -> 1047, 2100 -> 1084), what the computed month count is fitted to;
+// 0 outside -849..2100.
 int GetLeapMonthCount(int year);
 
 // Lunar day 1..30 from the computed new moons (Beijing time), with the fixed corrections of a few
@@ -85,15 +87,30 @@ bool GetLunarMonthDay(int year, int month, int day, bool& isLeap, int& lunarDay,
 
 // Lunar month, day and year (the lunar year changes on 正月初一). False outside -849..2100 and
 // for a dropped day.
+//
+// From 0001-01-01 to 1901-02-18 (the lunar years -1 .. 1900) the lunar months are the ones the
+// historical calendars issued (HistoricalMonths.h): mean new moons in the early centuries, the
+// official tables later, with the few irregular years of those calendars (236 closed with a
+// month of 28 days, 237 went from its second month to its fourth). From the lunar year 1901 on,
+// and before year 1, they come from the computed new moons and the leap-month table.
+// GetLunarDay, GetLunarMonth, GetLunarMonthDay, LunarToSolar and GetLeapMonth answer alike.
 bool GetLunarDate(int year, int month, int day, bool& isLeap, int& lunarDay, int& lunarMonth,
                   int& lunarYear);
 
-// Date of a lunar date, found by bisection over the day numbers of lunarYear and the year after.
-// For the lunar new year (1, 1, not leap) a failed bisection falls back to a scan of January to
-// April of lunarYear. False when the date was not found, for lunarYear outside -850..2100, and
-// when a leap month is asked for in a year whose leap month differs.
+// Date of a lunar date (day 1..30 of month 1..12, its leap repeat when isLeap). Lunar years run
+// -849 .. -1 and 1 .. 2100, as the engine numbers years (-1 is the lunar year that began in 1 BC;
+// there is no year 0). Every lunar date on or after 0001-01-01 is found: from the historical
+// table up to the lunar year 1900, by bisection over the day numbers of lunarYear and the year
+// after from 1901 on. Before 0001-01-01 only 正月初一 is found (a scan of January to April of
+// lunarYear when the bisection misses), since the day numbers there do not run on one per day.
+// False, outputs untouched, when the date was not found or does not exist (a day past the
+// month's length, a month the year lacks, a leap month in a year whose leap month differs).
 bool LunarToSolar(int lunarYear, int lunarMonth, int lunarDay, bool isLeap, int& year, int& month,
                   int& day);
+
+// Days of a lunar month (29 or 30; 28 for 腊月 of 236), 0 when LunarToSolar cannot find its first
+// day or the year has no such month.
+int GetLunarMonthDays(int lunarYear, int lunarMonth, bool isLeap);
 
 // +1 candidate later, 0 equal, -1 earlier: year, then month number; within one month number the
 // leap repeat is later than the regular month.

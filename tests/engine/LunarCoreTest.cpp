@@ -178,16 +178,19 @@ TEST(LunarDates, KnownDates)
         // A leap first month that starts in February is not called 二月.
         {{1640, 2, 21}, 1640, "正月三十"},
         {{1640, 2, 22}, 1640, "闰正初一"},
-        // With a leap twelfth month to come, 正月 is 正月 (the year then has its new year).
-        {{37, 2, 4}, 37, "正月初一"},
-        {{37, 3, 5}, 37, "正月三十"},
-        // After a leap twelfth month, January still counts the regular one, February the leap.
-        {{246, 12, 26}, 246, "腊月初一"},
-        {{247, 1, 1}, 246, "腊月初七"},
+        // Before 1901 the months are the issued ones: a leap twelfth month (246), the last month
+        // of 236 of 28 days, 237 going from its second month to its fourth, 8 ending after its
+        // eleventh month, and year 1 opening in the lunar year -1 (the one that began in 1 BC).
+        {{246, 12, 26}, 246, "腊月初二"},
         {{247, 2, 1}, 246, "闰腊初九"},
-        {{247, 3, 1}, 247, "正月初七"},
-        // The year before 1 is -1; its leap eleventh month runs into January of year 1.
-        {{1, 1, 1}, -1, "闰冬十九"},
+        {{247, 3, 1}, 247, "正月初八"},
+        {{237, 2, 11}, 236, "腊月廿八"},
+        {{237, 2, 12}, 237, "正月初一"},
+        {{237, 4, 12}, 237, "四月初一"},
+        {{9, 1, 14}, 8, "冬月廿九"},
+        {{9, 1, 15}, 9, "正月初一"},
+        {{1, 1, 1}, -1, "冬月十八"},
+        {{1, 1, 14}, -1, "腊月初一"},
         {{1, 2, 12}, 1, "正月初一"},
     };
     for (const Case& c : cases) {
@@ -218,7 +221,8 @@ TEST(LunarDates, NewYearsAndOtherLunarDates)
 {
     const Ymd newYears[] = {{1900, 1, 31}, {1949, 1, 29}, {2000, 2, 5},  {2020, 1, 25},
                             {2023, 1, 22}, {2024, 2, 10}, {2025, 1, 29}, {2026, 2, 17},
-                            {2100, 2, 9},  {1916, 2, 3},  {37, 2, 4},    {1574, 1, 23}};
+                            {2100, 2, 9},  {1916, 2, 3},  {37, 2, 4},    {1574, 1, 23},
+                            {9, 1, 15},    {237, 2, 12}, {1, 2, 12}};
     for (const Ymd& expected : newYears) {
         Ymd found{};
         ASSERT_TRUE(LunarToSolar(expected.year, 1, 1, false, found.year, found.month, found.day))
