@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 #include <string>
 
@@ -437,42 +438,67 @@ TEST(SolarTerms, AcrossTheCalendarChange)
     EXPECT_NE(ganZhi(GetMonthGanZhi(1582, 11, 8)), ganZhi(GetMonthGanZhi(1582, 11, 7)));
 }
 
-// Any int is a valid argument: years and months far outside the tables give some result, never
-// undefined behaviour (the sanitizer build checks this).
-TEST(LunarCore, ExtremeArgumentsAreHarmless)
+// Any int is a valid argument: far outside the tables every operation still gives a result of
+// its documented kind, and the ones that can fail say so and leave their outputs alone (the
+// sanitizer build checks that none of it overflows).
+TEST(LunarCore, ExtremeArgumentsGiveResultsOfTheirKind)
 {
     const int values[] = {std::numeric_limits<int>::min(), -1'000'000, -851, 0, 13, 2101, 1'000'000,
                           std::numeric_limits<int>::max()};
+    const auto within = [](int value, int low, int high) { return value >= low && value <= high; };
     for (const int v : values) {
         SCOPED_TRACE(v);
-        bool leap = false;
-        int a = 0, b = 0, c = 0, d = 0;
-        GetCalendarType(v, v, v);
-        IsHistoricLeapYear(v);
-        GetMonthDays(v, 2);
-        GetDayOfYear(v, v, v);
+        const bool outsideTables = v < kMinLunarYear || v > kMaxLunarYear;
+        EXPECT_TRUE(within(GetCalendarType(v, v, v), 0, 2));
+        EXPECT_TRUE(within(GetMonthDays(v, 2), 28, 29));
+        EXPECT_EQ(GetMonthDays(v, v), v >= 1 && v <= 12 ? GetMonthDays(2023, v) : 0);
+        EXPECT_EQ(IsHistoricLeapYear(v), GetMonthDays(v, 2) == 29);
+        GetDayOfYear(v, v, v); // any value: the day is added as it is
         GetDayNumber(v, 12, 31);
-        DayNumberToDate(v, a, b, c);
-        GetLeapMonth(v);
-        GetLeapMonthCount(v);
-        GetLunarDay(v, 6, 1);
+
+        int a = 7, b = 7, c = 7, d = 7;
+        bool leap = true;
+        EXPECT_EQ(DayNumberToDate(v, a, b, c), v >= -1);
+        if (v >= -1) {
+            EXPECT_EQ(GetDayNumber(a, b, c), v);
+        }
+        EXPECT_TRUE(within(GetLeapMonth(v), -1, 12));
+        EXPECT_TRUE(within(GetLeapMonthClamped(v), 0, 12));
+        EXPECT_TRUE(within(GetLeapMonthCount(v), 0, 1084));
+        if (outsideTables) {
+            EXPECT_EQ(GetLeapMonth(v), -1);
+            EXPECT_EQ(GetLeapMonthCount(v), 0);
+            a = b = c = 7;
+            EXPECT_FALSE(GetLunarDate(v, 6, 1, leap, a, b, c));
+            EXPECT_FALSE(GetLunarMonthDay(v, 6, 1, leap, a, b));
+            EXPECT_FALSE(LunarToSolar(v, 1, 1, false, a, b, c));
+            EXPECT_EQ(GetLunarMonthDays(v, 1, false), 0);
+            EXPECT_TRUE(leap);
+            EXPECT_EQ(a + b + c, 21);
+        }
+        GetLunarDay(v, 6, 1); // a lunar day or -1; far off, the day-number formula is not a date
         GetLunarMonth(v, 6, 1);
-        GetLunarDate(v, 6, 1, leap, a, b, c);
-        LunarToSolar(v, 1, 1, false, a, b, c);
-        GetLunarMonthName(v, true);
-        GetLunarDayName(v);
-        GetGanZhiName(v);
-        CombineGanZhi(v, v);
-        SplitGanZhi(v, a, b);
-        GetYearGanZhi(v);
-        GetZodiac(v);
-        GetSolarYearGanZhi(v, 1, 1);
+        EXPECT_EQ(GetLunarMonthName(v, true).empty(), !within(v, 1, 12));
+        EXPECT_EQ(GetLunarDayName(v), v == 13 ? "十三" : "");
+        EXPECT_EQ(GetGanZhiName(v), v == 13 ? "丁丑" : v == 0 ? "甲子" : "");
+        EXPECT_EQ(CombineGanZhi(v, v), v == 0 ? 0 : -1);
+        EXPECT_EQ(SplitGanZhi(v, a, b), within(v, 0, 59));
+        EXPECT_TRUE(within(GetYearGanZhi(v), 0, 59));
+        EXPECT_TRUE(within(GetZodiac(v), 0, 11));
+        EXPECT_EQ(GetZodiac(v), GetYearGanZhi(v) % 12);
+        EXPECT_TRUE(within(GetSolarYearGanZhi(v, 1, 1), 0, 59));
         GetSolarMonth(v, 1, 1, a, b);
-        GetMonthGanZhi(v, 12, 31);
-        GetDayGanZhi(v, 6, 1);
-        GetConstellation(v, v);
-        GetSolarTermDay(v, 3);
-        GetSolarTermDate(v, 5, a, b, c, d);
-        GetSolarTermOfDate(static_cast<double>(v));
+        EXPECT_TRUE(within(b, 1, 12));
+        EXPECT_TRUE(within(GetMonthGanZhi(v, 12, 31), 0, 59));
+        EXPECT_TRUE(within(GetDayGanZhi(v, 6, 1), 0, 59));
+        EXPECT_TRUE(within(GetConstellation(v, v), 0, 11));
+        EXPECT_TRUE(std::isfinite(static_cast<double>(GetSolarTermDay(v, 3))));
+        ASSERT_TRUE(GetSolarTermDate(v, 5, a, b, c, d));
+        EXPECT_TRUE(within(a, 1, 12));
+        EXPECT_TRUE(within(b, 1, 31));
+        EXPECT_TRUE(within(c, 0, 23));
+        EXPECT_TRUE(within(d, 0, 60));
+        const std::string_view term = GetSolarTermOfDate(static_cast<double>(v));
+        EXPECT_TRUE(term.empty() || std::string(term).size() == 6); // two Han characters
     }
 }
