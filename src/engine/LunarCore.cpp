@@ -1036,7 +1036,7 @@ bool GetSolarTermDate(int year, int index, int& month, int& day, int& hour, int&
 std::string_view GetSolarTermOfDate(DateTime date)
 {
     int y = 0, m = 0, d = 0;
-    if (!decodeDate(date, y, m, d) || isDroppedDay(y, m, d))
+    if (!decodeDate(date, y, m, d)) // never one of the ten dropped days
         return {};
     const Date wanted{y, m, d};
     // Before 1582 the Julian calendar's drift can move a year's first terms into the previous

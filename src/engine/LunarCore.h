@@ -170,8 +170,8 @@ long double GetSolarTermDay(int year, int n);
 // False for an index outside 0..23.
 bool GetSolarTermDate(int year, int index, int& month, int& day, int& hour, int& minute);
 
-// Name of the solar term whose moment falls on the day of the value (decoded proleptic
-// Gregorian, the triple read as a historical date), or empty.
+// Name of the solar term whose moment falls on the day of the value (decoded in the historical
+// calendar, DateTime.h), or empty.
 std::string_view GetSolarTermOfDate(DateTime date);
 
 // ---------------------------------------------------------------------------------------------
