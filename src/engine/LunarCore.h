@@ -108,8 +108,9 @@ bool GetLunarDate(int year, int month, int day, bool& isLeap, int& lunarDay, int
 bool LunarToSolar(int lunarYear, int lunarMonth, int lunarDay, bool isLeap, int& year, int& month,
                   int& day);
 
-// Days of a lunar month (29 or 30; 28 for 腊月 of 236), 0 when LunarToSolar cannot find its first
-// day or the year has no such month.
+// Days of a lunar month (29 or 30; 28 for 腊月 of 236); 0 when the year has no such month, or
+// when the month is neither in the historical table nor found by LunarToSolar on or after
+// 0001-01-01.
 int GetLunarMonthDays(int lunarYear, int lunarMonth, bool isLeap);
 
 // +1 candidate later, 0 equal, -1 earlier: year, then month number; within one month number the
