@@ -7,6 +7,7 @@
 #include "ChnCalendarPicker.h"
 #include "DateTime.h"
 #include "FontSetup.h"
+#include "LunarCore.h"
 
 #include <QApplication>
 #include <QImage>
@@ -21,7 +22,7 @@ namespace {
 int usage()
 {
     std::fprintf(stderr, "usage: calendar-snapshot DATE OUT.png [--size WxH] [--week-numbers] [--background PICTURE]\n"
-                         "  DATE is YYYY-MM-DD, year 1..2100\n");
+                         "  DATE is YYYY-MM-DD, year 1..2100 (Julian before 1582-10-15)\n");
     return 2;
 }
 
@@ -68,6 +69,11 @@ int main(int argc, char** argv)
 
     const auto m = QRegularExpression(QStringLiteral("^(\\d{1,4})-(\\d{1,2})-(\\d{1,2})$")).match(date);
     double value = 0;
+    if (m.hasMatch() && tavemo::engine::isDroppedDay(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt())) {
+        std::fprintf(stderr, "calendar-snapshot: 1582-10-05 .. 1582-10-14 never existed (Julian 1582-10-04 was followed by"
+                             " Gregorian 1582-10-15): %s\n", qPrintable(date));
+        return 2;
+    }
     if (!m.hasMatch() || !tavemo::engine::tryEncodeDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(), value)
         || m.captured(1).toInt() > 2100) {
         std::fprintf(stderr, "calendar-snapshot: not a date between 0001-01-01 and 2100-12-31: %s\n", qPrintable(date));
