@@ -11,6 +11,7 @@ packages=(
   libsqlite3-dev sqlite3
   libjpeg-dev libgif-dev libpng-dev zlib1g-dev
   libglib2.0-dev gsettings-desktop-schemas
+  libglib2.0-bin dbus-daemon mate-desktop-common cinnamon-desktop-data xfconf libxfconf-0-3
   fonts-noto-cjk fonts-liberation2 fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev

@@ -1,0 +1,64 @@
+#pragma once
+// What the picture fuzz targets share: an application object, and the check that whatever a
+// reader takes survives our bitmap writer and Qt's bitmap reader unchanged.
+
+#include "PictureCodecs.h"
+
+#include <QBuffer>
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace tavemo::wallpaper::fuzz {
+
+// Small enough that a fuzzer's run stays quick; the size check is the same code as the program's.
+inline constexpr std::int64_t kFuzzMaxPixels = 1024 * 1024;
+
+inline void startApplication(int* argc, char*** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {}); // Qt's readers complain a lot
+    static QGuiApplication* app = new QGuiApplication(*argc, *argv);
+    (void)app;
+    // Qt loads its image readers once; that must not count as a leak of the first input.
+    QImage one(1, 1, QImage::Format_RGB32);
+    one.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    one.save(&buffer, "PNG");
+    (void)decodePng(png);
+    (void)decodeBmp(encodeBmp24(one));
+}
+
+inline int checkDecoded(const PictureResult& result)
+{
+    if (!result.ok()) {
+        if (result.error.isEmpty() || !result.image.isNull()) {
+            std::fprintf(stderr, "a failed decode must give an error and no picture\n");
+            std::abort();
+        }
+        return 0;
+    }
+    if (result.image.format() != QImage::Format_RGB32
+        || std::int64_t(result.image.width()) * result.image.height() > kFuzzMaxPixels) {
+        std::fprintf(stderr, "decoded picture of format %d and size %dx%d\n", int(result.image.format()),
+                     result.image.width(), result.image.height());
+        std::abort();
+    }
+    const PictureResult back = decodeBmp(encodeBmp24(result.image), kFuzzMaxPixels);
+    if (!back.ok() || back.image.size() != result.image.size()) {
+        std::fprintf(stderr, "our bitmap of the picture did not read back\n");
+        std::abort();
+    }
+    for (int y = 0; y < back.image.height(); ++y)
+        for (int x = 0; x < back.image.width(); ++x)
+            if ((back.image.pixel(x, y) ^ result.image.pixel(x, y)) & 0xFFFFFF) {
+                std::fprintf(stderr, "pixel %d,%d changed through our bitmap\n", x, y);
+                std::abort();
+            }
+    return 0;
+}
+
+} // namespace tavemo::wallpaper::fuzz
