@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building, testing and running need beyond git and make.
 # Only what is missing is installed, so a second run does nothing. Pass --dev for the extra tools
-# used to look at what we build (Xvfb, ImageMagick, LibreOffice for checking the RTF we write).
+# used to look at what we build (Xvfb, ImageMagick, LibreOffice for checking the RTF we write) and to
+# check the notes on FAT and exFAT file systems (tests/notes/fat-check.sh).
 set -euo pipefail
 
 packages=(
@@ -16,6 +17,7 @@ packages=(
 )
 if [[ "${1:-}" == "--dev" ]]; then
   packages+=(xvfb xauth imagemagick libreoffice-writer-nogui poppler-utils)
+  packages+=(dosfstools exfatprogs)
 fi
 
 missing=()
