@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building, testing and running need beyond git and make.
 # Only what is missing is installed, so a second run does nothing. Pass --dev for the extra tools
-# used to look at what we build (Xvfb, ImageMagick, LibreOffice for checking the RTF we write) and to
-# check the notes on FAT and exFAT file systems (tests/notes/fat-check.sh).
+# used to look at what we build (ImageMagick, LibreOffice for checking the RTF we write) and to check
+# the notes on FAT and exFAT file systems (tests/notes/fat-check.sh). The tests need Xvfb and
+# xdotool for the check of the real window.
 set -euo pipefail
 
 packages=(
@@ -14,9 +15,11 @@ packages=(
   fonts-noto-cjk fonts-liberation2 fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
+  qt6-translations-l10n
+  xvfb xauth xdotool
 )
 if [[ "${1:-}" == "--dev" ]]; then
-  packages+=(xvfb xauth imagemagick libreoffice-writer-nogui poppler-utils)
+  packages+=(imagemagick libreoffice-writer-nogui poppler-utils)
   packages+=(dosfstools exfatprogs)
 fi
 

@@ -1,0 +1,137 @@
+// What one keystroke costs in the window: the key goes to the note editor, the text changes and
+// the change stores the whole note (its RTF written and committed with a flush) before the next
+// key is handled. Notes of about 2 KB and 64 KB of RTF; each keystroke is timed alone and the
+// counters give the median and the 99th percentile in ms.
+
+#include "AppPath.h"
+#include "Environment.h"
+#include "NoteStore.h"
+#include "RtfCodec.h"
+#include "uDM.h"
+#include "uMain.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTextCursor>
+#include <QTextDocumentFragment>
+#include <QTextEdit>
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <vector>
+
+namespace {
+
+using namespace tavemo;
+
+void ensureApplication()
+{
+    static int argc = 1;
+    static char name[] = "bench_app_keystroke";
+    static char *argv[] = {name, nullptr};
+    static QApplication *app = [] {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        return new QApplication(argc, argv);
+    }();
+    (void)app;
+}
+
+// A note like the ones people write, repeated until its RTF holds about `rtfBytes`.
+QByteArray makeNote(qsizetype rtfBytes)
+{
+    QTextDocument unit;
+    QTextCursor cursor(&unit);
+    QTextCharFormat plain, red, bold;
+    red.setForeground(QColor(0xE0, 0x20, 0x20));
+    bold.setFontWeight(QFont::Bold);
+    cursor.insertText(QStringLiteral("今天上午开会，讨论下个月的安排。"), plain);
+    cursor.insertText(QStringLiteral("√ 已完成：报告初稿"), red);
+    cursor.insertBlock();
+    cursor.insertText(QStringLiteral("× 未完成：预算表 "), bold);
+    cursor.insertText(QStringLiteral("Meeting at 15:30, room 402."), plain);
+    cursor.insertBlock();
+    const QTextDocumentFragment fragment(&unit);
+    QTextDocument note;
+    QTextCursor at(&note);
+    QByteArray rtf;
+    while ((rtf = richtext::writeRtf(note)).size() < rtfBytes)
+        for (int i = 0; i < 16; ++i)
+            at.insertFragment(fragment);
+    return rtf;
+}
+
+struct Fixture {
+    explicit Fixture(qsizetype rtfBytes)
+    {
+        const QString key = QStringLiteral("20110629");
+        notes::NoteStore::create(paths::noteDatabasePath(dir.path()));
+        std::unique_ptr<notes::NoteStore> store;
+        notes::NoteStore::open(paths::noteDatabasePath(dir.path()), notes::NoteStore::Access::ReadWrite, &store);
+        store->save(key, makeNote(rtfBytes));
+        opened = dm.DataModuleCreate(dir.path()).ok;
+        app::Environment env = app::Environment::system();
+        env.now = [] { return 40723.5; }; // 2011-06-29 12:00
+        env.showMessage = [](QWidget *, const QString &, const QString &) {};
+        window = std::make_unique<app::TMainFrm>(dm, dir.path(), env);
+        window->FormCreate();
+        window->CurrentPage = 1; // as "data\FormSize.ini" gives it
+        rtfSize = store->list(&entries).ok ? entries.front().size : 0;
+    }
+    bool applicationReady = (ensureApplication(), true); // before any widget
+    QTemporaryDir dir;
+    notes::TDM dm{[this] { return window ? window->calendarDateTime() : 0.0; }};
+    std::unique_ptr<app::TMainFrm> window;
+    std::vector<notes::NoteStore::Entry> entries;
+    qint64 rtfSize = 0;
+    bool opened = false;
+};
+
+void key(QWidget *editor, int code, const QString &text)
+{
+    QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, text);
+    QApplication::sendEvent(editor, &press);
+    QKeyEvent release(QEvent::KeyRelease, code, Qt::NoModifier, text);
+    QApplication::sendEvent(editor, &release);
+}
+
+void BM_KeystrokeToStoredNote(benchmark::State &state)
+{
+    Fixture f(state.range(0));
+    if (!f.opened || !f.dm.NoteReady()) {
+        state.SkipWithError("cannot open or load the note");
+        return;
+    }
+    QTextEdit *editor = f.window->rdtAbc();
+    QTextCursor end = editor->textCursor();
+    end.movePosition(QTextCursor::End);
+    editor->setTextCursor(end);
+    state.counters["rtf_bytes"] = static_cast<double>(f.rtfSize);
+    std::vector<double> ms;
+    bool typeNext = true;
+    for (auto _ : state) {
+        // A character typed, then taken back with Backspace, so the note keeps its size.
+        const auto start = std::chrono::steady_clock::now();
+        if (typeNext)
+            key(editor, Qt::Key_unknown, QStringLiteral("字"));
+        else
+            key(editor, Qt::Key_Backspace, QString());
+        const auto took = std::chrono::steady_clock::now() - start;
+        typeNext = !typeNext;
+        ms.push_back(std::chrono::duration<double, std::milli>(took).count());
+        state.SetIterationTime(std::chrono::duration<double>(took).count());
+    }
+    std::sort(ms.begin(), ms.end());
+    const auto at = [&](double q) { return ms[std::min(ms.size() - 1, static_cast<size_t>(q * ms.size()))]; };
+    state.counters["median_ms"] = at(0.5);
+    state.counters["p99_ms"] = at(0.99);
+    state.counters["saved"] = f.window->saveNotice()->isHidden() ? 1 : 0;
+}
+BENCHMARK(BM_KeystrokeToStoredNote)->Arg(2 * 1024)->Arg(64 * 1024)->Iterations(400)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+} // namespace

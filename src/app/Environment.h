@@ -1,0 +1,47 @@
+#pragma once
+// What the main window asks of the world around it: the clock, the colour and font dialogs, the
+// browser, message boxes, the screens and the end of the event loop. The program uses the real
+// ones (system()); checks hand the window their own.
+
+#include <QColor>
+#include <QFont>
+#include <QList>
+#include <QRect>
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+namespace tavemo::app {
+
+// What the font dialog hands back: the font (family, size in points, pitch, bold, italic,
+// underline, strike-out) and its colour.
+struct ChosenFont {
+    QFont font;
+    QColor color = Qt::black;
+};
+
+struct Environment {
+    // The current local date and time as a date-time value (days since 1899-12-30).
+    std::function<double()> now;
+    // Modal colour dialog with its custom colours shown, starting at `initial`; nothing when cancelled.
+    std::function<std::optional<QColor>(QWidget *parent, const QColor &initial)> chooseColor;
+    // Modal font dialog starting at `initial`; nothing when cancelled.
+    std::function<std::optional<ChosenFont>(QWidget *parent, const ChosenFont &initial)> chooseFont;
+    // Opens a page in the user's web browser; failures are not reported.
+    std::function<void(const QUrl &url)> openUrl;
+    // A modal message box with `text`, and `detail` as its detailed text when not empty.
+    std::function<void(QWidget *parent, const QString &text, const QString &detail)> showMessage;
+    // The geometry of the primary screen and of every screen, in screen pixels.
+    std::function<QRect()> primaryScreen;
+    std::function<QList<QRect>()> screens;
+    // Ends the event loop (the program then ends).
+    std::function<void()> quit;
+
+    static Environment system();
+};
+
+} // namespace tavemo::app

@@ -1,0 +1,143 @@
+// tavemo-calendar: the desktop calendar and day-notebook. Takes no arguments; everything it stores
+// lives below the folder of the executable.
+//
+// Diagnostics: with TAVEMO_EXIT_AFTER_FIRST_PAINT=1 in the environment the program prints
+// "first-paint rss-kb=N" on standard output once its window has been painted for the first time,
+// and ends as by a termination signal (the start-up benchmark runs it so).
+
+#include "AppPath.h"
+#include "Environment.h"
+#include "FontSetup.h"
+#include "SingleInstance.h"
+#include "TerminationSignals.h"
+#include "WindowPictures.h"
+#include "uDM.h"
+#include "uMain.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QTimer>
+#include <QTranslator>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+using namespace tavemo;
+
+void showStartFailure(const QString &text, const QString &detail)
+{
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text);
+    if (!detail.isEmpty())
+        box.setDetailedText(detail);
+    box.exec();
+}
+
+QIcon programIcon()
+{
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addPixmap(QPixmap::fromImage(drawing::programIcon(size)));
+    return icon;
+}
+
+// Prints the resident memory once the window has been painted, then ends the program.
+class FirstPaintReport : public QObject {
+public:
+    FirstPaintReport(app::TMainFrm *window) : QObject(window), m_window(window) { window->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_window && event->type() == QEvent::Paint && !m_done) {
+            m_done = true;
+            QTimer::singleShot(0, m_window, [this] {
+                long pages = 0, resident = 0;
+                if (FILE *statm = std::fopen("/proc/self/statm", "r")) {
+                    if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+                        resident = 0;
+                    std::fclose(statm);
+                }
+                std::printf("first-paint rss-kb=%ld\n", resident * (::sysconf(_SC_PAGESIZE) / 1024));
+                std::fflush(stdout);
+                m_window->endProgram(app::TMainFrm::Ending::Signal);
+            });
+        }
+        return false;
+    }
+
+private:
+    app::TMainFrm *m_window;
+    bool m_done = false;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // 1. The application and its title.
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tavemo-calendar"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Tavemo桌面日历"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("tavemo-calendar"));
+    QApplication::setWindowIcon(programIcon());
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    QTranslator qtTexts; // the Chinese texts of Qt's own dialogs (colour, font, message boxes)
+    if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
+    calendar_view::installFontSubstitutions();
+
+    const QString appDir = paths::applicationDirectory();
+
+    // One program per application directory: a second start brings the first to the front.
+    app::SingleInstance instance(appDir);
+    QString instanceError;
+    switch (instance.start(&instanceError)) {
+    case app::SingleInstance::Start::HandedOver:
+        return 0;
+    case app::SingleInstance::Start::Failed:
+        showStartFailure(instanceError, {});
+        return 1;
+    case app::SingleInstance::Start::First:
+        break;
+    }
+
+    // 2. The data module opens the note database; without it the program cannot go on.
+    app::TMainFrm *window = nullptr;
+    notes::TDM dm([&window] { return window ? window->calendarDateTime() : 0.0; });
+    const notes::OpenResult opened = dm.DataModuleCreate(appDir);
+    if (!opened.ok) {
+        showStartFailure(opened.message, opened.detail);
+        return 1;
+    }
+
+    // 3. The main window and its creation step.
+    app::TMainFrm mainFrm(dm, appDir);
+    window = &mainFrm;
+    mainFrm.FormCreate();
+
+    // 4. Wallpaper seam: the picture selection dialog TPicSelFrm and then the confirmation dialog
+    //    TInforFrm are created here, hidden.
+
+    // Every way of ending stores the note first.
+    app::TerminationSignals terminations;
+    QObject::connect(&terminations, &app::TerminationSignals::received, &mainFrm,
+                     [&mainFrm](int) { mainFrm.endProgram(app::TMainFrm::Ending::Signal); });
+    QObject::connect(&application, &QGuiApplication::commitDataRequest, &mainFrm,
+                     [&mainFrm](QSessionManager &) { mainFrm.saveNoteNow(); }, Qt::DirectConnection);
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, &mainFrm,
+                     [&mainFrm] { mainFrm.endProgram(app::TMainFrm::Ending::EventLoopEnding); });
+    QObject::connect(&instance, &app::SingleInstance::activationRequested, &mainFrm, &app::TMainFrm::bringToFront);
+    if (qEnvironmentVariableIntValue("TAVEMO_EXIT_AFTER_FIRST_PAINT") == 1)
+        new FirstPaintReport(&mainFrm);
+
+    // 5. Show the window (its showing step runs) and run until the program is asked to end.
+    mainFrm.show();
+    return application.exec();
+}

@@ -1,0 +1,89 @@
+#pragma once
+// Shared by the window checks: a throw-away application directory with the empty note database
+// the build delivers, an environment whose clock, dialogs, browser, message boxes and screens the
+// check controls, and the main window built on both the way the program builds it.
+
+#include "DateTime.h"
+#include "Environment.h"
+#include "uDM.h"
+#include "uMain.h"
+
+#include <QByteArray>
+#include <QColor>
+#include <QList>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <memory>
+#include <optional>
+
+namespace tavemo::app::test {
+
+// Days since 1899-12-30 of a local date and time.
+double dateTime(int year, int month, int day, int hour = 0, int minute = 0);
+
+// What the window asked of its environment, and what the environment answers.
+struct Recorder {
+    double now = 0;
+    std::optional<QColor> colorAnswer;      // nothing: the colour dialog is cancelled
+    std::optional<ChosenFont> fontAnswer;   // nothing: the font dialog is cancelled
+    QList<QColor> colorDialogStarts;        // the colour each colour dialog started with
+    QList<ChosenFont> fontDialogStarts;
+    QList<QUrl> openedUrls;
+    QStringList messages;                   // text, then "\n" and the detail when there is one
+    QRect primary{0, 0, 1024, 768};
+    QList<QRect> screens{QRect(0, 0, 1024, 768)};
+    int quits = 0;
+
+    Environment environment();
+};
+
+// A temporary application directory with an empty note database.
+class AppDir {
+public:
+    AppDir();
+    QString path() const { return m_dir.path(); }
+    QString file(const QString &relative) const;
+    QByteArray read(const QString &relative) const;
+    void write(const QString &relative, const QByteArray &bytes) const;
+    bool exists(const QString &relative) const;
+
+    // The stored note of a day as plain text; nothing when the day has no row.
+    std::optional<QString> noteText(const QString &key) const;
+    // Stores plain text (read back as a plain-text note) for a day, below the program.
+    void putNote(const QString &key, const QString &text) const;
+    // Runs SQL on the database through a connection of its own.
+    void sql(const QString &statement) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// The main window over an application directory, created as the program creates it.
+struct Program {
+    explicit Program(const AppDir &dir, Recorder &recorder, bool show = true);
+    ~Program();
+
+    TMainFrm &window() { return *frm; }
+    QTextEdit &editor() { return *frm->rdtAbc(); }
+    // Puts the keyboard focus into the editor (the window is active first).
+    void focusEditor();
+    // Types text at the end of the note the way a keyboard does.
+    void type(const QString &text);
+    // Makes the calendar show another date (as a menu or the today link does).
+    void selectDate(double value);
+
+    notes::TDM dm;
+    std::unique_ptr<TMainFrm> frm;
+};
+
+// Closes every open menu, so that none is left for the next check.
+void closePopups();
+
+// The application directory's copy of the program, and the files a start needs beside it.
+QString installProgram(const AppDir &dir);
+
+} // namespace tavemo::app::test
