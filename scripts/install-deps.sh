@@ -20,7 +20,7 @@ packages=(
 )
 if [[ "${1:-}" == "--dev" ]]; then
   packages+=(imagemagick libreoffice-writer-nogui poppler-utils)
-  packages+=(dosfstools exfatprogs)
+  packages+=(dosfstools exfatprogs fusefat exfat-fuse)
 fi
 
 missing=()

@@ -6,6 +6,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 
 #include <sqlite3.h>
 
@@ -152,14 +153,41 @@ int runWithoutPrivileges(const std::function<int()> &work)
     return WEXITSTATUS(status);
 }
 
+// A copy of `file` in a folder that every user may enter, for a child without privileges: the
+// build and source folders may be closed to others (a clone in a private temporary folder).
+QString reachableCopy(const QString &file)
+{
+    static QTemporaryDir shared;
+    ::chmod(QFile::encodeName(shared.path()).constData(), 0755);
+    const QString copy = QDir(shared.path()).filePath(QFileInfo(file).fileName());
+    if (!QFile::exists(copy)) {
+        EXPECT_TRUE(QFile::copy(file, copy)) << file.toStdString();
+        ::chmod(QFile::encodeName(copy).constData(), 0755);
+    }
+    return copy;
+}
+
 Outcome run(const QString &program, const QStringList &args, const RunOptions &options)
 {
     QProcess process;
+    QString executable = program;
     if (!options.environment.isEmpty())
         process.setProcessEnvironment(options.environment);
-    if (options.withoutPrivileges)
+    if (options.withoutPrivileges) {
+        executable = reachableCopy(program);
+        // The sanitizers read their suppression file as the child's user too.
+        QProcessEnvironment environment =
+            options.environment.isEmpty() ? QProcessEnvironment::systemEnvironment() : options.environment;
+        QString leaks = environment.value(QStringLiteral("LSAN_OPTIONS"));
+        static const QRegularExpression suppressions(QStringLiteral("suppressions=([^:]+)"));
+        if (const QRegularExpressionMatch match = suppressions.match(leaks); match.hasMatch()) {
+            leaks.replace(match.capturedStart(1), match.capturedLength(1), reachableCopy(match.captured(1)));
+            environment.insert(QStringLiteral("LSAN_OPTIONS"), leaks);
+        }
+        process.setProcessEnvironment(environment);
         process.setChildProcessModifier(dropPrivileges);
-    process.start(program, args);
+    }
+    process.start(executable, args);
     EXPECT_TRUE(process.waitForStarted(60000)) << program.toStdString();
     process.write(options.input);
     process.closeWriteChannel();

@@ -6,7 +6,8 @@
 #
 #   sudo tests/notes/fat-check.sh [vfat] [exfat]
 #
-# Needs root (for the loop mount) and mkfs.vfat / mkfs.exfat (scripts/install-deps.sh --dev).
+# Needs root (for the mount), mkfs.vfat / mkfs.exfat, and where the kernel lacks the file system its
+# FUSE driver (fusefat, exfat-fuse); scripts/install-deps.sh --dev installs them.
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 systems=("$@")
@@ -14,8 +15,10 @@ systems=("$@")
 
 work=$(mktemp -d)
 mounted=()
+loops=()
 cleanup() {
   for m in "${mounted[@]}"; do umount "$m" 2>/dev/null || true; done
+  for l in "${loops[@]}"; do losetup -d "$l" 2>/dev/null || true; done
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -27,9 +30,17 @@ for fs in "${systems[@]}"; do
   mkdir "$mnt"
   truncate -s 256M "$image"
   "mkfs.$fs" "$image" > /dev/null
-  mount -o loop "$image" "$mnt"
+  # The kernel's driver where it has one; else the FUSE driver (fusefat, exfat-fuse on a loop
+  # device), which have no hard links either.
+  if ! mount -o loop "$image" "$mnt" 2> /dev/null; then
+    case $fs in
+      vfat) fusefat -o rw+ "$image" "$mnt" > /dev/null ;;
+      exfat) device=$(losetup -f --show "$image"); loops+=("$device"); mount.exfat-fuse "$device" "$mnt" > /dev/null ;;
+    esac
+  fi
   mounted+=("$mnt")
   findmnt -n -o FSTYPE,SOURCE,TARGET "$mnt"
+  touch "$mnt/probe"; if ln "$mnt/probe" "$mnt/probe-link" 2> /dev/null; then echo "hard links work here"; else echo "no hard links here"; fi
 
   build=$mnt/build
   cmake -S "$source_dir" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVEMO_TESTS=OFF > "$work/$fs-configure.log"
