@@ -23,22 +23,14 @@ namespace tavemo::calendar_view {
 namespace {
 
 constexpr TColor kWhite = 0x00FFFFFF;
-constexpr TColor kRed = 0x000000FF; // weekend day numbers and the first day of a lunar month
 constexpr int kMinYear = 1;
-constexpr int kMaxYear = 2100;      // the year stepper's range and the last year the calendar shows
+constexpr int kMaxYear = 2100;      // the year stepper's range
 constexpr int kHeaderRowHeight = 18;
 constexpr int kWeekColumnNarrow = 6;
 constexpr int kWeekColumnWide = 18;
-constexpr int kFirstInfoRecord = 40;
-constexpr int kLastDayRecord = 37;
 constexpr int kTitleGridLeft = 8, kTitleGridTop = 40, kTitleGridWidthLoss = 15, kTitleGridHeightLoss = 67;
 
 const QString kSong = QStringLiteral("宋体");
-
-QString fromEngine(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
 
 // The interface is Chinese whatever the user's locale says.
 const QLocale& chineseLocale()
@@ -167,7 +159,7 @@ void TChnCalendar::initializeWindow()
     BuildMenus();
     m_grid->setRowHeight(0, kHeaderRowHeight);
     m_grid->setColumnWidth(0, kWeekColumnNarrow);
-    setDateTime(engine::currentDateTime());
+    setDateTime(m_month.now());
     setShowTitle(true);
 }
 
@@ -373,87 +365,33 @@ void TChnCalendar::LayoutGrid()
 // ---------------------------------------------------------------------------------------------
 // Month fill
 
+DayColors TChnCalendar::dayColors() const
+{
+    return {m_colorDate, m_colorCnDate, m_colorHoliday, m_colorLunarHolDay, m_colorCnHolDay};
+}
+
 void TChnCalendar::setDateTime(double value)
 {
-    if (value == m_dateTime)
+    if (value == m_dateTime || !MonthModel::accepts(value))
         return;
-    int Y = 0, M = 0, D = 0;
-    if (!engine::decodeDate(value, Y, M, D) || Y < kMinYear || Y > kMaxYear)
-        return;
-
     m_dateTime = value;
-    m_yearStepper->setPosition(Y);
-    m_monthStepper->setPosition(M);
 
-    m_cal.SetDate(value);
-    m_cnMonth = fromEngine(m_cal.LunarMonthName);
-    m_cnDay = fromEngine(m_cal.LunarDayName);
-    m_cnDate = m_cnMonth + m_cnDay;
-
-    m_yearLabel->setText(QString::number(Y));
-    m_monthLabel->setText(QString::number(M));
-
-    for (int k = kFirstInfoRecord; k <= 42; ++k)
-        record(k).Valid = true;
-    record(41).DayText = fromEngine(m_cal.YearGanZhi);
-    record(42).DayText = fromEngine(m_cal.Animal) + QStringLiteral("年");
-
-    const QString lunar = QStringLiteral(" 农历") + m_cnDate;
-    m_dateInfoLabel->setText(Y >= 1949 ? QString::fromStdString(engine::formatIsoDate(value)) + lunar
-                                       : fromEngine(m_cal.EraText) + lunar);
-
-    for (QString& text : m_weekTexts)
-        text.clear();
-    for (int k = 1; k <= kLastDayRecord; ++k) {
-        TcnDateInf& r = record(k);
-        r.Valid = false;
-        r.CnMonth.clear();
-        r.CnDay.clear();
-        r.CnText.clear();
-        r.DateColor = (k % 7 == 1 || k % 7 == 0) ? kRed : m_colorDate;
-    }
-
-    // The day walk, the face and the change event belong together: when any of them fails the
-    // rest is skipped and no change is announced.
+    // The month, the face and the change event belong together: when any of them fails the rest
+    // is skipped and no change is announced.
     try {
-        double first = 0;
-        engine::tryEncodeDate(Y, M, 1, first);
-        const int S = engine::dayOfWeek(first);
-        const int N = engine::daysInMonth(Y, M);
-        int lastWeek = -1;
-        int nextSlot = 1;
-        for (int d = 1; d <= N; ++d) {
-            const int k = S + d - 1;
-            const double day = first + (d - 1);
-            m_cal.SetDate(day);
-            const int week = engine::isoWeekNumber(day);
-            if (week != lastWeek) {
-                lastWeek = week;
-                if (nextSlot <= 6)
-                    m_weekTexts[static_cast<size_t>(nextSlot)] = QString::number(week);
-                ++nextSlot;
-            }
-            TcnDateInf& r = record(k);
-            r.DayText = QString::number(d);
-            r.Day = d;
-            r.CnMonth = fromEngine(m_cal.LunarMonthName);
-            r.CnDay = fromEngine(m_cal.LunarDayName);
-            switch (engine::dayTextKind(m_cal)) {
-            case engine::DayTextKind::LunarFestival: r.CnColor = m_colorCnHolDay; break;
-            case engine::DayTextKind::SolarTerm: r.CnColor = m_colorLunarHolDay; break;
-            case engine::DayTextKind::SolarFestival: r.CnColor = m_colorHoliday; break;
-            case engine::DayTextKind::LunarMonthName: r.CnColor = kRed; break;
-            case engine::DayTextKind::LunarDayName: r.CnColor = m_colorCnDate; break;
-            }
-            r.CnText = fromEngine(engine::dayText(m_cal));
-            if (d == D) {
-                record(kFirstInfoRecord).DayText = fromEngine(m_cal.Constellation);
-                m_selectionGuard = true;
-                m_grid->focusCell((k - 1) % 7 + 1, (k - 1) / 7 + 1);
-                m_selectionGuard = false;
-            }
-            r.Valid = true;
-        }
+        m_month.fill(value, dayColors());
+        syncSteppers();
+        m_cnMonth = m_month.cnMonth();
+        m_cnDay = m_month.cnDay();
+        m_cnDate = m_month.cnDate();
+        m_yearLabel->setText(QString::number(m_month.year()));
+        m_monthLabel->setText(QString::number(m_month.month()));
+        m_dateInfoLabel->setText(m_month.summary());
+
+        const QPoint chosen = cellOfRecord(m_month.chosenRecord());
+        m_selectionGuard = true;
+        m_grid->focusCell(chosen.x(), chosen.y());
+        m_selectionGuard = false;
         RebuildFace();
         update();
         refreshGrid();
@@ -479,8 +417,8 @@ void TChnCalendar::RebuildFace()
         if (m_showFrame)
             drawOutline(p, client, toQColor(m_colorShowFrame));
         if (m_showBackYearMonth) {
-            int Y = 0, M = 0, D = 0;
-            engine::decodeDate(m_dateTime, Y, M, D);
+            const int Y = m_month.year();
+            const int M = m_month.month();
             const QRect g = m_grid->geometry();
             const int gridBottom = g.y() + g.height();
             const int split = gridBottom / 2;
@@ -586,7 +524,7 @@ void TChnCalendar::drawHeaderCell(QPainter& p, int column, const QRect& local)
 
 void TChnCalendar::drawWeekNumberCell(QPainter& p, int row, const QRect& local)
 {
-    const QString& text = m_weekTexts[static_cast<size_t>(row)];
+    const QString& text = m_month.weekText(row);
     if (!m_showWeekNum || text.isEmpty())
         return;
     p.setFont(m_infoFont);
@@ -602,24 +540,24 @@ void TChnCalendar::drawDayAreaCell(QPainter& p, int column, int row, const QRect
     if (showSelection)
         DrawGradient(p, local, 256, 0, m_colorSelectedStart, m_colorSelectedEnd);
 
-    const int k = column + 7 * (row - 1);
-    const TcnDateInf& r = m_records[static_cast<size_t>(k)];
+    const int k = recordOfCell(column, row);
+    const TcnDateInf& r = m_month.record(k);
     if (!r.Valid)
         return;
     const int w = local.width();
     const int h = local.height();
 
-    if (k >= kFirstInfoRecord) {
+    if (isInformationRecord(k)) {
         if (r.DayText.isEmpty())
             return;
         const QRect text = local.adjusted(0, 8, 0, 0);
         p.setFont(m_infoFont);
         Qt::Alignment align = Qt::AlignHCenter;
-        if (k == 40) {
+        if (k == kConstellationRecord) {
             p.setPen(toQColor(m_colorTitleConstellation));
         } else {
             p.setPen(toQColor(m_colorTitleAnimalsYear));
-            align = k == 41 ? Qt::AlignRight : Qt::AlignLeft;
+            align = k == kYearNameRecord ? Qt::AlignRight : Qt::AlignLeft;
         }
         // Hangs from the top of its box: the three texts read as one line under the last week.
         drawTextInBox(p, text, r.DayText, {align | Qt::AlignTop, true, nullptr});
@@ -666,15 +604,12 @@ bool TChnCalendar::selectCell(int column, int row)
 {
     if (m_selectionGuard)
         return true;
-    if (column == 0 || column == 8 || row == 0)
+    const int k = recordOfCell(column, row);
+    if (!m_month.isChoosable(k))
         return false;
-    const int k = (row - 1) * 7 + column;
-    if (k < 0 || k > kLastDayRecord || !record(k).Valid)
-        return false;
-    int Y = 0, M = 0, D = 0;
     double chosen = 0;
-    if (!engine::decodeDate(m_dateTime, Y, M, D) || !engine::tryEncodeDate(Y, M, record(k).Day, chosen)) {
-        setDateTime(engine::currentDateTime());
+    if (!m_month.dateOfRecord(k, chosen)) {
+        setDateTime(m_month.now());
         return true;
     }
     // A failing click handler falls back to today like a day that cannot be encoded.
@@ -683,7 +618,7 @@ bool TChnCalendar::selectCell(int column, int row)
         if (OnDateClick && m_clickFlag)
             OnDateClick(this);
     } catch (...) {
-        setDateTime(engine::currentDateTime());
+        setDateTime(m_month.now());
     }
     return true;
 }
@@ -697,7 +632,7 @@ void TChnCalendar::gridClicked(QPoint pointer)
 
 void TChnCalendar::goToToday()
 {
-    setDateTime(engine::currentDateTime());
+    setDateTime(m_month.now());
 }
 
 void TChnCalendar::stepMonth()
@@ -739,11 +674,11 @@ void TChnCalendar::pickYear(int year)
 
 void TChnCalendar::writeDayOrToday(int year, int month, int day)
 {
-    // Keep the day of the month where the target month has it, else its last day; a month that
-    // cannot be encoded (the year 0) falls back to today.
+    // Keep the day of the month where the target month has it, else the last day before it
+    // that it has; a month without any (the year 0) falls back to today.
     double value = 0;
-    if (!engine::tryEncodeDate(year, month, std::min(day, engine::daysInMonth(year, month)), value))
-        value = engine::currentDateTime();
+    if (!MonthModel::dayInMonth(year, month, day, value))
+        value = year > kMaxYear ? m_dateTime : m_month.now();
     setDateTime(value);
     // A refused write (the year 2101) leaves the date as it was; the steppers must show it again,
     // or the next step would start from the refused month.

@@ -8,8 +8,8 @@
 // it. Each grid cell is composed in the cell image over its piece of the face and copied out in
 // one operation.
 
-#include "ChnCalendarUse.h"
 #include "Drawing.h"
+#include "MonthModel.h"
 
 #include <QColor>
 #include <QFont>
@@ -43,18 +43,6 @@ using drawing::BlendLayer;
 struct TFont {
     QFont font;
     TColor color = 0;
-};
-
-// One cell of the month: records 1..37 hold days, 40..42 the information texts of the chosen date.
-struct TcnDateInf {
-    std::int32_t Day = 0;
-    bool Valid = false;
-    QString DayText;
-    QString CnMonth;
-    QString CnDay;
-    QString CnText;
-    TColor DateColor = 0;
-    TColor CnColor = 0;
 };
 
 class TChnCalendar;
@@ -156,7 +144,7 @@ public:
 
     // Days since 1899-12-30 with the time of day. Writing a new value in the years 1..2100
     // refills the month and raises OnChange; an unchanged value or one outside those years is
-    // ignored.
+    // ignored. Dates before 1582-10-15 are Julian dates (DateTime.h).
     double DateTime() const { return m_dateTime; }
     void setDateTime(double value);
 
@@ -189,8 +177,13 @@ public:
     TDrawDateCellEvent OnDrawCnDateCell;
 
     // Cell records 1..42 and week-number slots 1..6 as the last month fill left them.
-    const TcnDateInf& DateInf(int k) const { return m_records.at(static_cast<size_t>(k)); }
-    QString WeekNumText(int slot) const { return m_weekTexts.at(static_cast<size_t>(slot)); }
+    const TcnDateInf& DateInf(int k) const { return m_month.record(k); }
+    QString WeekNumText(int slot) const { return m_month.weekText(slot); }
+    // The shown month: records, the cell of each record, the chosen day's record.
+    const MonthModel& month() const { return m_month; }
+    // The clock that "today" (the window step, the today link and menu items, the fallbacks)
+    // reads; the system clock unless set. An empty function restores the system clock.
+    void setClock(MonthModel::Clock clock) { m_month.setClock(std::move(clock)); }
 
     // The parts, for hosts that place or drive them and for checks.
     DayGrid* grid() const { return m_grid; }
@@ -237,9 +230,8 @@ private:
     void pickMonth(int month);
     void pickYear(int year);
     void writeDayOrToday(int year, int month, int day);
+    DayColors dayColors() const;
     void syncSteppers();
-
-    TcnDateInf& record(int k) { return m_records[static_cast<size_t>(k)]; }
 
     bool m_windowCreated = false;
     bool m_showTitle = false;
@@ -277,11 +269,9 @@ private:
     bool m_transparent = false;
     int m_alphaBlend = 50;
 
-    std::array<TcnDateInf, 43> m_records{};  // 1..42 used
-    std::array<QString, 7> m_weekTexts{};    // 1..6 used
+    MonthModel m_month;
     bool m_clickFlag = false;
     bool m_selectionGuard = false;
-    engine::TChnCal m_cal;
 
     QImage m_face;
     QImage m_layer; // the placed picture; null until built, dropped when the picture or its placement changes

@@ -1,6 +1,7 @@
 #include "ChnCalendarUse.h"
 
 #include <array>
+#include <limits>
 #include <string_view>
 
 #include "DateTime.h"
@@ -14,35 +15,39 @@ constexpr int kSunday = 1;
 constexpr int kThursday = 5;
 
 // A Gregorian festival: a fixed day of the month, or (weekday != 0) the week-th occurrence
-// (0 = first) of a weekday in the month.
+// (0 = first) of a weekday in the month; shown from firstYear on (festivals of modern origin
+// from the year they were first kept, the older ones always).
 struct SolarFestivalRule {
     int month;
     int day;
     int weekday;
     int week;
     std::string_view text;
+    int firstYear;
 };
+
+constexpr int kAlways = std::numeric_limits<int>::min();
 
 // Grouped by month; no two rules of one month can match the same day.
 constexpr std::array<SolarFestivalRule, 18> kSolarFestivals{{
-    {1, 1, 0, 0, "元旦节"},
-    {2, 14, 0, 0, "情人节"},
-    {3, 8, 0, 0, "妇女节"},
-    {4, 1, 0, 0, "愚人节"},
-    {5, 1, 0, 0, "劳动节"},
-    {5, 4, 0, 0, "青年节"},
-    {5, 0, kSunday, 1, "母亲节"},
-    {6, 1, 0, 0, "儿童节"},
-    {6, 0, kSunday, 2, "父亲节"},
-    {7, 1, 0, 0, "建党节"},
-    {8, 1, 0, 0, "建军节"},
-    {9, 10, 0, 0, "教师节"},
-    {10, 1, 0, 0, "国庆节"},
-    {10, 6, 0, 0, "老人节"},
-    {10, 31, 0, 0, "万圣节"},
-    {11, 8, 0, 0, "记者日"},
-    {11, 0, kThursday, 3, "感恩节"},
-    {12, 25, 0, 0, "圣诞节"},
+    {1, 1, 0, 0, "元旦节", 1912},
+    {2, 14, 0, 0, "情人节", kAlways},
+    {3, 8, 0, 0, "妇女节", 1911},
+    {4, 1, 0, 0, "愚人节", kAlways},
+    {5, 1, 0, 0, "劳动节", 1890},
+    {5, 4, 0, 0, "青年节", 1939},
+    {5, 0, kSunday, 1, "母亲节", 1914},
+    {6, 1, 0, 0, "儿童节", 1950},
+    {6, 0, kSunday, 2, "父亲节", 1910},
+    {7, 1, 0, 0, "建党节", 1941},
+    {8, 1, 0, 0, "建军节", 1933},
+    {9, 10, 0, 0, "教师节", 1985},
+    {10, 1, 0, 0, "国庆节", 1949},
+    {10, 6, 0, 0, "老人节", kAlways},
+    {10, 31, 0, 0, "万圣节", kAlways},
+    {11, 8, 0, 0, "记者日", 2000},
+    {11, 0, kThursday, 3, "感恩节", 1863},
+    {12, 25, 0, 0, "圣诞节", kAlways},
 }};
 
 struct LunarFestivalRule {
@@ -72,11 +77,11 @@ bool isNewYearsEve(DateTime date)
         && lunarDay == 1 && !isLeap;
 }
 
-std::string_view solarFestival(int month, int day, int weekday)
+std::string_view solarFestival(int year, int month, int day, int weekday)
 {
     std::string_view text;
     for (const SolarFestivalRule& rule : kSolarFestivals) {
-        if (rule.month != month)
+        if (rule.month != month || year < rule.firstYear)
             continue;
         const bool holds = rule.weekday == 0 ? rule.day == day
                                              : weekday == rule.weekday && (day - 1) / 7 == rule.week;
@@ -97,7 +102,7 @@ std::string GetSolarFestival(int day, double date)
     DateTime dayValue = 0;
     if (tryEncodeDate(year, month, day, dayValue))
         weekday = dayOfWeek(dayValue);
-    return std::string(solarFestival(month, day, weekday));
+    return std::string(solarFestival(year, month, day, weekday));
 }
 
 std::string GetLunarFestival(int lunarMonth, int lunarDay, bool isLeap, double date)
@@ -142,17 +147,6 @@ void TChnCal::SetDate(double date)
     if (!decodeDate(date, year, month, day))
         return;
 
-    if (isDroppedDay(year, month, day)) {
-        // These days never happened in the historical calendar: nothing to say about them.
-        LunarYear = 0;
-        LunarMonth = 0;
-        for (std::string* text : {&SolarTerm, &SolarFestival, &LunarMonthName, &DayGanZhi, &YearGanZhi,
-                                  &MonthGanZhi, &LunarFestival, &LunarYearText, &LunarDayName, &Animal,
-                                  &Constellation, &EraText})
-            text->clear();
-        return;
-    }
-
     bool isLeap = false;
     int lunarDay = 0, lunarMonth = 0, lunarYear = 0;
     if (!GetLunarDate(year, month, day, isLeap, lunarDay, lunarMonth, lunarYear))
@@ -173,7 +167,7 @@ void TChnCal::SetDate(double date)
     DayGanZhi = GetGanZhiName(GetDayGanZhi(year, month, day));
     Constellation = GetConstellationName(GetConstellation(month, day));
 
-    SolarFestival = solarFestival(month, day, dayOfWeek(date)); // GetSolarFestival(day, date), decoded once
+    SolarFestival = solarFestival(year, month, day, dayOfWeek(date)); // GetSolarFestival(day, date), decoded once
     LunarFestival = GetLunarFestival(lunarMonth, lunarDay, isLeap, date);
     SolarTerm = GetSolarTermOfDate(date);
 }

@@ -30,17 +30,19 @@ public:
     std::string EraText;         // historical era of the Gregorian year; empty from 1949 on
 
     // Fills the fields for the calendar day of `date` (days since 1899-12-30; the time of day is
-    // ignored). The decoded triple goes to the engine unchanged, so a day before 1582-10-15 is read
-    // as a Julian date.
-    // - Years the lunar conversion does not cover (outside -849..2100): only Date changes, every
-    //   other field keeps its previous value.
-    // - The ten days 1582-10-05..14 that the historical calendar skips: Date is stored, both
-    //   integers become 0 and every text becomes empty.
+    // ignored), decoded in the historical calendar (DateTime.h): a day before 1582-10-15 is a
+    // Julian date, and no value names one of the ten days 1582-10-05..14.
+    // Years the lunar conversion does not cover (after 2100) and values that decode to no date:
+    // only Date changes, every other field keeps its previous value.
     void SetDate(double date);
 };
 
 // Gregorian festival for day-of-month `day` in the year and month of `date`, or empty.
 // Weekday festivals (母亲节, 父亲节, 感恩节) are judged on the date (year, month of `date`, `day`).
+// A festival of modern origin shows from the year it was first kept: 感恩节 1863, 劳动节 1890,
+// 父亲节 1910, 妇女节 1911, 元旦节 1912, 母亲节 1914, 建军节 1933, 青年节 1939, 建党节 1941,
+// 国庆节 1949, 儿童节 1950, 教师节 1985, 记者日 2000; 情人节, 愚人节, 老人节, 万圣节 and 圣诞节
+// show in every year.
 std::string GetSolarFestival(int day, double date);
 
 // Lunar festival of the day `date`, whose lunar month is `lunarMonth` (1..12), leap when `isLeap`,
@@ -51,9 +53,8 @@ std::string GetSolarFestival(int day, double date);
 // of the next day, so `date` must be the day itself.
 std::string GetLunarFestival(int lunarMonth, int lunarDay, bool isLeap, double date);
 
-// Decodes `date` (proleptic Gregorian, time of day ignored) and returns the lunar date of that
-// day. False, with the outputs untouched, when the year lies outside -849..2100, the date cannot
-// be decoded, or it is one of the ten skipped days 1582-10-05..14.
+// Decodes `date` (historical calendar, time of day ignored) and returns the lunar date of that
+// day. False, with the outputs untouched, when the date cannot be decoded or lies after 2100.
 bool GetLunarDateOfDay(double date, int& lunarYear, int& lunarMonth, int& lunarDay, bool& isLeap);
 
 // What a day of the month view shows under its number, by priority: a lunar festival, then a

@@ -1,5 +1,7 @@
 #include "DateTime.h"
 
+#include "LunarCore.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -13,10 +15,12 @@ namespace {
 constexpr int kMsPerDay = 86'400'000;
 // Day 0 of the date-time scale, 1899-12-30, counted from 1970-01-01.
 constexpr long kEpochShift = -25'569;
+// Day 0 of the date-time scale on LunarCore's day-number scale.
+constexpr long kDayNumberOfDayZero = 693'594;
 
 long floorDiv(long a, long b) { return (a >= 0 ? a : a - (b - 1)) / b; }
 
-// Days from 1970-01-01 to a proleptic Gregorian date, for any year (eras of 400 years).
+// Days from 1970-01-01 to a proleptic Gregorian date: only for the clock, which is Gregorian.
 long daysFromCivil(long y, int m, int d)
 {
     y -= m <= 2;
@@ -25,26 +29,6 @@ long daysFromCivil(long y, int m, int d)
     const long doy = (153L * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1; // [0, 365]
     const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;         // [0, 146096]
     return era * 146'097 + doe - 719'468;
-}
-
-struct Civil {
-    long year;
-    int month;
-    int day;
-};
-
-// Inverse of daysFromCivil.
-Civil civilFromDays(long z)
-{
-    z += 719'468;
-    const long era = floorDiv(z, 146'097);
-    const long doe = z - era * 146'097;                                 // [0, 146096]
-    const long yoe = (doe - doe / 1460 + doe / 36'524 - doe / 146'096) / 365; // [0, 399]
-    const long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);           // [0, 365]
-    const long mp = (5 * doy + 2) / 153;                                 // [0, 11]
-    const int day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    return {yoe + era * 400 + (month <= 2), month, day};
 }
 
 // The day of a value (integer part toward zero), or false when outside the supported dates.
@@ -57,27 +41,52 @@ bool dayOf(DateTime value, long& day)
     return true;
 }
 
+struct Ymd {
+    int year = 0, month = 0, day = 0;
+};
+
+// The historical date of a day on the scale (within the supported range).
+Ymd dateOfDay(long day)
+{
+    Ymd date;
+    DayNumberToDate(static_cast<int>(day + kDayNumberOfDayZero), date.year, date.month, date.day);
+    return date;
+}
+
+long dayOfDate(int year, int month, int day)
+{
+    return GetDayNumber(year, month, day) - kDayNumberOfDayZero;
+}
+
 } // namespace
 
 int daysInMonth(int year, int month)
 {
-    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12)
-        return 0;
-    return month == 2 && isGregorianLeapYear(year) ? 29 : kDays[month - 1];
+    return GetMonthDays(year, month);
 }
 
 bool isValidDate(int year, int month, int day)
 {
     return year >= kMinDateTimeYear && year <= kMaxDateTimeYear && day >= 1 &&
-           day <= daysInMonth(year, month);
+           day <= GetMonthDays(year, month) && !isDroppedDay(year, month, day);
 }
 
 bool tryEncodeDate(int year, int month, int day, DateTime& out)
 {
     if (!isValidDate(year, month, day))
         return false;
-    out = static_cast<DateTime>(daysFromCivil(year, month, day) - kEpochShift);
+    out = static_cast<DateTime>(dayOfDate(year, month, day));
+    return true;
+}
+
+bool monthLayout(int year, int month, MonthLayout& out)
+{
+    DateTime first = 0, last = 0;
+    if (!tryEncodeDate(year, month, 1, first) || !tryEncodeDate(year, month, daysInMonth(year, month), last))
+        return false;
+    out.first = first;
+    out.leadingCells = dayOfWeek(first) - 1;
+    out.dayCount = static_cast<int>(last - first) + 1;
     return true;
 }
 
@@ -95,10 +104,10 @@ bool decodeDate(DateTime value, int& year, int& month, int& day)
     long d = 0;
     if (!dayOf(value, d))
         return false;
-    const Civil c = civilFromDays(d + kEpochShift);
-    year = static_cast<int>(c.year);
-    month = c.month;
-    day = c.day;
+    const Ymd date = dateOfDay(d);
+    year = date.year;
+    month = date.month;
+    day = date.day;
     return true;
 }
 
@@ -132,12 +141,19 @@ int isoWeekNumber(DateTime value, int* weekYear)
     if (!dayOf(value, d))
         return 0;
     const int isoWeekday = (dayOfWeek(value) + 5) % 7 + 1; // Monday 1 .. Sunday 7
-    // The week belongs to the year of its Thursday.
+    // The week belongs to the year of its Thursday. The first days of year 1 (Saturday 1 January
+    // and the Sunday) belong to the last week of 1 BC, a Julian leap year of 366 days.
     const long thursday = d - isoWeekday + 4;
-    const Civil t = civilFromDays(thursday + kEpochShift);
-    const long dayOfYear = thursday + kEpochShift - daysFromCivil(t.year, 1, 1);
+    int year = 0, month = 0, day = 0;
+    long dayOfYear = 0;
+    if (DayNumberToDate(static_cast<int>(thursday + kDayNumberOfDayZero), year, month, day)) {
+        dayOfYear = thursday - dayOfDate(year, 1, 1);
+    } else {
+        year = -1;
+        dayOfYear = thursday - (dayOfDate(1, 1, 1) - 366);
+    }
     if (weekYear)
-        *weekYear = static_cast<int>(t.year);
+        *weekYear = year;
     return static_cast<int>(dayOfYear / 7 + 1);
 }
 

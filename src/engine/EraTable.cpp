@@ -11,7 +11,9 @@ namespace tavemo::engine {
 // knows them by when they had none (齐王, 东昏侯, 郢王); personal names include the surname.
 // The rulers of 夏 are known by one name only, which stands in the title field. A period's length
 // counts the years its era was in use, so an era changed during a year shares that year with the
-// next one (天成 and 绍泰 both have 555).
+// next one (天成 and 绍泰 both have 555), and the era that ended a year names it: 290 is 永熙元年
+// (太熙 gave way to it in the fourth month), 291 元康元年 (永平 lasted three months), 304 永兴元年
+// (from the twelfth month).
 const std::array<std::string_view, kEraTableRows> EraTable = {
     "-2069,45,0,夏,禹,,禹",
     "-2024,10,0,夏,启,,启",
@@ -204,10 +206,13 @@ const std::array<std::string_view, kEraTableRows> EraTable = {
     "275,6,0,西晋,武帝,司马炎,咸宁",
     "280,10,0,西晋,武帝,司马炎,太康",
     "290,1,0,西晋,武帝,司马炎,太熙",
+    "290,1,0,西晋,惠帝,司马衷,永熙",
+    "291,9,0,西晋,惠帝,司马衷,元康",
     "300,2,0,西晋,惠帝,司马衷,永康",
     "301,2,0,西晋,惠帝,司马衷,永宁",
     "302,2,0,西晋,惠帝,司马衷,太安",
     "304,1,0,西晋,惠帝,司马衷,永安",
+    "304,3,0,西晋,惠帝,司马衷,永兴",
     "306,1,0,西晋,惠帝,司马衷,光熙",
     "307,7,0,西晋,怀帝,司马炽,永嘉",
     "313,5,0,西晋,愍帝,司马邺,建兴",
@@ -247,7 +252,7 @@ const std::array<std::string_view, kEraTableRows> EraTable = {
     "494,1,0,南朝/齐,海陵王,萧昭文,延兴",
     "494,5,0,南朝/齐,明帝,萧鸾,建武",
     "498,1,0,南朝/齐,明帝,萧鸾,永泰",
-    "499,3,0,南朝/齐,东昏侯,萧宝卷,中兴",
+    "499,3,0,南朝/齐,东昏侯,萧宝卷,永元",
     "501,2,0,南朝/齐,和帝,萧宝融,中兴",
     "502,18,0,南朝/梁,武帝,萧衍,天监",
     "520,8,0,南朝/梁,武帝,萧衍,普通",
@@ -262,7 +267,7 @@ const std::array<std::string_view, kEraTableRows> EraTable = {
     "555,1,0,南朝/梁,贞阳侯,萧渊明,天成",
     "555,2,0,南朝/梁,敬帝,萧方智,绍泰",
     "556,2,0,南朝/梁,敬帝,萧方智,太平",
-    "557,3,0,南朝/陈,武帝,陈霸先,太平",
+    "557,3,0,南朝/陈,武帝,陈霸先,永定",
     "560,7,0,南朝/陈,文帝,陈蒨,天嘉",
     "566,1,0,南朝/陈,文帝,陈蒨,天康",
     "567,2,0,南朝/陈,废帝,陈伯宗,光大",
@@ -434,7 +439,7 @@ const std::array<std::string_view, kEraTableRows> EraTable = {
     "936,7,0,五代/晋,高祖,石敬瑭,天福",
     "942,2,6,五代/晋,出帝,石重贵,天福",
     "944,3,0,五代/晋,出帝,石重贵,开运",
-    "947,1,0,五代/汉,高祖,刘知远,天福",
+    "947,1,11,五代/汉,高祖,刘知远,天福",
     "948,1,0,五代/汉,高祖,刘知远,乾祐",
     "948,3,0,五代/汉,隐帝,刘承祐,乾祐",
     "951,3,0,五代/周,太祖,郭威,广顺",
@@ -590,6 +595,9 @@ int numberField(std::string_view row, int index)
 // The lookup walks the rows in order for the first s <= year < next s. The rows' start years are
 // parsed once and the walk's answer is kept for every year, so a lookup is one array access;
 // the calendar asks for the era of every day it shows.
+constexpr int kFirstTableYear = kFirstEraYear + 1; // -2069, the first row's start
+constexpr int kLastTableYear = kLastEraYear;
+
 class EraIndex {
 public:
     EraIndex()
@@ -597,23 +605,23 @@ public:
         std::array<int, kEraTableRows> start{};
         for (int i = 0; i < kEraTableRows; ++i)
             start[i] = numberField(EraTable[i], 1);
-        m_rowOfYear.assign(kLastEraYear - kFirstEraYear + 1, kNoRow);
-        for (int year = kFirstEraYear; year <= kLastEraYear; ++year) {
+        m_rowOfYear.assign(kLastTableYear - kFirstTableYear + 1, kNoRow);
+        for (int year = kFirstTableYear; year <= kLastTableYear; ++year) {
             for (int i = 0; i + 1 < kEraTableRows; ++i) {
                 if (start[i] <= year && year < start[i + 1]) {
-                    m_rowOfYear[year - kFirstEraYear] = static_cast<std::int16_t>(i);
+                    m_rowOfYear[year - kFirstTableYear] = static_cast<std::int16_t>(i);
                     break;
                 }
             }
         }
     }
 
-    // The matching row, or kNoRow.
-    int rowOf(int year) const
+    // The matching row of an astronomical year, or kNoRow.
+    int rowOf(int tableYear) const
     {
-        if (year < kFirstEraYear || year > kLastEraYear)
+        if (tableYear < kFirstTableYear || tableYear > kLastTableYear)
             return kNoRow;
-        return m_rowOfYear[year - kFirstEraYear];
+        return m_rowOfYear[tableYear - kFirstTableYear];
     }
 
     static constexpr int kNoRow = -1;
@@ -621,6 +629,10 @@ public:
 private:
     std::vector<std::int16_t> m_rowOfYear;
 };
+
+// The engine's years (no year 0) as the rows count them (astronomically); 0 stays 0, which the
+// callers refuse.
+constexpr int tableYearOf(int year) { return year < 0 ? year + 1 : year; }
 
 const EraIndex &eraIndex()
 {
@@ -637,13 +649,16 @@ std::string GetField(std::string_view text, char separator, int index)
 
 std::string GetEraText(int year)
 {
-    const int row = eraIndex().rowOf(year);
+    if (year == 0)
+        return {};
+    const int tableYear = tableYearOf(year);
+    const int row = eraIndex().rowOf(tableYear);
     if (row == EraIndex::kNoRow)
         return {};
     const std::string_view r = EraTable[row];
     // Rows where an era carried over to a new ruler start counting at the offset, so the year is
     // the era's own (1279 is 至元十六年, not the ninth year since the row's 1271).
-    const int eraYear = year - numberField(r, 1) + 1 + numberField(r, 3);
+    const int eraYear = tableYear - numberField(r, 1) + 1 + numberField(r, 3);
     std::string text;
     text.reserve(80);
     text += '[';

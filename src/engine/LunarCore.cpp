@@ -1,5 +1,7 @@
 #include "LunarCore.h"
 
+#include "HistoricalMonths.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -21,6 +23,7 @@ constexpr double kRho = 57.29577951308232; // degrees per radian
 constexpr Ext kPi = 3.14159265358979323851L;
 
 constexpr int kLastJulianDayNumber = 577735; // 1582-10-04
+constexpr int kFirstDayNumberOfYear1 = -1;     // Julian 0001-01-01
 constexpr int kLunarYears = kMaxLunarYear - kMinLunarYear + 1;
 
 int floorMod(std::int64_t a, int n)
@@ -132,6 +135,34 @@ Date dateOfCountedDay(int year, int n)
         n -= length;
     }
     return {year, 12, 31}; // not reached: n is within the year
+}
+
+// The date of a day number in closed form (the day-number scale is continuous from year 1 on).
+// Both count from a 1 March, so that the leap day closes the counted year.
+Date julianDateOf(std::int64_t dayNumber)
+{
+    const std::int64_t z = dayNumber + 307;                  // days since Julian 0000-03-01
+    const std::int64_t era = (z >= 0 ? z : z - 1460) / 1461; // 4-year cycles
+    const std::int64_t doe = z - era * 1461;                 // [0, 1460]
+    const std::int64_t yoe = (doe - doe / 1460) / 365;       // [0, 3]
+    const std::int64_t doy = doe - 365 * yoe;                // [0, 365]
+    const std::int64_t mp = (5 * doy + 2) / 153;             // [0, 11], March = 0
+    const int d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    const int m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    return {static_cast<int>(yoe + era * 4 + (m <= 2)), m, d};
+}
+
+Date gregorianDateOf(std::int64_t dayNumber)
+{
+    const std::int64_t z = dayNumber + 305;                       // days since proleptic 0000-03-01
+    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;  // 400-year cycles
+    const std::int64_t doe = z - era * 146097;                    // [0, 146096]
+    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365; // [0, 399]
+    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);               // [0, 365]
+    const std::int64_t mp = (5 * doy + 2) / 153;
+    const int d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    const int m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    return {static_cast<int>(yoe + era * 400 + (m <= 2)), m, d};
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -381,6 +412,36 @@ SolarTermMemo g_solarTerms[kMaxTermYear - kMinTermYear + 1];
 
 bool inLunarRange(int year) { return year >= kMinLunarYear && year <= kMaxLunarYear; }
 
+// The leap-month table's digit: what the astronomical month count is fitted to.
+int astronomicalLeapMonth(int year)
+{
+    return inLunarRange(year) ? leapDigit(kLeapMonthText[year - kMinLunarYear]) : -1;
+}
+
+// The month of a date from year 1 on that the historical table covers (up to 1901-02-18).
+// Before year 1 the engine's day numbers do not run on one per day, so the table is not asked.
+bool historicalMonthOf(int year, int month, int day, historical::Month& out)
+{
+    if (year < 1 || year > historical::kLastLunarYear + 1 || isDroppedDay(year, month, day))
+        return false;
+    const std::int64_t dayNumber = dayNumber64(year, month, day);
+    return dayNumber < historical::endDayNumber() && historical::monthOfDay(static_cast<int>(dayNumber), out);
+}
+
+// The lunar date of a date the historical table covers; false (outputs untouched) elsewhere.
+bool historicalLunarDate(int year, int month, int day, bool& isLeap, int& lunarDay, int& lunarMonth,
+                         int& lunarYear)
+{
+    historical::Month h;
+    if (!historicalMonthOf(year, month, day, h))
+        return false;
+    isLeap = h.leap;
+    lunarDay = static_cast<int>(dayNumber64(year, month, day) - h.firstDay) + 1;
+    lunarMonth = h.number;
+    lunarYear = h.lunarYear;
+    return true;
+}
+
 const std::array<int, kNewMoonCount>& memoNewMoons(int year)
 {
     NewMoonMemo& entry = g_newMoons[year - kMinLunarYear];
@@ -475,14 +536,14 @@ int lunarMonth(int year, int month, int day, int lunarDayOfDate)
     int mm = floorMod(g, 12) + 1;
 
     // The previous year's leap month can still run in January.
-    const int previousLeap = GetLeapMonth(previousYear(year));
+    const int previousLeap = astronomicalLeapMonth(previousYear(year));
     if (previousLeap == mm && month == 1 && day < e)
         return -mm;
     // After a leap twelfth month the count in January and February runs one short until that
     // leap month has come: 11 is the regular twelfth month, 12 the leap one.
     if (previousLeap == 12 && month <= 2 && (mm == 11 || mm == 12))
         return mm == 11 ? 12 : -12;
-    const int leap = GetLeapMonth(year);
+    const int leap = astronomicalLeapMonth(year);
     if (leap == mm) {
         // Early in the year, before this year's leap month has come, the count runs one short and
         // mm == L names the month after L: 12 of the previous lunar year (L = 11) or 正月
@@ -499,14 +560,23 @@ int lunarMonth(int year, int month, int day, int lunarDayOfDate)
 
 int lunarDay(int year, int month, int day, Source source)
 {
+    bool leap = false;
+    int d = 0, m = 0, y = 0;
+    if (historicalLunarDate(year, month, day, leap, d, m, y))
+        return d;
     return lunarDayFrom(newMoonsOf(year, source), year, month, day);
 }
 
+// The lunar month, negated for a leap month, and the lunar day: from the historical table where
+// it covers the date, else from the given year's new moons.
 bool lunarMonthDayFrom(const NewMoons& newMoons, int year, int month, int day, bool& isLeap,
                        int& lunarDayOut, int& lunarMonthOut)
 {
     if (!inLunarRange(year) || isDroppedDay(year, month, day))
         return false;
+    int lunarYear = 0;
+    if (historicalLunarDate(year, month, day, isLeap, lunarDayOut, lunarMonthOut, lunarYear))
+        return true;
     const int d = lunarDayFrom(newMoons, year, month, day);
     const int m = lunarMonth(year, month, day, d);
     isLeap = m < 0;
@@ -520,6 +590,9 @@ bool lunarMonthDay(int year, int month, int day, bool& isLeap, int& lunarDayOut,
 {
     if (!inLunarRange(year))
         return false;
+    int lunarYear = 0; // the table answers without the year's new moons
+    if (historicalLunarDate(year, month, day, isLeap, lunarDayOut, lunarMonthOut, lunarYear))
+        return true;
     return lunarMonthDayFrom(newMoonsOf(year, source), year, month, day, isLeap, lunarDayOut,
                              lunarMonthOut);
 }
@@ -604,9 +677,27 @@ bool lunarToSolar(int lunarYear, int lunarMonthWanted, int lunarDayWanted, bool 
 {
     if (isLeap && GetLeapMonthClamped(lunarYear) != lunarMonthWanted)
         return false;
-    // Outside these years no probe of the search can be converted.
-    if (lunarYear < kMinLunarYear - 1 || lunarYear > kMaxLunarYear)
+    // Outside these years no probe of the search can be converted; there is no year 0.
+    if (lunarYear < kMinLunarYear - 1 || lunarYear > kMaxLunarYear || lunarYear == 0)
         return false;
+    // The historical table answers every lunar date it holds from year 1 on, whatever the day;
+    // before year 1 only the new year is found (below), as the lunar years of BC dates need it.
+    historical::Month h;
+    if (historical::findMonth(lunarYear, lunarMonthWanted, isLeap, h)) {
+        const std::int64_t dayNumber = static_cast<std::int64_t>(h.firstDay) + lunarDayWanted - 1;
+        Date date;
+        if (lunarDayWanted >= 1 && lunarDayWanted <= h.days &&
+            DayNumberToDate(static_cast<int>(dayNumber), date.year, date.month, date.day)) {
+            year = date.year;
+            month = date.month;
+            day = date.day;
+            return true;
+        }
+        if (dayNumber >= kFirstDayNumberOfYear1 || lunarDayWanted < 1 || lunarDayWanted > h.days)
+            return false;
+    } else if (historical::monthCount(lunarYear) > 0) {
+        return false; // the year is in the table and has no such month
+    }
     Date found;
     const bool newYear = lunarMonthWanted == 1 && lunarDayWanted == 1 && !isLeap;
     bool ok = false;
@@ -630,6 +721,8 @@ bool lunarToSolar(int lunarYear, int lunarMonthWanted, int lunarDayWanted, bool 
 bool lunarDate(int year, int month, int day, bool& isLeap, int& lunarDayOut, int& lunarMonthOut,
                int& lunarYearOut, Source source)
 {
+    if (historicalLunarDate(year, month, day, isLeap, lunarDayOut, lunarMonthOut, lunarYearOut))
+        return true;
     bool leap = false;
     int d = 0, m = 0;
     if (!lunarMonthDay(year, month, day, leap, d, m, source))
@@ -697,23 +790,12 @@ int GetDayNumber(int year, int month, int day)
 
 bool DayNumberToDate(int dayNumber, int& year, int& month, int& day)
 {
-    if (dayNumber < 0)
+    if (dayNumber < kFirstDayNumberOfYear1)
         return false;
-    // Estimate the year, then settle it on the year starts (at most a step or two).
-    int y = static_cast<int>(dayNumber / 365.2425) + 1;
-    while (y > 1 && dayNumber64(y, 1, 1) > dayNumber)
-        --y;
-    while (dayNumber64(y + 1, 1, 1) <= dayNumber)
-        ++y;
-    int m = 1;
-    while (m < 12 && dayNumber64(y, m + 1, 1) <= dayNumber)
-        ++m;
-    int d = static_cast<int>(dayNumber - dayNumber64(y, m, 1)) + 1;
-    if (y == 1582 && m == 10 && dayNumber > kLastJulianDayNumber)
-        d += 10; // 577736 is 15 October
-    year = y;
-    month = m;
-    day = d;
+    const Date date = dayNumber <= kLastJulianDayNumber ? julianDateOf(dayNumber) : gregorianDateOf(dayNumber);
+    year = date.year;
+    month = date.month;
+    day = date.day;
     return true;
 }
 
@@ -735,9 +817,8 @@ const std::string_view LeapMonthTable = kLeapMonthText;
 
 int GetLeapMonth(int year)
 {
-    if (!inLunarRange(year))
-        return -1;
-    return leapDigit(kLeapMonthText[year - kMinLunarYear]);
+    const int historical = historical::leapMonth(year);
+    return historical >= 0 ? historical : astronomicalLeapMonth(year);
 }
 
 int GetLeapMonthClamped(int year) { return std::max(GetLeapMonth(year), 0); }
@@ -751,6 +832,9 @@ int GetLunarDay(int year, int month, int day) { return lunarDay(year, month, day
 
 int GetLunarMonth(int year, int month, int day)
 {
+    historical::Month h;
+    if (historicalMonthOf(year, month, day, h))
+        return h.leap ? -h.number : h.number;
     return lunarMonth(year, month, day, lunarDay(year, month, day, Source::Memo));
 }
 
@@ -769,6 +853,25 @@ bool LunarToSolar(int lunarYear, int lunarMonth, int lunarDay, bool isLeap, int&
                   int& day)
 {
     return lunarToSolar(lunarYear, lunarMonth, lunarDay, isLeap, year, month, day, Source::Memo);
+}
+
+int GetLunarMonthDays(int lunarYear, int lunarMonth, bool isLeap)
+{
+    historical::Month h;
+    if (historical::findMonth(lunarYear, lunarMonth, isLeap, h))
+        return h.days;
+    if (historical::monthCount(lunarYear) > 0)
+        return 0;
+    int y = 0, m = 0, d = 0;
+    if (!LunarToSolar(lunarYear, lunarMonth, 1, isLeap, y, m, d))
+        return 0;
+    // The month has 30 days when the 29th day after its first is still in it.
+    int y30 = 0, m30 = 0, d30 = 0, lunarDay = 0, month30 = 0, year30 = 0;
+    bool leap30 = false;
+    if (!DayNumberToDate(GetDayNumber(y, m, d) + 29, y30, m30, d30) ||
+        !GetLunarDate(y30, m30, d30, leap30, lunarDay, month30, year30))
+        return 0;
+    return lunarDay == 30 && month30 == lunarMonth && leap30 == isLeap ? 30 : 29;
 }
 
 int CompareLunarDates(int year, int month, int day, bool isLeap, int targetYear, int targetMonth,
@@ -933,7 +1036,7 @@ bool GetSolarTermDate(int year, int index, int& month, int& day, int& hour, int&
 std::string_view GetSolarTermOfDate(DateTime date)
 {
     int y = 0, m = 0, d = 0;
-    if (!decodeDate(date, y, m, d) || isDroppedDay(y, m, d))
+    if (!decodeDate(date, y, m, d)) // never one of the ten dropped days
         return {};
     const Date wanted{y, m, d};
     // Before 1582 the Julian calendar's drift can move a year's first terms into the previous

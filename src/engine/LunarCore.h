@@ -42,10 +42,12 @@ int GetDayOfYear(int year, int month, int day);
 // is 577735, Gregorian 1582-10-15 is 577736 and 2000-01-01 is 730120. Consecutive historical
 // days have consecutive numbers from year 1 on. 0 for a dropped day. (Years <= 0 follow the
 // same formula and are not consecutive with year 1; the lunar tables are fitted to it.)
+// This and DayNumberToDate are the one place of the historical calendar rule: the date-time
+// value's encoding and decoding (DateTime.h) are built on them.
 int GetDayNumber(int year, int month, int day);
 
-// Inverse of GetDayNumber for day numbers >= 0 (Julian dates up to 577735, Gregorian after).
-// False for a negative day number.
+// Inverse of GetDayNumber from Julian 0001-01-01 (day number -1) on: Julian dates up to 577735,
+// Gregorian after. False (outputs untouched) for a day number below -1.
 bool DayNumberToDate(int dayNumber, int& year, int& month, int& day);
 
 // +1 if the first date is later, 0 if equal, -1 if earlier (year, then month, then day).
@@ -61,13 +63,15 @@ inline constexpr int kMaxLunarYear = 2100;
 // non-existent year 0, "0"): "0" no leap month, else the month followed by its leap repeat.
 extern const std::string_view LeapMonthTable;
 
-// Leap month of the year (0 for none); -1 for a year outside -849..2100.
+// Leap month of the lunar year (0 for none): the historical calendars' for -1 .. 1900, the
+// leap-month table's digit for the other years; -1 for a year outside -849..2100.
 int GetLeapMonth(int year);
 // The same with -1 clamped to 0.
 int GetLeapMonthClamped(int year);
 
-// Number of years from -849 up to and including this one that have a leap month
-// (-1 -> 311, 1 -> 311, 2000 -> 1047, 2100 -> 1084); 0 outside -849..2100.
+// Number of years from -849 up to and including this one whose LeapMonthTable digit is not "0"
+// (-1 -> 311, 1 -> 311, 2000 -> 1047, 2100 -> 1084), what the computed month count is fitted to;
+// 0 outside -849..2100.
 int GetLeapMonthCount(int year);
 
 // Lunar day 1..30 from the computed new moons (Beijing time), with the fixed corrections of a few
@@ -83,15 +87,31 @@ bool GetLunarMonthDay(int year, int month, int day, bool& isLeap, int& lunarDay,
 
 // Lunar month, day and year (the lunar year changes on 正月初一). False outside -849..2100 and
 // for a dropped day.
+//
+// From 0001-01-01 to 1901-02-18 (the lunar years -1 .. 1900) the lunar months are the ones the
+// historical calendars issued (HistoricalMonths.h): mean new moons in the early centuries, the
+// official tables later, with the few irregular years of those calendars (236 closed with a
+// month of 28 days, 237 went from its second month to its fourth). From the lunar year 1901 on,
+// and before year 1, they come from the computed new moons and the leap-month table.
+// GetLunarDay, GetLunarMonth, GetLunarMonthDay, LunarToSolar and GetLeapMonth answer alike.
 bool GetLunarDate(int year, int month, int day, bool& isLeap, int& lunarDay, int& lunarMonth,
                   int& lunarYear);
 
-// Date of a lunar date, found by bisection over the day numbers of lunarYear and the year after.
-// For the lunar new year (1, 1, not leap) a failed bisection falls back to a scan of January to
-// April of lunarYear. False when the date was not found, for lunarYear outside -850..2100, and
-// when a leap month is asked for in a year whose leap month differs.
+// Date of a lunar date (day 1..30 of month 1..12, its leap repeat when isLeap). Lunar years run
+// -849 .. -1 and 1 .. 2100, as the engine numbers years (-1 is the lunar year that began in 1 BC;
+// there is no year 0). Every lunar date on or after 0001-01-01 is found: from the historical
+// table up to the lunar year 1900, by bisection over the day numbers of lunarYear and the year
+// after from 1901 on. Before 0001-01-01 only 正月初一 is found (a scan of January to April of
+// lunarYear when the bisection misses), since the day numbers there do not run on one per day.
+// False, outputs untouched, when the date was not found or does not exist (a day past the
+// month's length, a month the year lacks, a leap month in a year whose leap month differs).
 bool LunarToSolar(int lunarYear, int lunarMonth, int lunarDay, bool isLeap, int& year, int& month,
                   int& day);
+
+// Days of a lunar month (29 or 30; 28 for 腊月 of 236); 0 when the year has no such month, or
+// when the month is neither in the historical table nor found by LunarToSolar on or after
+// 0001-01-01.
+int GetLunarMonthDays(int lunarYear, int lunarMonth, bool isLeap);
 
 // +1 candidate later, 0 equal, -1 earlier: year, then month number; within one month number the
 // leap repeat is later than the regular month.
@@ -151,8 +171,8 @@ long double GetSolarTermDay(int year, int n);
 // False for an index outside 0..23.
 bool GetSolarTermDate(int year, int index, int& month, int& day, int& hour, int& minute);
 
-// Name of the solar term whose moment falls on the day of the value (decoded proleptic
-// Gregorian, the triple read as a historical date), or empty.
+// Name of the solar term whose moment falls on the day of the value (decoded in the historical
+// calendar, DateTime.h), or empty.
 std::string_view GetSolarTermOfDate(DateTime date);
 
 // ---------------------------------------------------------------------------------------------

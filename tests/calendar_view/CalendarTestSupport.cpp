@@ -53,6 +53,12 @@ QImage renderGrid(TChnCalendar& calendar)
     return calendar.grid()->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
+QPoint centreOfDay(TChnCalendar& calendar, int day)
+{
+    const QPoint cell = cellOfRecord(calendar.month().recordOfDay(day));
+    return calendar.grid()->cellRect(cell.x(), cell.y()).center();
+}
+
 QColor rgbOf(TColor color)
 {
     return toQColor(color);

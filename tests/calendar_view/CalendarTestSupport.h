@@ -21,9 +21,8 @@ std::string isoDate(double value);
 // A shown calendar of `width` x `height` chosen on year-month-day.
 std::unique_ptr<TChnCalendar> shownCalendar(int year, int month, int day, int width = 313, int height = 253);
 
-// The grid cell of record k (1..42).
-inline int columnOf(int k) { return (k - 1) % 7 + 1; }
-inline int rowOf(int k) { return (k - 1) / 7 + 1; }
+// The centre of the grid cell that shows day `day` of the shown month (the model's mapping).
+QPoint centreOfDay(TChnCalendar& calendar, int day);
 
 // What the grid shows, with every cell drawn.
 QImage renderGrid(TChnCalendar& calendar);

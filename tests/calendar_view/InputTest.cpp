@@ -18,12 +18,6 @@
 namespace tavemo::calendar_view::test {
 namespace {
 
-// Record k of a month whose day 1 sits in record `first`.
-QPoint centreOfRecord(TChnCalendar& cal, int k)
-{
-    return cal.grid()->cellRect(columnOf(k), rowOf(k)).center();
-}
-
 struct EventLog {
     std::vector<std::string> events;
     void attach(TChnCalendar& cal)
@@ -39,33 +33,33 @@ using Events = std::vector<std::string>;
 
 TEST(GridMouse, EventOrderForClicks)
 {
-    auto cal = shownCalendar(2011, 6, 15); // 1 June 2011 is a Wednesday: day d is record d + 3
+    auto cal = shownCalendar(2011, 6, 15);
     EventLog log;
     log.attach(*cal);
     DayGrid* grid = cal->grid();
 
     // The first press after the pointer came in chooses without OnDateClick.
-    QTest::mouseClick(grid, Qt::LeftButton, {}, centreOfRecord(*cal, 20 + 3));
+    QTest::mouseClick(grid, Qt::LeftButton, {}, centreOfDay(*cal, 20));
     EXPECT_EQ(log.take(), (Events{"change", "select"}));
     EXPECT_EQ(isoDate(cal->DateTime()), "2011-06-20");
 
-    QTest::mouseClick(grid, Qt::LeftButton, {}, centreOfRecord(*cal, 21 + 3));
+    QTest::mouseClick(grid, Qt::LeftButton, {}, centreOfDay(*cal, 21));
     EXPECT_EQ(log.take(), (Events{"change", "click", "select"}));
 
     // The chosen day again: no change, but the click and the select.
-    QTest::mouseClick(grid, Qt::LeftButton, {}, centreOfRecord(*cal, 21 + 3));
+    QTest::mouseClick(grid, Qt::LeftButton, {}, centreOfDay(*cal, 21));
     EXPECT_EQ(log.take(), (Events{"click", "select"}));
 
     // Leaving the grid clears the flag.
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(grid, &leave);
-    QTest::mouseClick(grid, Qt::LeftButton, {}, centreOfRecord(*cal, 22 + 3));
+    QTest::mouseClick(grid, Qt::LeftButton, {}, centreOfDay(*cal, 22));
     EXPECT_EQ(log.take(), (Events{"change", "select"}));
 
     // Other buttons set the flag but move nothing.
-    QTest::mouseClick(grid, Qt::RightButton, {}, centreOfRecord(*cal, 5 + 3));
+    QTest::mouseClick(grid, Qt::RightButton, {}, centreOfDay(*cal, 5));
     EXPECT_EQ(isoDate(cal->DateTime()), "2011-06-22");
-    QTest::mouseClick(grid, Qt::LeftButton, {}, centreOfRecord(*cal, 5 + 3));
+    QTest::mouseClick(grid, Qt::LeftButton, {}, centreOfDay(*cal, 5));
     EXPECT_EQ(log.take(), (Events{"change", "click", "select"}));
 }
 
@@ -98,7 +92,7 @@ TEST(GridMouse, TheFirstChoiceDropsTheTimeOfDay)
     cal->setDateTime(dateValue(2011, 6, 15) + 0.75);
     EventLog log;
     log.attach(*cal);
-    QTest::mouseClick(cal->grid(), Qt::LeftButton, {}, centreOfRecord(*cal, 15 + 3));
+    QTest::mouseClick(cal->grid(), Qt::LeftButton, {}, centreOfDay(*cal, 15));
     EXPECT_EQ(log.take(), (Events{"change", "select"}));
     EXPECT_EQ(cal->DateTime(), dateValue(2011, 6, 15));
 }
@@ -109,13 +103,13 @@ TEST(GridMouse, DraggingChoosesEveryDayPassedOver)
     std::vector<std::string> chosen;
     cal->OnChange = [&](TChnCalendar* c) { chosen.push_back(isoDate(c->DateTime())); };
     DayGrid* grid = cal->grid();
-    QTest::mousePress(grid, Qt::LeftButton, {}, centreOfRecord(*cal, 8 + 3));
+    QTest::mousePress(grid, Qt::LeftButton, {}, centreOfDay(*cal, 8));
     for (int day : {9, 10, 10, 11}) {
-        QMouseEvent move(QEvent::MouseMove, centreOfRecord(*cal, day + 3), grid->mapToGlobal(centreOfRecord(*cal, day + 3)),
+        QMouseEvent move(QEvent::MouseMove, centreOfDay(*cal, day), grid->mapToGlobal(centreOfDay(*cal, day)),
                          Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(grid, &move);
     }
-    QTest::mouseRelease(grid, Qt::LeftButton, {}, centreOfRecord(*cal, 11 + 3));
+    QTest::mouseRelease(grid, Qt::LeftButton, {}, centreOfDay(*cal, 11));
     EXPECT_EQ(chosen, (std::vector<std::string>{"2011-06-08", "2011-06-09", "2011-06-10", "2011-06-11"}));
 }
 

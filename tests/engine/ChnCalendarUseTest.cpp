@@ -139,25 +139,21 @@ TEST(TChnCal, BeyondTheTablesOnlyTheDateChanges)
     }
 }
 
-TEST(TChnCal, TheTenSkippedDaysOf1582HaveNoTexts)
+// No date-time value names one of the ten days of 1582: the day after the 4th is the 15th.
+TEST(TChnCal, TheDayAfterThe4thOfOctober1582IsThe15th)
 {
     const TChnCal lastJulian = infoOf(1582, 10, 4);
     EXPECT_EQ(lastJulian.DayGanZhi, "癸酉");
     EXPECT_FALSE(lastJulian.LunarDayName.empty());
     EXPECT_FALSE(lastJulian.EraText.empty());
+    TChnCal next;
+    next.SetDate(lastJulian.Date + 1);
     const TChnCal firstGregorian = infoOf(1582, 10, 15);
+    EXPECT_EQ(allFields(next), allFields(firstGregorian));
     EXPECT_EQ(firstGregorian.DayGanZhi, "甲戌");
-    EXPECT_FALSE(firstGregorian.LunarDayName.empty());
-
     for (int day = 5; day <= 14; ++day) {
-        TChnCal info = lastJulian; // a filled object: the skipped day must clear it
-        info.SetDate(dateOf(1582, 10, day));
-        EXPECT_EQ(info.Date, dateOf(1582, 10, day));
-        EXPECT_EQ(info.LunarYear, 0);
-        EXPECT_EQ(info.LunarMonth, 0);
-        TChnCal empty;
-        empty.Date = info.Date;
-        EXPECT_EQ(allFields(info), allFields(empty)) << "1582-10-" << day;
+        DateTime value = 0;
+        EXPECT_FALSE(tryEncodeDate(1582, 10, day, value)) << day;
     }
 }
 
@@ -187,6 +183,45 @@ TEST(GetSolarFestival, FixedDaysAndNthWeekdays)
     }
     EXPECT_EQ(GetSolarFestival(32, dateOf(2024, 5, 1)), "");
     EXPECT_EQ(GetSolarFestival(1, std::numeric_limits<double>::quiet_NaN()), "");
+}
+
+// Festivals of modern origin from the year they were first kept: none in the year before, one in
+// the first year (on its fixed day, or found in its month for the weekday festivals).
+TEST(GetSolarFestival, ModernFestivalsFromTheirFirstYear)
+{
+    struct Case {
+        const char* text;
+        int month, day; // day 0: a weekday festival
+        int firstYear;
+    };
+    const Case cases[] = {
+        {"劳动节", 5, 1, 1890},  {"妇女节", 3, 8, 1911},  {"元旦节", 1, 1, 1912},  {"母亲节", 5, 0, 1914},
+        {"父亲节", 6, 0, 1910},  {"建军节", 8, 1, 1933},  {"青年节", 5, 4, 1939},  {"建党节", 7, 1, 1941},
+        {"国庆节", 10, 1, 1949}, {"儿童节", 6, 1, 1950},  {"教师节", 9, 10, 1985}, {"记者日", 11, 8, 2000},
+        {"感恩节", 11, 0, 1863},
+    };
+    const auto daysWith = [](const char* text, int year, int month) {
+        std::vector<int> days;
+        for (int day = 1; day <= daysInMonth(year, month); ++day)
+            if (GetSolarFestival(day, dateOf(year, month, 1)) == text)
+                days.push_back(day);
+        return days;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_TRUE(daysWith(c.text, c.firstYear - 1, c.month).empty());
+        const std::vector<int> days = daysWith(c.text, c.firstYear, c.month);
+        ASSERT_EQ(days.size(), 1u);
+        if (c.day != 0) {
+            EXPECT_EQ(days[0], c.day);
+        }
+        EXPECT_EQ(infoOf(c.firstYear, c.month, days[0]).SolarFestival, c.text);
+    }
+    // The older ones in any year, 1582's 万圣节 included.
+    EXPECT_EQ(infoOf(1000, 2, 14).SolarFestival, "情人节");
+    EXPECT_EQ(infoOf(1582, 10, 31).SolarFestival, "万圣节");
+    EXPECT_EQ(infoOf(1, 12, 25).SolarFestival, "圣诞节");
+    EXPECT_EQ(infoOf(1582, 10, 1).SolarFestival, "");
 }
 
 TEST(GetLunarFestival, FallsOnlyInTheRegularMonth)
@@ -259,8 +294,7 @@ TEST(GetLunarDateOfDay, DecodesAndConverts)
     EXPECT_TRUE(leap);
 
     // Failures leave the outputs as they were.
-    for (const DateTime bad : {dateOf(2101, 1, 1), dateOf(1582, 10, 10), std::numeric_limits<double>::quiet_NaN(),
-                               -700000.0}) {
+    for (const DateTime bad : {dateOf(2101, 1, 1), std::numeric_limits<double>::quiet_NaN(), kMinDateTime - 1}) {
         year = month = day = -7;
         leap = true;
         EXPECT_FALSE(GetLunarDateOfDay(bad, year, month, day, leap)) << bad;

@@ -16,15 +16,20 @@ struct DateAnchor {
     int weekday; // 1 = Sunday
 };
 
-// Anchors from the scale's definition (day 0 = 1899-12-30, a Saturday) and both ends of the range.
+// Anchors from the scale's definition (day 0 = 1899-12-30, a Saturday), the change of 1582
+// (Thursday 4 October, Julian, is followed by Friday 15 October, Gregorian), Julian dates the
+// Gregorian rule has no twin for, and both ends of the range.
 constexpr DateAnchor kAnchors[] = {
     {1899, 12, 30, 0, 7},
     {1900, 1, 1, 2, 2},
     {2000, 1, 1, 36526, 7},
     {2011, 6, 29, 40723, 4},
     {2024, 2, 29, 45351, 5},
-    {1582, 10, 10, -115863, 1},
-    {1, 1, 1, -693593, 2},
+    {1582, 10, 4, -115859, 5},
+    {1582, 10, 15, -115858, 6},
+    {1500, 2, 29, -146027, 7},
+    {1000, 1, 1, -328711, 2},
+    {1, 1, 1, -693595, 7},
     {9999, 12, 31, 2958465, 6},
 };
 
@@ -49,8 +54,10 @@ TEST(DateTime, EncodesAndDecodesAnchors)
 
 TEST(DateTime, RejectsInvalidDatesAndLeavesOutputsUntouched)
 {
-    const int invalid[][3] = {{2023, 2, 29}, {1900, 2, 29}, {2023, 4, 31}, {2023, 0, 1},
-                              {2023, 13, 1}, {2023, 1, 0},  {0, 1, 1},     {10000, 1, 1}};
+    // The ten days of October 1582 that never were, and a Gregorian century year's 29 February.
+    const int invalid[][3] = {{2023, 2, 29}, {1900, 2, 29}, {1700, 2, 29}, {2023, 4, 31},
+                              {2023, 0, 1},  {2023, 13, 1}, {2023, 1, 0},  {0, 1, 1},
+                              {10000, 1, 1}, {1582, 10, 5}, {1582, 10, 10}, {1582, 10, 14}};
     for (const auto& date : invalid) {
         DateTime value = 123.0;
         EXPECT_FALSE(tryEncodeDate(date[0], date[1], date[2], value)) << date[0] << '-' << date[1];
@@ -58,6 +65,9 @@ TEST(DateTime, RejectsInvalidDatesAndLeavesOutputsUntouched)
     }
     DateTime leapDay = 0;
     EXPECT_TRUE(tryEncodeDate(2000, 2, 29, leapDay));
+    EXPECT_TRUE(tryEncodeDate(1100, 2, 29, leapDay)); // Julian: every fourth year
+    EXPECT_EQ(daysInMonth(1100, 2), 29);
+    EXPECT_EQ(daysInMonth(1582, 10), 31);
 
     const double outside[] = {kMinDateTime - 1, kMaxDateTime + 1,
                               std::numeric_limits<double>::quiet_NaN(),
@@ -105,8 +115,11 @@ TEST(DateTime, IsoWeekNumbers)
     const Case cases[] = {
         {2024, 1, 1, 1, 2024},   {2023, 1, 1, 52, 2022},  {2021, 1, 1, 53, 2020},
         {2020, 12, 31, 53, 2020}, {2024, 12, 30, 1, 2025}, {2026, 1, 1, 1, 2026},
-        {2027, 1, 3, 53, 2026},  {2011, 6, 29, 26, 2011}, {1, 1, 1, 1, 1},
-        {9999, 12, 31, 52, 9999},
+        {2027, 1, 3, 53, 2026},  {2011, 6, 29, 26, 2011}, {9999, 12, 31, 52, 9999},
+        // Saturday 1 January of year 1 ends the last week of 1 BC (year -1, a leap year).
+        {1, 1, 1, 53, -1},       {1, 1, 3, 1, 1},
+        // Monday 1 .. Sunday 17 October 1582 is one week.
+        {1582, 10, 1, 40, 1582}, {1582, 10, 4, 40, 1582}, {1582, 10, 17, 40, 1582}, {1582, 10, 18, 41, 1582},
     };
     for (const Case& c : cases) {
         DateTime value = 0;
@@ -121,8 +134,8 @@ TEST(DateTime, IsoWeekNumbers)
 // exactly on Mondays, with week 1 holding 4 January.
 TEST(DateTime, SweepOfEveryDay)
 {
-    int previousWeekday = 1; // 0001-01-01 is a Monday, so its eve is a Sunday
-    int previousWeek = 0;
+    int previousWeekday = 6; // Julian 0001-01-01 is a Saturday, so its eve is a Friday
+    int previousWeek = 53;   // ... in the last week of 1 BC
     for (long day = static_cast<long>(kMinDateTime); day <= static_cast<long>(kMaxDateTime); ++day) {
         const DateTime value = static_cast<DateTime>(day);
         int y = 0, m = 0, d = 0;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 #include <string>
 
@@ -81,7 +82,8 @@ TEST(DayArithmetic, DayNumbersAndBack)
     };
     const Case cases[] = {
         {{1582, 10, 4}, 577735}, {{1582, 10, 15}, 577736}, {{2000, 1, 1}, 730120},
-        {{1, 1, 2}, 0},          {{2026, 1, 1}, 739617},   {{2024, 12, 31}, 739251},
+        {{1, 1, 1}, -1},         {{1, 1, 2}, 0},           {{2026, 1, 1}, 739617},
+        {{2024, 12, 31}, 739251},
         // Julian dates the Gregorian grid has no twin for come back exactly.
         {{1000, 12, 31}, 365248}, {{1300, 2, 29}, 474517}, {{1500, 2, 29}, 547567},
     };
@@ -93,12 +95,12 @@ TEST(DayArithmetic, DayNumbersAndBack)
         EXPECT_EQ(back.year * 10000 + back.month * 100 + back.day,
                   c.date.year * 10000 + c.date.month * 100 + c.date.day);
     }
-    EXPECT_EQ(GetDayNumber(1, 1, 1), -1);
     EXPECT_EQ(GetDayNumber(1582, 10, 10), 0);
     EXPECT_EQ(GetDayNumber(-849, 1, 21), -310443);
 
+    // Below the first day of year 1 the day numbers are not consecutive: no date comes back.
     Ymd untouched{9, 9, 9};
-    EXPECT_FALSE(DayNumberToDate(-1, untouched.year, untouched.month, untouched.day));
+    EXPECT_FALSE(DayNumberToDate(-2, untouched.year, untouched.month, untouched.day));
     EXPECT_EQ(untouched.year + untouched.month + untouched.day, 27);
 
     EXPECT_EQ(CompareDates(2024, 2, 10, 2024, 2, 9), 1);
@@ -177,16 +179,19 @@ TEST(LunarDates, KnownDates)
         // A leap first month that starts in February is not called 二月.
         {{1640, 2, 21}, 1640, "正月三十"},
         {{1640, 2, 22}, 1640, "闰正初一"},
-        // With a leap twelfth month to come, 正月 is 正月 (the year then has its new year).
-        {{37, 2, 4}, 37, "正月初一"},
-        {{37, 3, 5}, 37, "正月三十"},
-        // After a leap twelfth month, January still counts the regular one, February the leap.
-        {{246, 12, 26}, 246, "腊月初一"},
-        {{247, 1, 1}, 246, "腊月初七"},
+        // Before 1901 the months are the issued ones: a leap twelfth month (246), the last month
+        // of 236 of 28 days, 237 going from its second month to its fourth, 8 ending after its
+        // eleventh month, and year 1 opening in the lunar year -1 (the one that began in 1 BC).
+        {{246, 12, 26}, 246, "腊月初二"},
         {{247, 2, 1}, 246, "闰腊初九"},
-        {{247, 3, 1}, 247, "正月初七"},
-        // The year before 1 is -1; its leap eleventh month runs into January of year 1.
-        {{1, 1, 1}, -1, "闰冬十九"},
+        {{247, 3, 1}, 247, "正月初八"},
+        {{237, 2, 11}, 236, "腊月廿八"},
+        {{237, 2, 12}, 237, "正月初一"},
+        {{237, 4, 12}, 237, "四月初一"},
+        {{9, 1, 14}, 8, "冬月廿九"},
+        {{9, 1, 15}, 9, "正月初一"},
+        {{1, 1, 1}, -1, "冬月十八"},
+        {{1, 1, 14}, -1, "腊月初一"},
         {{1, 2, 12}, 1, "正月初一"},
     };
     for (const Case& c : cases) {
@@ -217,7 +222,8 @@ TEST(LunarDates, NewYearsAndOtherLunarDates)
 {
     const Ymd newYears[] = {{1900, 1, 31}, {1949, 1, 29}, {2000, 2, 5},  {2020, 1, 25},
                             {2023, 1, 22}, {2024, 2, 10}, {2025, 1, 29}, {2026, 2, 17},
-                            {2100, 2, 9},  {1916, 2, 3},  {37, 2, 4},    {1574, 1, 23}};
+                            {2100, 2, 9},  {1916, 2, 3},  {37, 2, 4},    {1574, 1, 23},
+                            {9, 1, 15},    {237, 2, 12}, {1, 2, 12}};
     for (const Ymd& expected : newYears) {
         Ymd found{};
         ASSERT_TRUE(LunarToSolar(expected.year, 1, 1, false, found.year, found.month, found.day))
@@ -417,7 +423,7 @@ TEST(SolarTerms, AcrossTheCalendarChange)
     EXPECT_EQ(GetSolarTermOfDate(dateTime(1582, 3, 11)), "春分");
     EXPECT_EQ(GetSolarTermOfDate(dateTime(1582, 9, 29)), "寒露");
     EXPECT_EQ(GetSolarTermOfDate(dateTime(1582, 10, 24)), "霜降");
-    EXPECT_EQ(GetSolarTermOfDate(dateTime(1582, 10, 14)), "");
+    EXPECT_EQ(GetSolarTermOfDate(dateTime(1582, 10, 15)), "");
     EXPECT_EQ(GetSolarTermOfDate(dateTime(1582, 11, 8)), "立冬");
     EXPECT_EQ(GetSolarTermOfDate(dateTime(1582, 12, 22)), "冬至");
     EXPECT_EQ(GetSolarTermOfDate(dateTime(1583, 1, 6)), "小寒");
@@ -432,42 +438,67 @@ TEST(SolarTerms, AcrossTheCalendarChange)
     EXPECT_NE(ganZhi(GetMonthGanZhi(1582, 11, 8)), ganZhi(GetMonthGanZhi(1582, 11, 7)));
 }
 
-// Any int is a valid argument: years and months far outside the tables give some result, never
-// undefined behaviour (the sanitizer build checks this).
-TEST(LunarCore, ExtremeArgumentsAreHarmless)
+// Any int is a valid argument: far outside the tables every operation still gives a result of
+// its documented kind, and the ones that can fail say so and leave their outputs alone (the
+// sanitizer build checks that none of it overflows).
+TEST(LunarCore, ExtremeArgumentsGiveResultsOfTheirKind)
 {
     const int values[] = {std::numeric_limits<int>::min(), -1'000'000, -851, 0, 13, 2101, 1'000'000,
                           std::numeric_limits<int>::max()};
+    const auto within = [](int value, int low, int high) { return value >= low && value <= high; };
     for (const int v : values) {
         SCOPED_TRACE(v);
-        bool leap = false;
-        int a = 0, b = 0, c = 0, d = 0;
-        GetCalendarType(v, v, v);
-        IsHistoricLeapYear(v);
-        GetMonthDays(v, 2);
-        GetDayOfYear(v, v, v);
+        const bool outsideTables = v < kMinLunarYear || v > kMaxLunarYear;
+        EXPECT_TRUE(within(GetCalendarType(v, v, v), 0, 2));
+        EXPECT_TRUE(within(GetMonthDays(v, 2), 28, 29));
+        EXPECT_EQ(GetMonthDays(v, v), v >= 1 && v <= 12 ? GetMonthDays(2023, v) : 0);
+        EXPECT_EQ(IsHistoricLeapYear(v), GetMonthDays(v, 2) == 29);
+        GetDayOfYear(v, v, v); // any value: the day is added as it is
         GetDayNumber(v, 12, 31);
-        DayNumberToDate(v, a, b, c);
-        GetLeapMonth(v);
-        GetLeapMonthCount(v);
-        GetLunarDay(v, 6, 1);
+
+        int a = 7, b = 7, c = 7, d = 7;
+        bool leap = true;
+        EXPECT_EQ(DayNumberToDate(v, a, b, c), v >= -1);
+        if (v >= -1) {
+            EXPECT_EQ(GetDayNumber(a, b, c), v);
+        }
+        EXPECT_TRUE(within(GetLeapMonth(v), -1, 12));
+        EXPECT_TRUE(within(GetLeapMonthClamped(v), 0, 12));
+        EXPECT_TRUE(within(GetLeapMonthCount(v), 0, 1084));
+        if (outsideTables) {
+            EXPECT_EQ(GetLeapMonth(v), -1);
+            EXPECT_EQ(GetLeapMonthCount(v), 0);
+            a = b = c = 7;
+            EXPECT_FALSE(GetLunarDate(v, 6, 1, leap, a, b, c));
+            EXPECT_FALSE(GetLunarMonthDay(v, 6, 1, leap, a, b));
+            EXPECT_FALSE(LunarToSolar(v, 1, 1, false, a, b, c));
+            EXPECT_EQ(GetLunarMonthDays(v, 1, false), 0);
+            EXPECT_TRUE(leap);
+            EXPECT_EQ(a + b + c, 21);
+        }
+        GetLunarDay(v, 6, 1); // a lunar day or -1; far off, the day-number formula is not a date
         GetLunarMonth(v, 6, 1);
-        GetLunarDate(v, 6, 1, leap, a, b, c);
-        LunarToSolar(v, 1, 1, false, a, b, c);
-        GetLunarMonthName(v, true);
-        GetLunarDayName(v);
-        GetGanZhiName(v);
-        CombineGanZhi(v, v);
-        SplitGanZhi(v, a, b);
-        GetYearGanZhi(v);
-        GetZodiac(v);
-        GetSolarYearGanZhi(v, 1, 1);
+        EXPECT_EQ(GetLunarMonthName(v, true).empty(), !within(v, 1, 12));
+        EXPECT_EQ(GetLunarDayName(v), v == 13 ? "十三" : "");
+        EXPECT_EQ(GetGanZhiName(v), v == 13 ? "丁丑" : v == 0 ? "甲子" : "");
+        EXPECT_EQ(CombineGanZhi(v, v), v == 0 ? 0 : -1);
+        EXPECT_EQ(SplitGanZhi(v, a, b), within(v, 0, 59));
+        EXPECT_TRUE(within(GetYearGanZhi(v), 0, 59));
+        EXPECT_TRUE(within(GetZodiac(v), 0, 11));
+        EXPECT_EQ(GetZodiac(v), GetYearGanZhi(v) % 12);
+        EXPECT_TRUE(within(GetSolarYearGanZhi(v, 1, 1), 0, 59));
         GetSolarMonth(v, 1, 1, a, b);
-        GetMonthGanZhi(v, 12, 31);
-        GetDayGanZhi(v, 6, 1);
-        GetConstellation(v, v);
-        GetSolarTermDay(v, 3);
-        GetSolarTermDate(v, 5, a, b, c, d);
-        GetSolarTermOfDate(static_cast<double>(v));
+        EXPECT_TRUE(within(b, 1, 12));
+        EXPECT_TRUE(within(GetMonthGanZhi(v, 12, 31), 0, 59));
+        EXPECT_TRUE(within(GetDayGanZhi(v, 6, 1), 0, 59));
+        EXPECT_TRUE(within(GetConstellation(v, v), 0, 11));
+        EXPECT_TRUE(std::isfinite(static_cast<double>(GetSolarTermDay(v, 3))));
+        ASSERT_TRUE(GetSolarTermDate(v, 5, a, b, c, d));
+        EXPECT_TRUE(within(a, 1, 12));
+        EXPECT_TRUE(within(b, 1, 31));
+        EXPECT_TRUE(within(c, 0, 23));
+        EXPECT_TRUE(within(d, 0, 60));
+        const std::string_view term = GetSolarTermOfDate(static_cast<double>(v));
+        EXPECT_TRUE(term.empty() || std::string(term).size() == 6); // two Han characters
     }
 }

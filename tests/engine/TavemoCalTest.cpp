@@ -98,14 +98,39 @@ TEST(TavemoCal, ChosenDateLinesUseTheEraBefore1949)
     ASSERT_EQ(modern.status, 0) << modern.err;
     EXPECT_EQ(lines(modern.out)[lines(modern.out).size() - 2], "2025-07-25 农历闰六初一");
 
-    // The ten skipped days of 1582 keep their day numbers but show no Chinese text.
+}
+
+// Months before 1582-10-15 are Julian months: their weekdays, every fourth year's 29 February,
+// and October 1582 going from Thursday the 4th to Friday the 15th.
+TEST(TavemoCal, LaysOutJulianMonthsAndTheChangeOf1582)
+{
     const CalRun changeover = runCal({"1582", "10"});
     ASSERT_EQ(changeover.status, 0) << changeover.err;
-    const auto changeLines = lines(changeover.out);
-    ASSERT_GE(changeLines.size(), 8u);
-    EXPECT_EQ(changeLines[4], "   3      4      5      6      7      8      9");
-    EXPECT_EQ(changeLines[5], " 十七   十八");
-    EXPECT_EQ(changeLines[7], "                                    十九   二十");
+    EXPECT_EQ(changeover.out,
+              "                   1582年10月\n"
+              "  日     一     二     三     四     五     六\n"
+              "          1      2      3      4     15     16\n"
+              "        十五   十六   十七   十八   十九   二十\n"
+              "  17     18     19     20     21     22     23\n"
+              " 廿一   廿二   廿三   廿四   廿五   廿六   廿七\n"
+              "  24     25     26     27     28     29     30\n"
+              " 霜降   廿九   十月   初二   初三   初四   初五\n"
+              "  31\n"
+              "万圣节\n"
+              "\n"
+              "[明]神宗 朱翊钧 万历10年 农历九月十五\n"
+              "壬午年 马年 天秤座\n");
+
+    const auto january1000 = lines(runCal({"1000", "1"}).out);
+    ASSERT_GE(january1000.size(), 3u);
+    EXPECT_EQ(january1000[2], "          1      2      3      4      5      6"); // 1 January 1000 was a Monday
+    for (const char* month : {"1500 2", "1100 2"}) {
+        const std::string text(month);
+        const auto february = lines(runCal({text.substr(0, 4), "2"}).out);
+        ASSERT_GE(february.size(), 12u) << month;
+        EXPECT_NE(february[10].find("29"), std::string::npos) << month; // the fifth week ends on the 29th
+        EXPECT_EQ(february[10].substr(february[10].size() - 2), "29") << month;
+    }
 }
 
 TEST(TavemoCal, DefaultsToTodaysMonth)
@@ -140,17 +165,21 @@ TEST(TavemoCal, DumpsOneTabSeparatedLinePerDay)
     const auto term = lines(runCal({"--dump", "1948-10-01", "1948-10-01"}).out);
     ASSERT_EQ(term.size(), 2u);
     EXPECT_EQ(term[1].substr(0, 11), "1948-10-01\t");
-    EXPECT_NE(term[1].find("\t国庆节\t"), std::string::npos);
+    EXPECT_EQ(term[1].find("\t国庆节\t"), std::string::npos); // first kept in 1949
     EXPECT_NE(term[1].find("\t[近、现代]中华民国  民国37年"), std::string::npos);
+    const auto festival = lines(runCal({"--dump", "1949-10-01", "1949-10-01"}).out);
+    ASSERT_EQ(festival.size(), 2u);
+    EXPECT_NE(festival[1].find("\t国庆节\t"), std::string::npos);
 
-    // Around the 1582 change: the skipped days have every field after the date empty.
+    // Around the 1582 change: the day after the 4th is the 15th.
     const auto change = lines(runCal({"--dump", "1582-10-04", "1582-10-15"}).out);
-    ASSERT_EQ(change.size(), 13u);
+    ASSERT_EQ(change.size(), 3u);
     EXPECT_EQ(change[1].find("1582-10-04\t1582\t9\t18\t九月\t十八\t"), 0u);
-    for (int row = 2; row <= 11; ++row)
-        EXPECT_EQ(change[row], "1582-10-" + std::string(row < 7 ? "0" : "") + std::to_string(row + 3) +
-                                   std::string(14, '\t'));
-    EXPECT_EQ(change[12].find("1582-10-15\t1582\t9\t19\t九月\t十九\t"), 0u);
+    EXPECT_EQ(change[2].find("1582-10-15\t1582\t9\t19\t九月\t十九\t"), 0u);
+    // Julian leap days are days of their own.
+    const auto leapDay = lines(runCal({"--dump", "1500-02-28", "1500-03-01"}).out);
+    ASSERT_EQ(leapDay.size(), 4u);
+    EXPECT_EQ(leapDay[2].substr(0, 11), "1500-02-29\t");
 
     // Both ends of the range.
     const auto ends = lines(runCal({"--dump", "0001-01-01", "0001-01-01"}).out);
@@ -178,6 +207,12 @@ TEST(TavemoCal, RejectsBadArgumentsWithStatusTwo)
         {{"2101-01-01"}, "日期"},
         {{"0000-12-31"}, "日期"},
         {{"--bogus"}, "未知选项：--bogus"},
+        // The ten days of 1582 that never were: refused as dates, saying why.
+        {{"1582-10-05"}, "这十天在历史上不存在（儒略历 1582-10-04 的次日即格里历 1582-10-15）：1582-10-05"},
+        {{"1582-10-14"}, "不存在"},
+        {{"--dump", "1582-10-01", "1582-10-10"}, "不存在"},
+        {{"--dump", "1582-10-12", "1582-10-20"}, "不存在"},
+        {{"1700-02-29"}, "日期：1700-02-29"},
         {{"1", "2", "3"}, "参数过多"},
         {{"--dump"}, "--dump 需要"},
         {{"--dump", "2024-01-01"}, "--dump 需要"},

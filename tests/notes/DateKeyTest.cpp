@@ -24,11 +24,12 @@ TEST(DateKey, OfDateTimeValues)
         {-1.25, "18991229"},         // 06:00 on the day before the epoch: the integer part is the day
         {-0.5, "18991230"},
         {36585.0, "20000229"},
-        {-693593.0, "00010101"},     // the first day of year 1
+        {-693595.0, "00010101"},     // the first day of year 1 (Julian)
         {2958465.999, "99991231"},   // the last day of year 9999
-        {-577737.0, "03180317"},
-        {-115859.0, "15821014"},     // before 1582 the key counts proleptic Gregorian days
-        {-693594.0, ""},
+        {-577737.0, "03180316"},
+        {-115859.0, "15821004"},     // before 1582-10-15 the key is the Julian date: the 4th,
+        {-115858.0, "15821015"},     // and the next day the 15th
+        {-693596.0, ""},
         {2958466.0, ""},
         {std::numeric_limits<double>::quiet_NaN(), ""},
         {std::numeric_limits<double>::infinity(), ""},
@@ -48,6 +49,7 @@ TEST(DateKey, ParsesWhatAPersonTypes)
         {"2011-13-01", ""},         {"2011-00-10", ""},       {"0000-01-01", ""},
         {"2011-6-29", ""},          {"2011/06/29", ""},       {"201106290", ""},
         {"2011-06-2x", ""},         {"", ""},                 {" 20110629", ""},
+        {"1582-10-10", ""},         {"1500-02-29", "15000229"},
     };
     for (const auto &c : cases) {
         const std::optional<QString> key = parseDate(QString::fromLatin1(c.text));

@@ -7,6 +7,7 @@
 #include "ChnCalendarPicker.h"
 #include "DateTime.h"
 #include "FontSetup.h"
+#include "LunarCore.h"
 
 #include <QApplication>
 #include <QImage>
@@ -21,7 +22,7 @@ namespace {
 int usage()
 {
     std::fprintf(stderr, "用法：calendar-snapshot DATE OUT.png [--size WxH] [--week-numbers] [--background PICTURE]\n"
-                         "  DATE 的格式为 YYYY-MM-DD，年份为 1 至 2100\n");
+                         "  DATE 的格式为 YYYY-MM-DD，年份为 1 至 2100（1582-10-15 之前为儒略历日期）\n");
     return 2;
 }
 
@@ -80,6 +81,11 @@ int main(int argc, char** argv)
 
     const auto m = QRegularExpression(QStringLiteral("^(\\d{1,4})-(\\d{1,2})-(\\d{1,2})$")).match(date);
     double value = 0;
+    if (m.hasMatch() && tavemo::engine::isDroppedDay(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt())) {
+        std::fprintf(stderr, "calendar-snapshot: “%s”不存在：儒略历 1582-10-04 的下一天是格里历 1582-10-15\n",
+                     qPrintable(date));
+        return 2;
+    }
     if (!m.hasMatch() || !tavemo::engine::tryEncodeDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(), value)
         || m.captured(1).toInt() > 2100) {
         std::fprintf(stderr, "calendar-snapshot: “%s”不是 0001-01-01 至 2100-12-31 之间的日期\n", qPrintable(date));

@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "LunarCore.h"
+
 namespace tavemo::cal {
 namespace {
 
@@ -23,11 +25,6 @@ Arguments failure(std::string message)
     Arguments result;
     result.error = std::move(message);
     return result;
-}
-
-std::string notADate(std::string_view arg)
-{
-    return "不是 0001-01-01 至 2100-12-31 之间的日期：" + shown(arg);
 }
 
 } // namespace
@@ -59,6 +56,18 @@ std::optional<DateTime> parseDate(std::string_view text)
     if (!year || !month || !day || !inCalendarRange(*year) || !engine::tryEncodeDate(*year, *month, *day, value))
         return std::nullopt;
     return value;
+}
+
+std::string notADate(std::string_view arg)
+{
+    // The ten days the calendar reform of 1582 left out look like dates: say why they are refused.
+    if (arg.size() == 10 && arg.substr(0, 8) == "1582-10-") {
+        const auto day = parseNumber(arg.substr(8, 2));
+        if (day && engine::isDroppedDay(1582, 10, *day))
+            return "1582-10-05 至 1582-10-14 这十天在历史上不存在（儒略历 1582-10-04 的次日即格里历 1582-10-15）："
+                + shown(arg);
+    }
+    return "不是 0001-01-01 至 2100-12-31 之间的日期：" + shown(arg);
 }
 
 Arguments parseArguments(const std::vector<std::string_view>& args)

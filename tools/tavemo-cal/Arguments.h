@@ -19,8 +19,13 @@ std::optional<int> parseNumber(std::string_view text);
 
 bool inCalendarRange(int year);
 
-// "YYYY-MM-DD" of a real day (proleptic Gregorian) in the years kFirstYear..kLastYear.
+// "YYYY-MM-DD" of a day of the historical calendar (Julian before 1582-10-15; never one of the
+// ten days 1582-10-05 .. 1582-10-14) in the years kFirstYear..kLastYear.
 std::optional<engine::DateTime> parseDate(std::string_view text);
+
+// The one-line message for an argument parseDate refuses: for the ten days of 1582 it says that
+// they never existed.
+std::string notADate(std::string_view arg);
 
 struct Arguments {
     enum class Mode {

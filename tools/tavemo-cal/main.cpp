@@ -40,7 +40,7 @@ constexpr std::string_view kUsage =
     "农历月份、节气或节日；月历下方是所选日期的农历日期、干支纪年、生肖和星座。\n"
     "不带参数时显示本月并选中今天；YEAR MONTH 显示该年该月并选中当月一日；\n"
     "YYYY-MM-DD 显示该日所在的月份并选中该日。年份范围为 1 至 2100 年；\n"
-    "1582-10-15 以前的日期按儒略历计算。\n"
+    "1582-10-15 以前的日期为儒略历日期，1582-10-05 至 1582-10-14 这十天不存在。\n"
     "\n"
     "--dump FROM TO   逐日输出从 FROM 到 TO（YYYY-MM-DD 格式，0001-01-01 至 2100-12-31）\n"
     "                 的日历数据：第一行为表头，之后每天一行，各列以制表符分隔。\n"
@@ -79,10 +79,8 @@ void printMonth(DateTime chosen, bool highlight)
 {
     int year = 0, month = 0, chosenDay = 0;
     decodeDate(chosen, year, month, chosenDay);
-    DateTime first = 0;
-    tryEncodeDate(year, month, 1, first);
-    const int days = daysInMonth(year, month);
-    const int leadingCells = dayOfWeek(first) - 1; // the grid starts on Sunday
+    MonthLayout layout;
+    monthLayout(year, month, layout);
 
     constexpr int lineWidth = 7 * kCellWidth + 6;
     std::string out = centred(std::to_string(year) + "年" + std::to_string(month) + "月", lineWidth);
@@ -96,18 +94,21 @@ void printMonth(DateTime chosen, bool highlight)
 
     TChnCal info;
     std::string numbers, texts;
-    for (int cell = 0; cell < leadingCells + days; ++cell) {
+    const int cells = layout.leadingCells + layout.dayCount;
+    for (int cell = 0; cell < cells; ++cell) {
         const int column = cell % 7;
         if (column != 0) {
             numbers += ' ';
             texts += ' ';
         }
-        const int day = cell - leadingCells + 1;
-        if (day < 1) {
+        if (cell < layout.leadingCells) {
             numbers.append(kCellWidth, ' ');
             texts.append(kCellWidth, ' ');
         } else {
-            info.SetDate(first + (day - 1));
+            const DateTime date = layout.first + (cell - layout.leadingCells);
+            int y = 0, m = 0, day = 0;
+            decodeDate(date, y, m, day);
+            info.SetDate(date);
             std::string number = std::to_string(day);
             if (day < 10)
                 number.insert(0, 1, ' '); // one- and two-digit days end in the same column
@@ -121,7 +122,7 @@ void printMonth(DateTime chosen, bool highlight)
             numbers += number;
             texts += centred(dayText(info), kCellWidth);
         }
-        if (column == 6 || cell == leadingCells + days - 1) {
+        if (column == 6 || cell == cells - 1) {
             trimRight(numbers);
             trimRight(texts);
             out += numbers + '\n' + texts + '\n';
@@ -161,7 +162,6 @@ void dump(DateTime from, DateTime to)
         info.SetDate(date);
         int lunarYear = 0, lunarMonth = 0, lunarDay = 0;
         bool isLeap = false;
-        // Days the historical calendar skips (1582-10-05..14) have no lunar date: empty fields.
         if (GetLunarDateOfDay(date, lunarYear, lunarMonth, lunarDay, isLeap)) {
             out += '\t';
             appendNumber(out, lunarYear);
