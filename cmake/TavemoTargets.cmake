@@ -11,6 +11,16 @@ function(tavemo_app_executable target)
   tavemo_warnings(${target})
 endfunction()
 
+# tavemo_sanitizer_environment(var): `env` with the sanitizer settings every program we run under
+# test gets (the programs a test starts inherit them): leaks are errors, except those of system
+# libraries listed in cmake/lsan.supp.
+function(tavemo_sanitizer_environment var)
+  set(${var} /usr/bin/env
+      "ASAN_OPTIONS=detect_leaks=1:abort_on_error=1"
+      "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0"
+      "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1" PARENT_SCOPE)
+endfunction()
+
 # tavemo_add_test(NAME name SOURCES ... LIBS ... [QT]): a GoogleTest suite registered with CTest,
 # test by test. QT runs it on the offscreen platform so widget tests need no display.
 function(tavemo_add_test)
@@ -26,8 +36,7 @@ function(tavemo_add_test)
   endif()
   # The environment travels as the test executor (env VAR=… program): the PROPERTIES of
   # gtest_discover_tests flatten a list-valued ENVIRONMENT down to its first entry.
-  set(env /usr/bin/env "ASAN_OPTIONS=detect_leaks=0:abort_on_error=1"
-      "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+  tavemo_sanitizer_environment(env)
   if(T_QT)
     list(APPEND env "QT_QPA_PLATFORM=offscreen")
   endif()
@@ -47,11 +56,25 @@ function(tavemo_add_bench)
   tavemo_warnings(${B_NAME})
 endfunction()
 
-# tavemo_add_fuzzer(NAME name SOURCES ... LIBS ...): a libFuzzer target (fuzz build only).
+# tavemo_add_fuzzer(NAME name SOURCES ... LIBS ...): a libFuzzer target in the fuzz build; in the
+# test builds, a program of the same name that replays its corpus (corpus/<name> beside the
+# target's CMakeLists.txt), registered as the test fuzz_replay_<name>.
 function(tavemo_add_fuzzer)
   cmake_parse_arguments(F "" "NAME" "SOURCES;LIBS" ${ARGN})
-  add_executable(${F_NAME} ${F_SOURCES})
+  if(TAVEMO_FUZZ)
+    add_executable(${F_NAME} ${F_SOURCES})
+    target_link_libraries(${F_NAME} PRIVATE ${F_LIBS})
+    target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
+    set_target_properties(${F_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
+    return()
+  endif()
+  # The same target name, so that a fuzz folder's further settings apply in both builds.
+  add_executable(${F_NAME} ${F_SOURCES} ${CMAKE_SOURCE_DIR}/fuzz/ReplayMain.cpp)
   target_link_libraries(${F_NAME} PRIVATE ${F_LIBS})
-  target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
-  set_target_properties(${F_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
+  set_target_properties(${F_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz-replay)
+  tavemo_warnings(${F_NAME})
+  tavemo_sanitizer_environment(env)
+  add_test(NAME fuzz_replay_${F_NAME}
+    COMMAND ${env} QT_QPA_PLATFORM=offscreen $<TARGET_FILE:${F_NAME}> ${CMAKE_CURRENT_SOURCE_DIR}/corpus/${F_NAME})
+  set_tests_properties(fuzz_replay_${F_NAME} PROPERTIES TIMEOUT 300)
 endfunction()

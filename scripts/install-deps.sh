@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building, testing and running need beyond git and make.
 # Only what is missing is installed, so a second run does nothing. Pass --dev for the extra tools
-# used to look at what we build (ImageMagick, LibreOffice for checking the RTF we write). The tests
-# need Xvfb and xdotool for the check of the real window.
+# used to look at what we build (ImageMagick, LibreOffice for checking the RTF we write) and to check
+# the notes on FAT and exFAT file systems (tests/notes/fat-check.sh). The tests need Xvfb and
+# xdotool for the check of the real window.
 set -euo pipefail
 
 packages=(
@@ -20,6 +21,7 @@ packages=(
 )
 if [[ "${1:-}" == "--dev" ]]; then
   packages+=(imagemagick libreoffice-writer-nogui poppler-utils)
+  packages+=(dosfstools exfatprogs fusefat exfat-fuse)
 fi
 
 missing=()

@@ -71,7 +71,9 @@ struct Fixture {
     {
         const QString key = QStringLiteral("20110629");
         notes::NoteStore::create(paths::noteDatabasePath(dir.path()));
-        notes::NoteStore::open(paths::noteDatabasePath(dir.path()))->save(key, makeNote(rtfBytes));
+        std::unique_ptr<notes::NoteStore> store;
+        notes::NoteStore::open(paths::noteDatabasePath(dir.path()), notes::NoteStore::Access::ReadWrite, &store);
+        store->save(key, makeNote(rtfBytes));
         opened = dm.DataModuleCreate(dir.path()).ok;
         app::Environment env = app::Environment::system();
         env.now = [] { return 40723.5; }; // 2011-06-29 12:00
@@ -79,7 +81,7 @@ struct Fixture {
         window = std::make_unique<app::TMainFrm>(dm, dir.path(), env);
         window->FormCreate();
         window->CurrentPage = 1; // as "data\FormSize.ini" gives it
-        rtfSize = notes::NoteStore::open(paths::noteDatabasePath(dir.path()))->list(&entries) ? entries.front().size : 0;
+        rtfSize = store->list(&entries).ok ? entries.front().size : 0;
     }
     bool applicationReady = (ensureApplication(), true); // before any widget
     QTemporaryDir dir;

@@ -52,6 +52,12 @@ void clearProtected(QTextEdit &editor)
     }
 }
 
+// A failure of the data module itself, whose reason is the whole detail.
+NoteResult notReady(const QString &why)
+{
+    return {false, {}, why, NoteFailure::NotReady};
+}
+
 } // namespace
 
 QString databaseOpenFailedText() { return QStringLiteral("配置文件加载失败，请重试！"); }
@@ -65,41 +71,40 @@ OpenResult TDM::DataModuleCreate(const QString &appDir)
 {
     m_store.reset();
     m_unloadedKey.clear();
-    QString detail;
-    m_store = NoteStore::open(paths::noteDatabasePath(appDir), &detail);
-    if (!m_store)
-        return {false, databaseOpenFailedText(), detail};
-    return {true, {}, {}};
+    OpenResult opened = NoteStore::open(paths::noteDatabasePath(appDir), NoteStore::Access::ReadWrite, &m_store);
+    if (!opened.ok)
+        opened.message = databaseOpenFailedText();
+    return opened;
 }
 
 LoadResult TDM::LoadDayNote(QTextEdit &rdtAbc)
 {
     const QString key = dateKey(m_calendarDate());
     m_noteReady = false;
-    const auto fail = [&](const QString &detail) {
+    const auto fail = [&](LoadResult result) {
         m_unloadedKey = key;
-        return LoadResult{false, noteLoadFailedText(), detail};
+        result.message = noteLoadFailedText();
+        return result;
     };
     if (!m_store)
-        return fail(QStringLiteral("the note database is not open"));
+        return fail(notReady(QStringLiteral("记事数据库没有打开")));
     if (key.isEmpty())
-        return fail(QStringLiteral("the calendar's date is outside the years 1 to 9999"));
+        return fail(notReady(QStringLiteral("日历的日期不在 1 至 9999 年之间")));
 
     std::optional<QByteArray> note;
-    QString detail;
-    if (!m_store->load(key, &note, &detail))
-        return fail(detail);
+    if (LoadResult loaded = m_store->load(key, &note); !loaded.ok)
+        return fail(loaded);
     if (!note)
         rdtAbc.clear();
     // Reading replaces the whole document, which raises the editor's change event while the flag
     // is still false, so the loaded text is never written back.
     const richtext::ReadResult read = richtext::readRtf(note.value_or(QByteArray()), *rdtAbc.document());
     if (!read.ok)
-        return fail(read.error);
+        return fail({false, {}, read.error, NoteFailure::Unreadable});
 
     m_unloadedKey.clear();
     m_noteReady = true;
-    return {true, {}, {}};
+    return NoteResult::success();
 }
 
 SaveResult TDM::SaveDayNote(QTextEdit &rdtAbc)
@@ -107,15 +112,15 @@ SaveResult TDM::SaveDayNote(QTextEdit &rdtAbc)
     const QString key = dateKey(m_calendarDate());
     m_noteReady = false;
     SaveResult result;
-    if (!m_store)
-        result.detail = QStringLiteral("记事数据库没有打开");
-    else if (key.isEmpty())
-        result.detail = QStringLiteral("日历的日期不在 1 至 9999 年之间");
-    else if (key == m_unloadedKey)
-        result.detail = QStringLiteral("这一天的记事未能加载，为免覆盖而不保存");
-    else {
+    if (!m_store) {
+        result = notReady(QStringLiteral("记事数据库没有打开"));
+    } else if (key.isEmpty()) {
+        result = notReady(QStringLiteral("日历的日期不在 1 至 9999 年之间"));
+    } else if (key == m_unloadedKey) {
+        result = notReady(QStringLiteral("这一天的记事未能加载，为免覆盖而不保存"));
+    } else {
         clearProtected(rdtAbc);
-        result.ok = m_store->save(key, richtext::writeRtf(*rdtAbc.document()), &result.detail);
+        result = m_store->save(key, richtext::writeRtf(*rdtAbc.document()));
     }
     m_noteReady = true;
     return result;

@@ -10,6 +10,7 @@
 //
 // TDM shows nothing itself: the window shows the texts below when an operation reports failure.
 
+#include "NoteResult.h"
 #include "NoteStore.h"
 
 #include <QString>
@@ -31,14 +32,9 @@ QString noteLoadFailedText();
 // on the selection first.
 inline constexpr int ProtectedCharProperty = QTextFormat::UserProperty + 0x7D4D;
 
-// The outcome of a note operation. `message` is what the window shows for it (empty where it shows
-// nothing of its own); `detail` says why it failed, for the window's notice or a command line.
-struct NoteResult {
-    bool ok = false;
-    QString message;
-    QString detail;
-    explicit operator bool() const { return ok; }
-};
+// The outcome of a note operation (NoteResult.h). `message` is what the window shows for it (empty
+// where it shows nothing of its own); `detail` says why it failed, in Chinese with the system's
+// words after it, for the window's notice ("记事未能保存：" + detail) or a command line.
 using OpenResult = NoteResult; // message: databaseOpenFailedText() when !ok
 using LoadResult = NoteResult; // message: noteLoadFailedText() when !ok
 using SaveResult = NoteResult; // message: empty; detail: why the note was not stored
@@ -50,13 +46,16 @@ public:
     explicit TDM(DateSource calendarDate);
     ~TDM();
 
-    // Opens "Data/UserData.db" below the application directory (an already open database is
-    // closed first). On failure the caller shows result.message and ends the program.
+    // Opens "Data/UserData.db" below the application directory for reading and writing (an already
+    // open database is closed first); opening writes nothing. On failure the caller shows
+    // result.message and ends the program.
     OpenResult DataModuleCreate(const QString &appDir);
 
     // Replaces the editor's document with the note of the calendar's day; a day without a note
-    // gives an empty editor and creates no row. On failure the editor keeps what the failed step
-    // left in it and the caller shows result.message.
+    // gives an empty editor and creates no row. A note that cannot be read (RTF the reader cannot
+    // follow) is a failure too, never shown as something else that a save would store over it.
+    // On failure the editor keeps what the failed step left in it and the caller shows
+    // result.message.
     LoadResult LoadDayNote(QTextEdit &rdtAbc);
 
     // Stores the editor's document as the note of the calendar's day. On a database error the

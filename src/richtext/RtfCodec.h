@@ -24,14 +24,27 @@ struct ReadResult {
     bool ok = false;                  // false: the document was left as it was
     ReadMode mode = ReadMode::Empty;  // how the bytes were understood
     QString error;                    // Chinese text for the user when !ok
+    // Empty when every byte was read as what it says; otherwise, in Chinese, the first thing that
+    // was not (the stream ends inside its groups, bytes that its code page does not define).
+    // readRtf reads such streams all the same; importNote refuses them.
+    QString damage;
 };
 
-// Replaces the whole document from bytes: RTF when they begin with "{\rtf" and keep their groups
-// within 256 levels; otherwise plain text (UTF-8 when valid, GB18030 else); an empty stream gives
-// an empty document. Runs get explicit font, point size, colours and styles; table rows become
-// lines of tab-separated cells; pictures, hidden text and unknown destinations are left out.
-// A stream cut off before its end gives what it holds. Time is linear in the input; the undo
-// history of the document starts afresh. Plain text never fails, so ok is always true today.
+// Replaces the whole document from bytes: RTF when they begin with "{\rtf"; otherwise plain text
+// (UTF-8 when valid, GB18030 else); an empty stream gives an empty document. Runs get explicit
+// font, point size, colours and styles; the associated properties of a script (\dbch, \hich, \loch,
+// \rtlch with \af, \afs, \ab, \ai) apply to the characters of that script, as word processors
+// write Chinese runs; table rows become lines of tab-separated cells; pictures, hidden text and
+// unknown destinations are left out. A stream cut off before its end gives what it holds.
+// Fails, leaving the document as it was, for RTF that it cannot follow (groups nested deeper than
+// 256 levels): such a note is not text and must not be shown, and saved, as its source. Time is
+// linear in the input; the undo history of the document starts afresh.
 ReadResult readRtf(const QByteArray &bytes, QTextDocument &document);
+
+// What a file brought in from outside (tavemo-notes put) becomes: read only when it can be read
+// faithfully. RTF (a UTF-8 byte-order mark before it is allowed) that readRtf reads without damage;
+// text as decodeTextStrictly (TextEncoding.h) reads it. Anything else fails with the reason, naming
+// the first byte at fault, and leaves the document as it was.
+ReadResult importNote(const QByteArray &bytes, QTextDocument &document);
 
 } // namespace tavemo::richtext

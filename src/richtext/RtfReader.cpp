@@ -6,6 +6,12 @@
 // decoded together in the current font's code page, so a double-byte character split over two
 // \'hh escapes decodes as one. The whole stream is parsed into paragraphs before the document is
 // touched, so a refused stream leaves the document as it was.
+//
+// Word processors give each script its own set of character properties: the regular words (\f,
+// \fs, \b, \i) and, after \loch, \hich, \dbch or \rtlch, associated words (\af, \afs, \ab, \ai)
+// that override them for the characters of that class (Latin, other single-byte, Chinese and the
+// other double-byte scripts, right-to-left). Text is split by class as it arrives and each piece
+// gets the properties that apply to it.
 
 #include "RtfCodec.h"
 #include "RtfTokenizer.h"
@@ -15,6 +21,7 @@
 #include <QTextDocument>
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <optional>
 #include <string_view>
@@ -30,9 +37,9 @@ constexpr int kDefaultHalfPoints = 24;
 
 enum class Destination { Body, FontTable, ColourTable, Skip };
 
-// Character attributes; colours are colour table indexes (an index naming no entry, or an entry
+// The look of a run; colours are colour table indexes (an index naming no entry, or an entry
 // without components, is the automatic colour); font -1 is the document's default font (\deff).
-struct CharState {
+struct RunFormat {
     int font = -1;
     int halfPoints = kDefaultHalfPoints;
     int foreground = 0;
@@ -41,8 +48,27 @@ struct CharState {
     bool italic = false;
     bool underline = false;
     bool strikeOut = false;
+    bool operator==(const RunFormat &) const = default;
+};
+
+// The classes of characters that carry associated properties.
+enum CharClass : unsigned char { LowAnsi, HighAnsi, DoubleByte, RightToLeft, kCharClasses };
+
+// Associated properties of one class: where set, they replace the regular ones.
+struct Associated {
+    std::optional<int> font;
+    std::optional<int> halfPoints;
+    std::optional<bool> bold;
+    std::optional<bool> italic;
+};
+
+struct CharState {
+    RunFormat format; // the regular properties
     bool hidden = false; // \v: text the Windows editor does not show
-    bool operator==(const CharState &) const = default;
+    bool anyAssociated = false;
+    std::array<Associated, kCharClasses> associated{};
+    CharClass associatedTarget = RightToLeft; // the class \af, \afs, \ab, \ai apply to
+    std::optional<CharClass> marked;          // \loch, \hich, \dbch: what the following text is
 };
 
 struct GroupState {
@@ -54,13 +80,13 @@ struct GroupState {
 
 struct Run {
     QString text;
-    CharState chars;
+    RunFormat format;
 };
 
 struct Paragraph {
     std::vector<Run> runs;
     Qt::Alignment alignment = Qt::AlignLeft;
-    CharState endChars; // attributes of the paragraph mark: an empty line's height
+    RunFormat endFormat; // attributes of the paragraph mark: an empty line's height
 };
 
 struct FontDef {
@@ -75,6 +101,8 @@ enum class Keyword {
     StrikeOut, Hidden, Plain, ParagraphDefault, Paragraph, Line, Tab, Cell, Row,
     AlignLeft, AlignCenter, AlignRight, AlignJustify,
     Red, Green, Blue, Character,
+    AssociatedFont, AssociatedSize, AssociatedBold, AssociatedItalic,
+    LowAnsiChars, HighAnsiChars, DoubleByteChars, RightToLeftChars, LeftToRightChars,
 };
 
 struct KeywordEntry {
@@ -86,6 +114,10 @@ struct KeywordEntry {
 // Sorted by name for binary search. Words not listed are ignored; destinations not listed here
 // but written after \* are skipped by the \* rule.
 constexpr KeywordEntry kKeywords[] = {
+    {"ab", Keyword::AssociatedBold, 0},
+    {"af", Keyword::AssociatedFont, 0},
+    {"afs", Keyword::AssociatedSize, 0},
+    {"ai", Keyword::AssociatedItalic, 0},
     {"ansi", Keyword::Ansi, 0},
     {"ansicpg", Keyword::AnsiCodePage, 0},
     {"author", Keyword::SkipDestination, 0},
@@ -99,6 +131,7 @@ constexpr KeywordEntry kKeywords[] = {
     {"colortbl", Keyword::ColourTable, 0},
     {"comment", Keyword::SkipDestination, 0},
     {"creatim", Keyword::SkipDestination, 0},
+    {"dbch", Keyword::DoubleByteChars, 0},
     {"deff", Keyword::DefaultFont, 0},
     {"doccomm", Keyword::SkipDestination, 0},
     {"emdash", Keyword::Character, 0x2014},
@@ -123,6 +156,7 @@ constexpr KeywordEntry kKeywords[] = {
     {"headerf", Keyword::SkipDestination, 0},
     {"headerl", Keyword::SkipDestination, 0},
     {"headerr", Keyword::SkipDestination, 0},
+    {"hich", Keyword::HighAnsiChars, 0},
     {"highlight", Keyword::Background, 0},
     {"i", Keyword::Italic, 0},
     {"info", Keyword::SkipDestination, 0},
@@ -131,7 +165,9 @@ constexpr KeywordEntry kKeywords[] = {
     {"line", Keyword::Line, 0},
     {"listoverridetable", Keyword::SkipDestination, 0},
     {"listtable", Keyword::SkipDestination, 0},
+    {"loch", Keyword::LowAnsiChars, 0},
     {"lquote", Keyword::Character, 0x2018},
+    {"ltrch", Keyword::LeftToRightChars, 0},
     {"mac", Keyword::Mac, 0},
     {"nestcell", Keyword::Cell, 0},
     {"nestrow", Keyword::Row, 0},
@@ -156,6 +192,7 @@ constexpr KeywordEntry kKeywords[] = {
     {"row", Keyword::Row, 0},
     {"rquote", Keyword::Character, 0x2019},
     {"rtf", Keyword::Rtf, 0},
+    {"rtlch", Keyword::RightToLeftChars, 0},
     {"sect", Keyword::Paragraph, 0},
     {"strike", Keyword::StrikeOut, 0},
     {"striked", Keyword::StrikeOut, 0},
@@ -199,25 +236,60 @@ const KeywordEntry *findKeyword(QByteArrayView word)
     return it != end && QByteArrayView(it->name) == word ? it : nullptr;
 }
 
+// 1 to 1638 points, as the writer writes.
+int clampedHalfPoints(int halfPoints)
+{
+    return std::clamp(halfPoints, 2, 3276);
+}
+
 bool isEscapedCharacter(char symbol)
 {
     return symbol == '\\' || symbol == '{' || symbol == '}';
 }
 
+bool isRtf(QByteArrayView input)
+{
+    return input.startsWith("{\\rtf");
+}
+
+// The class of a character for its associated properties. Han, kana, hangul and CJK punctuation are
+// double-byte text and right-to-left scripts their own class wherever they stand; letters and
+// digits of other scripts are single-byte text. Spaces, punctuation and symbols belong to the class
+// the writer marked the text with (LibreOffice puts the blank after Chinese words into the Chinese
+// run), or else go by their code.
+CharClass classOf(char16_t c, std::optional<CharClass> marked)
+{
+    if ((c >= 0x1100 && c <= 0x11FF) || (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xA960 && c <= 0xA97F)
+        || (c >= 0xAC00 && c <= 0xD7AF) || (c >= 0xD840 && c <= 0xD8BF) // planes 2 and 3: more Han
+        || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFFEF))
+        return DoubleByte;
+    if ((c >= 0x0590 && c <= 0x08FF) || (c >= 0xFB1D && c <= 0xFDFF) || (c >= 0xFE70 && c <= 0xFEFE))
+        return RightToLeft;
+    if (!QChar::isLetterOrNumber(c) && marked)
+        return *marked;
+    return c < 0x80 ? LowAnsi : HighAnsi;
+}
+
 class RtfParser {
 public:
-    // False when the bytes are not RTF or hold a structure the reader refuses.
+    // False when the bytes hold a structure the reader refuses (error() says which); bytes that are
+    // not RTF at all are the caller's to tell apart (isRtf).
     bool parse(QByteArrayView input);
     void build(QTextDocument &document) const;
+    const QString &error() const { return m_error; }
+    const QString &damage() const { return m_damage; }
 
 private:
     GroupState &state() { return m_stack.back(); }
     void controlWord(const RtfToken &token);
+    void associatedWord(Keyword keyword, const RtfToken &token);
     void controlSymbol(char symbol);
-    void text(QByteArrayView bytes);
-    void addBytes(QByteArrayView bytes);
+    void text(QByteArrayView bytes, qsizetype offset);
+    void addBytes(QByteArrayView bytes, qsizetype offset);
     void flushBytes();
     void appendText(QStringView text);
+    void appendRun(QStringView text, const RunFormat &format);
+    RunFormat formatFor(const CharState &chars, CharClass charClass) const;
     void appendUnicodeUnit(int value);
     void commitRun();
     void endParagraph();
@@ -226,16 +298,19 @@ private:
     void commitColour();
     const char *currentCodePage() const;
     std::optional<QRgb> colourAt(int index) const;
-    QTextCharFormat formatOf(const CharState &chars) const;
+    QTextCharFormat formatOf(const RunFormat &format) const;
 
     std::vector<GroupState> m_stack;
     DecoderCache m_decoders;
     const char *m_documentCodePage = "CP1252";
     int m_defaultFont = 0;
     int m_skip = 0; // fallback units still to skip after \uN
+    QString m_error;
+    QString m_damage;
 
     QByteArray m_pendingBytes;
     const char *m_pendingCodePage = nullptr;
+    qsizetype m_pendingOffset = 0; // where the first pending byte stands in the input
 
     std::map<int, FontDef> m_fonts;
     std::optional<int> m_fontNumber; // the font table entry being read
@@ -253,8 +328,6 @@ private:
 
 bool RtfParser::parse(QByteArrayView input)
 {
-    if (!input.startsWith("{\\rtf"))
-        return false;
     RtfTokenizer tokenizer(input);
     for (RtfToken token = tokenizer.next(); token.type != RtfToken::End; token = tokenizer.next()) {
         // Bytes wait for their partners: a double-byte character may be split over an escape and
@@ -265,8 +338,10 @@ bool RtfParser::parse(QByteArrayView input)
             flushBytes();
         switch (token.type) {
         case RtfToken::GroupOpen:
-            if (m_stack.size() >= kMaxGroupDepth)
+            if (m_stack.size() >= kMaxGroupDepth) {
+                m_error = QStringLiteral("RTF 的分组嵌套超过 %1 层，无法读取").arg(kMaxGroupDepth);
                 return false;
+            }
             m_skip = 0;
             m_stack.push_back(m_stack.empty() ? GroupState{} : state());
             break;
@@ -288,6 +363,8 @@ bool RtfParser::parse(QByteArrayView input)
         case RtfToken::ControlSymbol:
             if (m_skip > 0)
                 --m_skip;
+            else if (isEscapedCharacter(token.symbol))
+                addBytes(QByteArrayView(&token.symbol, 1), token.offset);
             else
                 controlSymbol(token.symbol);
             break;
@@ -295,10 +372,10 @@ bool RtfParser::parse(QByteArrayView input)
             if (m_skip > 0)
                 --m_skip;
             else
-                addBytes(QByteArrayView(reinterpret_cast<const char *>(&token.byte), 1));
+                addBytes(QByteArrayView(reinterpret_cast<const char *>(&token.byte), 1), token.offset);
             break;
         case RtfToken::Text:
-            text(token.word);
+            text(token.word, token.offset);
             break;
         case RtfToken::End:
             break;
@@ -309,6 +386,8 @@ bool RtfParser::parse(QByteArrayView input)
     // A stream cut off inside its groups keeps what it holds: that is all of the note there is.
     flushBytes();
     commitRun();
+    if (!m_stack.empty() && m_damage.isEmpty())
+        m_damage = QStringLiteral("RTF 不完整：结尾缺少 %1 个“}”").arg(m_stack.size());
     if (m_anyParagraphEnded && m_paragraphs.back().runs.empty())
         m_paragraphs.pop_back(); // the paragraph mark closing the final paragraph opened nothing new
     return true;
@@ -380,24 +459,34 @@ void RtfParser::controlWord(const RtfToken &token)
     if (s.destination != Destination::Body)
         return;
 
+    RunFormat &format = chars.format;
     switch (entry->keyword) {
     case Keyword::Font:
         if (token.hasParameter)
-            chars.font = param;
+            format.font = param;
         break;
     case Keyword::FontSize:
         if (token.hasParameter && param > 0)
-            chars.halfPoints = std::clamp(param, 2, 3276); // 1 to 1638 points, as the writer writes
+            format.halfPoints = clampedHalfPoints(param);
         break;
-    case Keyword::Foreground: chars.foreground = token.hasParameter ? param : 0; break;
-    case Keyword::Background: chars.background = token.hasParameter ? param : 0; break;
-    case Keyword::Bold: chars.bold = on; break;
-    case Keyword::Italic: chars.italic = on; break;
-    case Keyword::Underline: chars.underline = on; break;
-    case Keyword::UnderlineNone: chars.underline = false; break;
-    case Keyword::StrikeOut: chars.strikeOut = on; break;
+    case Keyword::Foreground: format.foreground = token.hasParameter ? param : 0; break;
+    case Keyword::Background: format.background = token.hasParameter ? param : 0; break;
+    case Keyword::Bold: format.bold = on; break;
+    case Keyword::Italic: format.italic = on; break;
+    case Keyword::Underline: format.underline = on; break;
+    case Keyword::UnderlineNone: format.underline = false; break;
+    case Keyword::StrikeOut: format.strikeOut = on; break;
     case Keyword::Hidden: chars.hidden = on; break;
     case Keyword::Plain: chars = CharState{}; break;
+    case Keyword::LowAnsiChars: chars.associatedTarget = LowAnsi; chars.marked = LowAnsi; break;
+    case Keyword::HighAnsiChars: chars.associatedTarget = HighAnsi; chars.marked = HighAnsi; break;
+    case Keyword::DoubleByteChars: chars.associatedTarget = DoubleByte; chars.marked = DoubleByte; break;
+    case Keyword::RightToLeftChars: chars.associatedTarget = RightToLeft; break;
+    case Keyword::LeftToRightChars: chars.associatedTarget = LowAnsi; break;
+    case Keyword::AssociatedFont:
+    case Keyword::AssociatedSize:
+    case Keyword::AssociatedBold:
+    case Keyword::AssociatedItalic: associatedWord(entry->keyword, token); break;
     case Keyword::ParagraphDefault: s.alignment = Qt::AlignLeft; break;
     case Keyword::AlignLeft: s.alignment = Qt::AlignLeft; break;
     case Keyword::AlignCenter: s.alignment = Qt::AlignHCenter; break;
@@ -413,12 +502,31 @@ void RtfParser::controlWord(const RtfToken &token)
     }
 }
 
+void RtfParser::associatedWord(Keyword keyword, const RtfToken &token)
+{
+    CharState &chars = state().chars;
+    Associated &associated = chars.associated[chars.associatedTarget];
+    const bool on = !token.hasParameter || token.parameter != 0;
+    switch (keyword) {
+    case Keyword::AssociatedFont:
+        if (!token.hasParameter)
+            return;
+        associated.font = token.parameter;
+        break;
+    case Keyword::AssociatedSize:
+        if (!token.hasParameter || token.parameter <= 0)
+            return;
+        associated.halfPoints = clampedHalfPoints(token.parameter);
+        break;
+    case Keyword::AssociatedBold: associated.bold = on; break;
+    case Keyword::AssociatedItalic: associated.italic = on; break;
+    default: return;
+    }
+    chars.anyAssociated = true;
+}
+
 void RtfParser::controlSymbol(char symbol)
 {
-    if (isEscapedCharacter(symbol)) {
-        addBytes(QByteArrayView(&symbol, 1));
-        return;
-    }
     switch (symbol) {
     case '*': state().destination = Destination::Skip; break; // no \* destination carries note text
     case '~': appendText(u"\u00A0"); break;
@@ -431,24 +539,25 @@ void RtfParser::controlSymbol(char symbol)
     }
 }
 
-void RtfParser::text(QByteArrayView bytes)
+void RtfParser::text(QByteArrayView bytes, qsizetype offset)
 {
     if (m_skip > 0) {
         const qsizetype skipped = std::min<qsizetype>(m_skip, bytes.size());
         bytes = bytes.sliced(skipped);
+        offset += skipped;
         m_skip -= static_cast<int>(skipped);
     }
     switch (state().destination) {
     case Destination::Body:
-        addBytes(bytes);
+        addBytes(bytes, offset);
         break;
     case Destination::FontTable:
-        for (char c : bytes) {
-            if (c == ';') {
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            if (bytes[i] == ';') {
                 flushBytes();
                 commitFont();
             } else {
-                addBytes(QByteArrayView(&c, 1));
+                addBytes(bytes.sliced(i, 1), offset + i);
             }
         }
         break;
@@ -463,7 +572,7 @@ void RtfParser::text(QByteArrayView bytes)
     }
 }
 
-void RtfParser::addBytes(QByteArrayView bytes)
+void RtfParser::addBytes(QByteArrayView bytes, qsizetype offset)
 {
     const Destination destination = state().destination;
     if (destination != Destination::Body && destination != Destination::FontTable)
@@ -471,6 +580,8 @@ void RtfParser::addBytes(QByteArrayView bytes)
     const char *codePage = currentCodePage();
     if (!m_pendingBytes.isEmpty() && codePage != m_pendingCodePage)
         flushBytes();
+    if (m_pendingBytes.isEmpty())
+        m_pendingOffset = offset;
     m_pendingCodePage = codePage;
     m_pendingBytes += bytes;
 }
@@ -486,7 +597,12 @@ void RtfParser::flushBytes()
             break;
         }
     }
-    QString decoded = ascii ? QString::fromLatin1(m_pendingBytes) : m_decoders.get(m_pendingCodePage).decode(m_pendingBytes);
+    qsizetype undecodable = -1;
+    QString decoded = ascii ? QString::fromLatin1(m_pendingBytes)
+                            : m_decoders.get(m_pendingCodePage).decode(m_pendingBytes, &undecodable);
+    if (undecodable >= 0 && m_damage.isEmpty())
+        m_damage = QStringLiteral("第 %1 字节起的文字不是有效的 %2 编码")
+                       .arg(bytePosition(m_pendingOffset), QLatin1String(m_pendingCodePage));
     m_pendingBytes.clear();
     decoded.removeIf([](QChar c) { return !isNoteTextCharacter(c.unicode()); });
     appendText(decoded);
@@ -503,11 +619,67 @@ void RtfParser::appendText(QStringView text)
     }
     if (s.destination != Destination::Body || s.chars.hidden)
         return;
-    if (!m_run.text.isEmpty() && !(m_run.chars == s.chars))
-        commitRun();
     m_paragraphs.back().alignment = s.alignment; // a paragraph not ended by \par keeps this one
-    m_run.chars = s.chars;
+    if (!s.chars.anyAssociated) {
+        appendRun(text, s.chars.format);
+        return;
+    }
+    // Pieces of one class at a time, each with the properties of its class.
+    std::array<std::optional<RunFormat>, kCharClasses> formats;
+    qsizetype start = 0;
+    std::optional<CharClass> pieceClass;
+    const auto flushPiece = [&](qsizetype end) {
+        if (end > start && pieceClass) {
+            std::optional<RunFormat> &format = formats[*pieceClass];
+            if (!format)
+                format = formatFor(s.chars, *pieceClass);
+            appendRun(text.sliced(start, end - start), *format);
+        }
+        start = end;
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (QChar::isLowSurrogate(c) && (i > 0 ? QChar::isHighSurrogate(text[i - 1].unicode())
+                                                : !m_run.text.isEmpty() && m_run.text.back().isHighSurrogate())) {
+            if (i == 0) { // the partner of the unit before: it stays in that run
+                m_run.text += text[i];
+                start = 1;
+            }
+            continue; // a pair keeps the class of its first half
+        }
+        const CharClass charClass = classOf(c, s.chars.marked);
+        if (pieceClass != charClass) {
+            flushPiece(i);
+            pieceClass = charClass;
+        }
+    }
+    flushPiece(text.size());
+}
+
+void RtfParser::appendRun(QStringView text, const RunFormat &format)
+{
+    if (text.isEmpty())
+        return;
+    if (!m_run.text.isEmpty() && !(m_run.format == format))
+        commitRun();
+    m_run.format = format;
     m_run.text += text;
+}
+
+RunFormat RtfParser::formatFor(const CharState &chars, CharClass charClass) const
+{
+    RunFormat format = chars.format;
+    const Associated &associated = chars.associated[charClass];
+    // An associated font that the font table does not define leaves the regular one.
+    if (associated.font && m_fonts.contains(*associated.font))
+        format.font = *associated.font;
+    if (associated.halfPoints)
+        format.halfPoints = *associated.halfPoints;
+    if (associated.bold)
+        format.bold = *associated.bold;
+    if (associated.italic)
+        format.italic = *associated.italic;
+    return format;
 }
 
 void RtfParser::appendUnicodeUnit(int value)
@@ -542,7 +714,7 @@ void RtfParser::endParagraph()
     commitRun();
     Paragraph &paragraph = m_paragraphs.back();
     paragraph.alignment = state().alignment;
-    paragraph.endChars = state().chars;
+    paragraph.endFormat = state().chars.format;
     m_paragraphs.emplace_back();
     m_anyParagraphEnded = true;
 }
@@ -597,7 +769,14 @@ const char *RtfParser::currentCodePage() const
     if (s.destination == Destination::FontTable) {
         charset = m_fontCharset;
     } else {
-        const auto font = m_fonts.find(s.chars.font >= 0 ? s.chars.font : m_defaultFont);
+        // Bytes of text marked as one class are in the code page of that class's font.
+        int number = s.chars.format.font >= 0 ? s.chars.format.font : m_defaultFont;
+        if (s.chars.marked) {
+            const std::optional<int> &associated = s.chars.associated[*s.chars.marked].font;
+            if (associated && m_fonts.contains(*associated))
+                number = *associated;
+        }
+        const auto font = m_fonts.find(number);
         if (font != m_fonts.end())
             charset = font->second.charset;
     }
@@ -612,7 +791,7 @@ std::optional<QRgb> RtfParser::colourAt(int index) const
     return m_colours[static_cast<size_t>(index)];
 }
 
-QTextCharFormat RtfParser::formatOf(const CharState &chars) const
+QTextCharFormat RtfParser::formatOf(const RunFormat &chars) const
 {
     QTextCharFormat format;
     auto font = m_fonts.find(chars.font >= 0 ? chars.font : m_defaultFont);
@@ -653,7 +832,7 @@ void RtfParser::build(QTextDocument &document) const
     for (const Paragraph &paragraph : m_paragraphs) {
         QTextBlockFormat blockFormat;
         blockFormat.setAlignment(paragraph.alignment);
-        const QTextCharFormat markFormat = formatOf(paragraph.endChars);
+        const QTextCharFormat markFormat = formatOf(paragraph.endFormat);
         if (first) {
             cursor.setBlockFormat(blockFormat);
             cursor.setBlockCharFormat(markFormat);
@@ -662,7 +841,7 @@ void RtfParser::build(QTextDocument &document) const
             cursor.insertBlock(blockFormat, markFormat);
         }
         for (const Run &run : paragraph.runs)
-            cursor.insertText(run.text, formatOf(run.chars));
+            cursor.insertText(run.text, formatOf(run.format));
     }
     cursor.endEditBlock();
 }
@@ -682,17 +861,39 @@ ReadResult readRtf(const QByteArray &bytes, QTextDocument &document)
 {
     if (bytes.isEmpty()) {
         replaceWithoutUndo(document, [&] { document.clear(); });
-        return {true, ReadMode::Empty, {}};
+        return {true, ReadMode::Empty, {}, {}};
     }
-    {
+    if (isRtf(bytes)) {
         RtfParser parser;
-        if (parser.parse(bytes)) {
-            replaceWithoutUndo(document, [&] { parser.build(document); });
-            return {true, ReadMode::Rtf, {}};
-        }
+        if (!parser.parse(bytes))
+            return {false, ReadMode::Rtf, parser.error(), {}};
+        replaceWithoutUndo(document, [&] { parser.build(document); });
+        return {true, ReadMode::Rtf, {}, parser.damage()};
     }
     replaceWithoutUndo(document, [&] { document.setPlainText(decodePlainText(bytes)); });
-    return {true, ReadMode::PlainText, {}};
+    return {true, ReadMode::PlainText, {}, {}};
+}
+
+ReadResult importNote(const QByteArray &bytes, QTextDocument &document)
+{
+    if (bytes.isEmpty())
+        return readRtf(bytes, document);
+    const QByteArrayView rtf = bytes.startsWith("\xEF\xBB\xBF{\\rtf") ? QByteArrayView(bytes).sliced(3) : QByteArrayView(bytes);
+    if (isRtf(rtf)) {
+        RtfParser parser;
+        if (!parser.parse(rtf))
+            return {false, ReadMode::Rtf, parser.error(), {}};
+        if (!parser.damage().isEmpty())
+            return {false, ReadMode::Rtf, parser.damage(), parser.damage()};
+        replaceWithoutUndo(document, [&] { parser.build(document); });
+        return {true, ReadMode::Rtf, {}, {}};
+    }
+    QString error;
+    const std::optional<QString> text = decodeTextStrictly(bytes, &error);
+    if (!text)
+        return {false, ReadMode::PlainText, error, {}};
+    replaceWithoutUndo(document, [&] { document.setPlainText(*text); });
+    return {true, ReadMode::PlainText, {}, {}};
 }
 
 } // namespace tavemo::richtext

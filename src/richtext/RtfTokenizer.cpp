@@ -24,36 +24,41 @@ int hexValue(char c)
 
 RtfToken RtfTokenizer::next()
 {
-    while (m_pos < m_input.size()) {
-        const char c = m_input[m_pos];
-        switch (c) {
-        case '{':
+    while (m_pos < m_input.size() && (m_input[m_pos] == '\r' || m_input[m_pos] == '\n'))
+        ++m_pos; // line ends in RTF are formatting of the file, not text
+    const qsizetype start = m_pos;
+    RtfToken token = read();
+    token.offset = start;
+    return token;
+}
+
+// One token at m_pos, which is not a line end.
+RtfToken RtfTokenizer::read()
+{
+    if (m_pos >= m_input.size())
+        return {RtfToken::End};
+    switch (m_input[m_pos]) {
+    case '{':
+        ++m_pos;
+        return {RtfToken::GroupOpen};
+    case '}':
+        ++m_pos;
+        return {RtfToken::GroupClose};
+    case '\\':
+        return readControl();
+    default: {
+        const qsizetype start = m_pos;
+        while (m_pos < m_input.size()) {
+            const char d = m_input[m_pos];
+            if (d == '{' || d == '}' || d == '\\' || d == '\r' || d == '\n')
+                break;
             ++m_pos;
-            return {RtfToken::GroupOpen};
-        case '}':
-            ++m_pos;
-            return {RtfToken::GroupClose};
-        case '\\':
-            return readControl();
-        case '\r':
-        case '\n':
-            ++m_pos; // line ends in RTF are formatting of the file, not text
-            continue;
-        default: {
-            const qsizetype start = m_pos;
-            while (m_pos < m_input.size()) {
-                const char d = m_input[m_pos];
-                if (d == '{' || d == '}' || d == '\\' || d == '\r' || d == '\n')
-                    break;
-                ++m_pos;
-            }
-            RtfToken token{RtfToken::Text};
-            token.word = m_input.sliced(start, m_pos - start);
-            return token;
         }
-        }
+        RtfToken token{RtfToken::Text};
+        token.word = m_input.sliced(start, m_pos - start);
+        return token;
     }
-    return {RtfToken::End};
+    }
 }
 
 RtfToken RtfTokenizer::readControl()

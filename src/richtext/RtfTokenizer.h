@@ -19,6 +19,7 @@ struct RtfToken {
     int parameter = 0;     // saturated to ±kMaxParameter
     char symbol = 0;       // ControlSymbol: the character after the backslash ('\n' for a line end)
     unsigned char byte = 0;  // HexByte
+    qsizetype offset = 0;    // where the token starts in the input
 };
 
 class RtfTokenizer {
@@ -34,6 +35,7 @@ public:
     RtfToken next();
 
 private:
+    RtfToken read();
     RtfToken readControl();
 
     QByteArrayView m_input;

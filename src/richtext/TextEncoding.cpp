@@ -26,9 +26,11 @@ ByteDecoder::ByteDecoder(const char *codePage)
 {
 }
 
-QString ByteDecoder::decode(QByteArrayView bytes) const
+QString ByteDecoder::decode(QByteArrayView bytes, qsizetype *firstUndecodable) const
 {
     QString out;
+    if (firstUndecodable)
+        *firstUndecodable = -1;
     if (bytes.isEmpty())
         return out;
     // Every code page we use maps one byte to at most one UTF-16 unit and a multi-byte sequence to at
@@ -38,8 +40,12 @@ QString ByteDecoder::decode(QByteArrayView bytes) const
     qsizetype used = 0;
 
     if (!m_iconv.isValid()) {
-        for (char c : bytes)
-            out[used++] = QChar(static_cast<uchar>(c) < 0x80 ? char16_t(c) : kReplacement);
+        for (char c : bytes) {
+            const bool ascii = static_cast<uchar>(c) < 0x80;
+            if (!ascii && firstUndecodable && *firstUndecodable < 0)
+                *firstUndecodable = used;
+            out[used++] = QChar(ascii ? char16_t(c) : kReplacement);
+        }
         out.resize(used);
         return out;
     }
@@ -61,6 +67,8 @@ QString ByteDecoder::decode(QByteArrayView bytes) const
             continue;
         }
         // EILSEQ: a byte the code page does not define; EINVAL: a sequence cut off at the end.
+        if (firstUndecodable && *firstUndecodable < 0)
+            *firstUndecodable = in - bytes.data();
         if (used >= capacity) {
             capacity += 4;
             out.resize(capacity);
@@ -172,43 +180,166 @@ const char *codePageForWindowsCodePage(int codePage)
     }
 }
 
+namespace {
+
+// The length of the valid UTF-8 sequence at p, or 0. Strict: no overlong forms, no surrogates,
+// nothing above U+10FFFF, no cut-off sequence.
+int utf8SequenceLength(const unsigned char *p, const unsigned char *end)
+{
+    const unsigned char lead = *p;
+    if (lead < 0x80)
+        return 1;
+    int trail;
+    unsigned char low = 0x80, high = 0xBF; // allowed range of the first trail byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        trail = 1;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        trail = 2;
+        if (lead == 0xE0)
+            low = 0xA0;
+        else if (lead == 0xED)
+            high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        trail = 3;
+        if (lead == 0xF0)
+            low = 0x90;
+        else if (lead == 0xF4)
+            high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (end - p <= trail || p[1] < low || p[1] > high)
+        return 0;
+    for (int i = 2; i <= trail; ++i) {
+        if ((p[i] & 0xC0) != 0x80)
+            return 0;
+    }
+    return trail + 1;
+}
+
+bool isControlCharacter(char16_t c)
+{
+    return (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || c == 0x7F;
+}
+
+QString controlCharacterError(qsizetype index, char16_t c)
+{
+    return QStringLiteral("第 %1 字节是控制字符 0x%2，不是文本")
+        .arg(bytePosition(index), QString::number(int(c), 16).rightJustified(2, u'0').toUpper());
+}
+
+std::optional<QString> decodeUtf16(QByteArrayView bytes, bool bigEndian, QString *error)
+{
+    QString text;
+    text.reserve(bytes.size() / 2);
+    const auto unitAt = [&](qsizetype i) {
+        const auto first = static_cast<unsigned char>(bytes[i]), second = static_cast<unsigned char>(bytes[i + 1]);
+        return static_cast<char16_t>(bigEndian ? first << 8 | second : second << 8 | first);
+    };
+    const auto invalid = [&](qsizetype i) {
+        *error = QStringLiteral("第 %1 字节不是有效的 UTF-16 文本").arg(bytePosition(i));
+        return std::nullopt;
+    };
+    for (qsizetype i = 2; i < bytes.size(); i += 2) {
+        if (i + 1 >= bytes.size())
+            return invalid(i); // an odd byte count: half a unit at the end
+        const char16_t unit = unitAt(i);
+        if (QChar::isLowSurrogate(unit))
+            return invalid(i);
+        if (QChar::isHighSurrogate(unit)) {
+            if (i + 3 >= bytes.size() || !QChar::isLowSurrogate(unitAt(i + 2)))
+                return invalid(i);
+            text += QChar(unit);
+            text += QChar(unitAt(i + 2));
+            i += 2;
+            continue;
+        }
+        if (isControlCharacter(unit)) {
+            *error = controlCharacterError(i, unit);
+            return std::nullopt;
+        }
+        text += QChar(unit);
+    }
+    return text;
+}
+
+} // namespace
+
 bool isValidUtf8(QByteArrayView bytes)
 {
-    // Strict: no overlong forms, no surrogates, nothing above U+10FFFF, no cut-off sequence.
     const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
     const auto *end = p + bytes.size();
     while (p < end) {
-        const unsigned char lead = *p++;
-        if (lead < 0x80)
-            continue;
-        int trail;
-        unsigned char low = 0x80, high = 0xBF; // allowed range of the first trail byte
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            trail = 1;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            trail = 2;
-            if (lead == 0xE0)
-                low = 0xA0;
-            else if (lead == 0xED)
-                high = 0x9F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            trail = 3;
-            if (lead == 0xF0)
-                low = 0x90;
-            else if (lead == 0xF4)
-                high = 0x8F;
-        } else {
+        const int length = utf8SequenceLength(p, end);
+        if (length == 0)
             return false;
-        }
-        if (end - p < trail || *p < low || *p > high)
-            return false;
-        for (int i = 1; i < trail; ++i) {
-            if ((p[i] & 0xC0) != 0x80)
-                return false;
-        }
-        p += trail;
+        p += length;
     }
     return true;
+}
+
+QString bytePosition(qsizetype index)
+{
+    QString digits = QString::number(index + 1);
+    for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
+        digits.insert(at, u' ');
+    return digits;
+}
+
+std::optional<QString> decodeTextStrictly(QByteArrayView bytes, QString *error)
+{
+    QString text;
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        std::optional<QString> decoded = decodeUtf16(bytes, bytes[0] == '\xFE', error);
+        if (!decoded)
+            return std::nullopt;
+        text = std::move(*decoded);
+    } else {
+        const bool markedUtf8 = bytes.startsWith("\xEF\xBB\xBF");
+        const qsizetype start = markedUtf8 ? 3 : 0;
+        const QByteArrayView body = bytes.sliced(start);
+        // A byte below 0x80 is an ASCII character in UTF-8 and in GB18030 alike.
+        for (qsizetype i = 0; i < body.size(); ++i) {
+            if (isControlCharacter(static_cast<unsigned char>(body[i]))) {
+                *error = controlCharacterError(start + i, static_cast<unsigned char>(body[i]));
+                return std::nullopt;
+            }
+        }
+        const auto *begin = reinterpret_cast<const unsigned char *>(body.data());
+        const auto *end = begin + body.size();
+        qsizetype firstInvalid = -1, valid = 0, invalid = 0;
+        for (const unsigned char *p = begin; p < end;) {
+            const int length = utf8SequenceLength(p, end);
+            if (length == 0) {
+                if (firstInvalid < 0)
+                    firstInvalid = p - begin;
+                ++invalid;
+                ++p;
+            } else {
+                valid += length > 1;
+                p += length;
+            }
+        }
+        if (firstInvalid < 0) {
+            text = QString::fromUtf8(body);
+        } else if (markedUtf8 || valid > invalid) {
+            // Mostly UTF-8 with a fault: reading it as GB18030 would turn all of it into other characters.
+            *error = QStringLiteral("第 %1 字节不是有效的 UTF-8 文本").arg(bytePosition(start + firstInvalid));
+            return std::nullopt;
+        } else {
+            qsizetype undecodable = -1;
+            text = ByteDecoder("GB18030").decode(body, &undecodable);
+            if (undecodable >= 0) {
+                *error = QStringLiteral("第 %1 字节不是有效的 UTF-8 或 GB18030 文本").arg(bytePosition(start + undecodable));
+                return std::nullopt;
+            }
+        }
+    }
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(u'\r', u'\n');
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    text.removeIf([](QChar c) { return c != u'\n' && !isNoteTextCharacter(c.unicode()); });
+    return text;
 }
 
 QString decodeGb18030(QByteArrayView bytes)

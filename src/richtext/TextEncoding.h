@@ -9,6 +9,7 @@
 #include <QStringView>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -34,7 +35,9 @@ class ByteDecoder {
 public:
     explicit ByteDecoder(const char *codePage);
     bool isValid() const { return m_iconv.isValid(); }
-    QString decode(QByteArrayView bytes) const;
+    // Undefined or cut-off sequences become U+FFFD; `firstUndecodable`, when given, receives the
+    // index of the first such byte, or -1.
+    QString decode(QByteArrayView bytes, qsizetype *firstUndecodable = nullptr) const;
 
 private:
     IconvHandle m_iconv;
@@ -79,5 +82,16 @@ constexpr bool isNoteTextCharacter(char16_t c)
     return (c >= 0x20 || c == u'\t') && c != 0x7F && c != 0x2029 && c != 0xFFFC;
 }
 QString decodeGb18030(QByteArrayView bytes);
+
+// A text file read only where every byte is what it claims to be: UTF-8 (with or without a
+// byte-order mark), UTF-16 with its mark, or GB18030. Text that is mostly valid UTF-8 counts as
+// damaged UTF-8, never as GB18030, whose two-byte codes cover almost any pair of high bytes. No
+// control characters but tab, line feed and carriage return. Line ends become "\n". On refusal
+// `error` names the first byte at fault, counting from 1 ("第 1 234 字节不是有效的 UTF-8 或
+// GB18030 文本").
+std::optional<QString> decodeTextStrictly(QByteArrayView bytes, QString *error);
+
+// A byte position for a person: counted from 1, digits grouped by three ("1 234").
+QString bytePosition(qsizetype index);
 
 } // namespace tavemo::richtext

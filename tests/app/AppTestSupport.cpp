@@ -54,9 +54,9 @@ Environment Recorder::environment()
 
 AppDir::AppDir()
 {
-    QString error;
-    EXPECT_EQ(notes::NoteStore::create(paths::noteDatabasePath(path()), &error), notes::NoteStore::CreateResult::Created)
-        << error.toStdString();
+    bool created = false;
+    const notes::NoteResult result = notes::NoteStore::create(paths::noteDatabasePath(path()), &created);
+    EXPECT_TRUE(result.ok && created) << result.detail.toStdString();
 }
 
 QString AppDir::file(const QString &relative) const
@@ -87,11 +87,12 @@ bool AppDir::exists(const QString &relative) const
 
 std::optional<QString> AppDir::noteText(const QString &key) const
 {
-    QString error;
-    auto store = notes::NoteStore::open(paths::noteDatabasePath(path()), &error);
-    EXPECT_TRUE(store) << error.toStdString();
+    std::unique_ptr<notes::NoteStore> store;
+    const notes::NoteResult opened =
+        notes::NoteStore::open(paths::noteDatabasePath(path()), notes::NoteStore::Access::ReadOnly, &store);
+    EXPECT_TRUE(opened.ok) << opened.detail.toStdString();
     std::optional<QByteArray> note;
-    if (!store || !store->load(key, &note, &error) || !note)
+    if (!store || !store->load(key, &note).ok || !note)
         return std::nullopt;
     QTextDocument document;
     richtext::readRtf(*note, document);
@@ -100,10 +101,12 @@ std::optional<QString> AppDir::noteText(const QString &key) const
 
 void AppDir::putNote(const QString &key, const QString &text) const
 {
-    QString error;
-    auto store = notes::NoteStore::open(paths::noteDatabasePath(path()), &error);
-    ASSERT_TRUE(store) << error.toStdString();
-    ASSERT_TRUE(store->save(key, text.toUtf8(), &error)) << error.toStdString();
+    std::unique_ptr<notes::NoteStore> store;
+    const notes::NoteResult opened =
+        notes::NoteStore::open(paths::noteDatabasePath(path()), notes::NoteStore::Access::ReadWrite, &store);
+    ASSERT_TRUE(opened.ok) << opened.detail.toStdString();
+    const notes::NoteResult saved = store->save(key, text.toUtf8());
+    ASSERT_TRUE(saved.ok) << saved.detail.toStdString();
 }
 
 void AppDir::sql(const QString &statement) const

@@ -7,6 +7,7 @@
 #include "NoteStore.h"
 
 #include <csignal>
+#include <memory>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -28,18 +29,21 @@ int main(int argc, char **argv)
     ::prctl(PR_SET_PDEATHSIG, SIGKILL); // never outlive the test
     if (argc != 3)
         return 2;
-    QString error;
-    const auto store = tavemo::notes::NoteStore::open(QString::fromLocal8Bit(argv[1]), &error);
-    if (!store) {
-        std::fprintf(stderr, "crash child: %s\n", qPrintable(error));
+    std::unique_ptr<tavemo::notes::NoteStore> store;
+    const tavemo::notes::NoteResult opened = tavemo::notes::NoteStore::open(
+        QString::fromLocal8Bit(argv[1]), tavemo::notes::NoteStore::Access::ReadWrite, &store);
+    if (!opened.ok) {
+        std::fprintf(stderr, "crash child: %s\n", opened.detail.toUtf8().constData());
         return 1;
     }
     if (!say("ready\n"))
         return 1;
     const long long first = std::atoll(argv[2]);
     for (long long save = first; save < first + 1000000; ++save) {
-        if (!store->save(tavemo::notes::test::crashKey(save), tavemo::notes::test::crashPayload(save), &error)) {
-            std::fprintf(stderr, "crash child: save %lld: %s\n", save, qPrintable(error));
+        const tavemo::notes::NoteResult saved =
+            store->save(tavemo::notes::test::crashKey(save), tavemo::notes::test::crashPayload(save));
+        if (!saved.ok) {
+            std::fprintf(stderr, "crash child: save %lld: %s\n", save, saved.detail.toUtf8().constData());
             return 1;
         }
         if (!say(std::to_string(save) + "\n"))

@@ -101,14 +101,16 @@ TEST(NoteCrash, KilledSaverNeverCorruptsOrLosesAnAcknowledgedSave)
         ASSERT_GT(child.pid, 0);
         std::string pending;
         std::vector<std::string> lines;
-        // Mostly while saving; now and then while the child is still starting and opening.
+        // Mostly while saving, once a first save has returned (on a loaded machine, or under the
+        // sanitizers, one save can take longer than the whole random wait); now and then while the
+        // child is still starting and opening.
         if (random() % 10 == 0) {
             readLines(child.output, pending, lines, Clock::now() + std::chrono::microseconds(random() % 20000),
                       [] { return false; });
         } else {
             readLines(child.output, pending, lines, Clock::now() + std::chrono::seconds(60),
-                      [&] { return !lines.empty(); });
-            ASSERT_FALSE(lines.empty()) << "the child never opened the database";
+                      [&] { return lines.size() >= 2; });
+            ASSERT_GE(lines.size(), 2u) << "the child never opened the database or never saved";
             readLines(child.output, pending, lines, Clock::now() + std::chrono::microseconds(random() % 30000),
                       [] { return false; });
         }
@@ -131,14 +133,15 @@ TEST(NoteCrash, KilledSaverNeverCorruptsOrLosesAnAcknowledgedSave)
             ++acknowledged;
         }
 
-        QString error;
-        const auto store = NoteStore::open(app.databasePath(), &error);
-        ASSERT_NE(store, nullptr) << error.toStdString();
+        std::unique_ptr<NoteStore> store;
+        const NoteResult opened = NoteStore::open(app.databasePath(), NoteStore::Access::ReadOnly, &store);
+        ASSERT_TRUE(opened.ok) << opened.detail.toStdString();
         ASSERT_EQ(integrityCheck(*store), QStringLiteral("ok"));
         for (int day = 0; day < test::kCrashDays; ++day) {
             const QString key = test::crashKey(day);
             std::optional<QByteArray> note;
-            ASSERT_TRUE(store->load(key, &note, &error)) << error.toStdString();
+            const NoteResult loaded = store->load(key, &note);
+            ASSERT_TRUE(loaded.ok) << loaded.detail.toStdString();
             const auto found = expected.find(key);
             const bool matchesExpected = found == expected.end() ? !note : note == test::crashPayload(found->second);
             if (matchesExpected)
@@ -150,7 +153,7 @@ TEST(NoteCrash, KilledSaverNeverCorruptsOrLosesAnAcknowledgedSave)
         nextSave = inFlight + 1;
     }
     RecordProperty("acknowledged_saves", static_cast<int>(acknowledged));
-    EXPECT_GE(acknowledged, 200) << "too few saves happened between the kills to show anything";
+    EXPECT_GE(acknowledged, 150) << "too few saves happened between the kills to show anything";
 }
 
 } // namespace

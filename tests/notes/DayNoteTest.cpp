@@ -136,7 +136,10 @@ TEST_F(DayNote, DatabaseErrorDuringSaveKeepsTheStoredNoteAndReadiesTheEditor)
             QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON UserCon BEGIN SELECT RAISE(ABORT, 'disk says no'); END"));
 
     type(QStringLiteral(" and lost"));
-    EXPECT_FALSE(dm.SaveDayNote(editor));
+    const SaveResult failed = dm.SaveDayNote(editor);
+    EXPECT_FALSE(failed.ok);
+    // What the window shows after "记事未能保存：": the reason in Chinese, then the database's words.
+    EXPECT_EQ(failed.detail, QStringLiteral("数据库拒绝了这次写入（disk says no）"));
     EXPECT_TRUE(dm.NoteReady());
     EXPECT_EQ(storedNote(app.databasePath(), QStringLiteral("20110629")), before);
 
@@ -178,6 +181,33 @@ TEST_F(DayNote, FailedLoadStopsEditTimeSavesAndNeverOverwritesTheUnreadDay)
     type(QStringLiteral(" edited"));
     ASSERT_TRUE(dm.LoadDayNote(editor).ok);
     EXPECT_EQ(editor.toPlainText(), QStringLiteral("June 30 edited"));
+}
+
+// A note the reader cannot read (nested deeper than it follows) is a failed load, never an empty or
+// plain-text one that the next keystroke would save over the stored RTF.
+TEST_F(DayNote, UnreadableNoteFailsToLoadAndIsNeverSavedOver)
+{
+    const QByteArray deep = "{\\rtf1 " + QByteArray(300, '{') + "deep" + QByteArray(300, '}') + "}";
+    execSql(app.databasePath(), QStringLiteral("INSERT INTO UserCon VALUES('20110630', CAST('%1' AS BLOB))")
+                                    .arg(QString::fromLatin1(deep)));
+    const QByteArray stored = *storedNote(app.databasePath(), QStringLiteral("20110630"));
+    ASSERT_TRUE(stored.startsWith("{\\rtf1 {{{"));
+    ASSERT_TRUE(dm.LoadDayNote(editor).ok);
+    type(QStringLiteral("June 29"));
+
+    calendarDate = k20110630;
+    changesSeen.clear();
+    const LoadResult failed = dm.LoadDayNote(editor);
+    EXPECT_FALSE(failed.ok);
+    EXPECT_EQ(failed.message, QStringLiteral("加载记事内容失败！"));
+    EXPECT_TRUE(failed.detail.contains(QStringLiteral("256"))) << failed.detail.toStdString();
+    EXPECT_FALSE(dm.NoteReady());
+    EXPECT_EQ(editor.toPlainText(), QStringLiteral("June 29")); // the reader left the editor alone
+
+    type(QStringLiteral("!"));
+    EXPECT_EQ(std::count(changesSeen.begin(), changesSeen.end(), true), 0);
+    EXPECT_FALSE(dm.SaveDayNote(editor).ok);
+    EXPECT_EQ(storedNote(app.databasePath(), QStringLiteral("20110630")), stored);
 }
 
 TEST_F(DayNote, SaveClearsTheProtectedAttributeOfTheSelectionOnly)

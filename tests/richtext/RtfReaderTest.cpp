@@ -78,6 +78,23 @@ TEST(RtfReader, SkipsPicturesBinaryDataAndUnknownDestinationsAndFlattensTables)
     EXPECT_EQ(readFixture("skipped-groups.rtf"), expected);
 }
 
+// LibreOffice writes the properties of Chinese text as associated properties after \dbch (\af, \afs,
+// \ab), Latin ones after \loch, complex-script ones after \rtlch; each run reads with those of its
+// own script. (The fixture is LibreOffice's RTF of libreoffice-chinese.fodt; its default Chinese
+// font \af11 names no entry of the font table, so that text keeps the Latin font.)
+TEST(RtfReader, LibreOfficeChineseRunsKeepTheirBoldSizeAndFont)
+{
+    const QString serif = QStringLiteral("Liberation Serif");
+    const std::vector<ParagraphSnapshot> expected = {
+        {Qt::AlignLeft, {run("重要通知", QStringLiteral("黑体"), 32, "", "", true), run("：明天 9 点开会。", serif, 24)}},
+        {Qt::AlignLeft,
+         {run("请带", serif, 24), run("笔记本 notebook", serif, 24, "#c00000", "", false, true), run("和", serif, 24),
+          run("Bold 粗体", serif, 24, "", "", true), run("。", serif, 24)}},
+        {Qt::AlignLeft, {run("小字备注", QStringLiteral("Noto Sans CJK SC"), 18, "", "", false, true)}},
+    };
+    EXPECT_EQ(readFixture("libreoffice-chinese.rtf"), expected);
+}
+
 TEST(RtfReader, ReadingReplacesTheDocumentAndRaisesItsChange)
 {
     QTextDocument document;
@@ -163,7 +180,6 @@ TEST(RtfReader, BytesThatAreNotRtfAreReadAsPlainText)
         {"binary junk", QByteArray("a\0b\x01\x7f" "c", 6), QStringLiteral("abc")},
         {"brace without rtf", QByteArray("{not rtf} \\par"), QStringLiteral("{not rtf} \\par")},
         {"rtf header not at the start", QByteArray(" {\\rtf1 x}"), QStringLiteral(" {\\rtf1 x}")},
-        {"rtf nested too deep", QByteArray("{\\rtf1 ") + QByteArray(300, '{') + "x", QString()},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -195,6 +211,41 @@ TEST(RtfReader, ControlWordsThatStandForCharactersOrHideText)
         ASSERT_TRUE(readRtf(c.rtf, document).ok);
         // The raw text keeps the no-break space that toPlainText turns into a blank.
         EXPECT_EQ(document.toRawText().replace(QChar::ParagraphSeparator, u'\n'), c.text);
+    }
+}
+
+// RTF that the reader cannot follow is a failed read, not text: read as plain text, its source would
+// be saved over the note at the next keystroke.
+TEST(RtfReader, RtfNestedTooDeepIsAFailedRead)
+{
+    QTextDocument document;
+    document.setPlainText(QStringLiteral("another day's note"));
+    const ReadResult result = readRtf("{\\rtf1 " + QByteArray(300, '{') + "x" + QByteArray(300, '}') + "}", document);
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.error.contains(QStringLiteral("256"))) << result.error.toStdString();
+    EXPECT_EQ(document.toPlainText(), QStringLiteral("another day's note"));
+}
+
+// Damaged RTF reads for what it holds (the window shows it), and the reader names the damage, for
+// those that must read faithfully or not at all.
+TEST(RtfReader, DamageIsReadButNamed)
+{
+    const struct {
+        const char *rtf;
+        QString text;
+        QString damage;
+    } cases[] = {
+        {"{\\rtf1 whole}", "whole", ""},
+        {"{\\rtf1 {\\b cut", "cut", "RTF 不完整：结尾缺少 2 个“}”"},
+        {"{\\rtf1\\ansicpg936 ok \\'80 x}", "ok \uFFFD x", "第 19 字节起的文字不是有效的 GB18030 编码"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.rtf);
+        QTextDocument document;
+        const ReadResult result = readRtf(c.rtf, document);
+        EXPECT_TRUE(result.ok);
+        EXPECT_EQ(document.toPlainText(), c.text);
+        EXPECT_EQ(result.damage, c.damage);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "DocumentSnapshot.h"
 #include "RtfCodec.h"
 
+#include <QFile>
 #include <QRegularExpression>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -140,6 +141,28 @@ TEST(RtfRoundTrip, FallbackBytesAloneGiveTheSameText)
     QTextDocument oldReader;
     ASSERT_TRUE(readRtf(withoutUnicode.toLatin1(), oldReader).ok);
     EXPECT_EQ(oldReader.toPlainText(), original.toPlainText());
+}
+
+// The writer's bytes are pinned: notes are stored in this form and read by other programs, so a
+// change to it is a change of the stored format and must be made on purpose (the golden file is
+// then written anew from the output this test leaves in the build folder).
+TEST(RtfRoundTrip, WriterOutputMatchesTheGoldenFile)
+{
+    QTextDocument document;
+    fill(document, {"golden",
+                    {{{"今天是晴天，", kSong, 12, kRed, Bold}, {"适合出游。", kYaHei, 14, kBlue}, {" Tab\there", kArial, 10.5, {}, Italic}},
+                     {},
+                     {{"√ × █ é € 😀 {x} \\par", kSong, 0, {}, Underline | Strike, QColor(255, 255, 0)}, {"\u2028", kSong}, {"42", QStringLiteral("Liberation Sans"), 9, kOdd}}}});
+    const QByteArray written = writeRtf(document);
+    QFile golden(QStringLiteral(TAVEMO_TEST_DATA_DIR "/rtf/writer-golden.rtf"));
+    ASSERT_TRUE(golden.open(QIODevice::ReadOnly));
+    const QByteArray expected = golden.readAll();
+    if (written != expected) {
+        QFile actual(QStringLiteral("writer-golden.actual.rtf"));
+        if (actual.open(QIODevice::WriteOnly))
+            actual.write(written);
+    }
+    EXPECT_EQ(written, expected) << written.constData();
 }
 
 TEST(RtfRoundTrip, FontTableMarksOnlyChineseFacesAsChinese)

@@ -21,17 +21,29 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr, "usage: calendar-snapshot DATE OUT.png [--size WxH] [--week-numbers] [--background PICTURE]\n"
-                         "  DATE is YYYY-MM-DD, year 1..2100 (Julian before 1582-10-15)\n");
+    std::fprintf(stderr, "用法：calendar-snapshot DATE OUT.png [--size WxH] [--week-numbers] [--background PICTURE]\n"
+                         "  DATE 的格式为 YYYY-MM-DD，年份为 1 至 2100（1582-10-15 之前为儒略历日期）\n");
     return 2;
+}
+
+// The program reports its own errors; Qt's diagnostics stay off stderr. Should Qt fail to start at
+// all, that is said in a line of ours instead of an abort.
+void quietQt(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type != QtFatalMsg)
+        return;
+    std::fprintf(stderr, "calendar-snapshot: 无法启动 Qt（%s）\n", message.simplified().toUtf8().constData());
+    std::fflush(stderr);
+    std::_Exit(1);
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The control is drawn offscreen whatever display the environment names: nothing is shown.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(quietQt);
     QApplication app(argc, argv);
     tavemo::calendar_view::installFontSubstitutions();
 
@@ -49,7 +61,7 @@ int main(int argc, char** argv)
                 return usage();
             size = QSize(m.captured(1).toInt(), m.captured(2).toInt());
             if (size.width() < 50 || size.height() < 80 || size.width() > 4000 || size.height() > 4000) {
-                std::fprintf(stderr, "calendar-snapshot: size must lie between 50x80 and 4000x4000\n");
+                std::fprintf(stderr, "calendar-snapshot: 尺寸必须在 50x80 与 4000x4000 之间\n");
                 return 2;
             }
         } else if (a == QLatin1String("--background") && i + 1 < args.size()) {
@@ -70,13 +82,13 @@ int main(int argc, char** argv)
     const auto m = QRegularExpression(QStringLiteral("^(\\d{1,4})-(\\d{1,2})-(\\d{1,2})$")).match(date);
     double value = 0;
     if (m.hasMatch() && tavemo::engine::isDroppedDay(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt())) {
-        std::fprintf(stderr, "calendar-snapshot: 1582-10-05 .. 1582-10-14 never existed (Julian 1582-10-04 was followed by"
-                             " Gregorian 1582-10-15): %s\n", qPrintable(date));
+        std::fprintf(stderr, "calendar-snapshot: “%s”不存在：儒略历 1582-10-04 的下一天是格里历 1582-10-15\n",
+                     qPrintable(date));
         return 2;
     }
     if (!m.hasMatch() || !tavemo::engine::tryEncodeDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(), value)
         || m.captured(1).toInt() > 2100) {
-        std::fprintf(stderr, "calendar-snapshot: not a date between 0001-01-01 and 2100-12-31: %s\n", qPrintable(date));
+        std::fprintf(stderr, "calendar-snapshot: “%s”不是 0001-01-01 至 2100-12-31 之间的日期\n", qPrintable(date));
         return 2;
     }
 
@@ -86,7 +98,7 @@ int main(int argc, char** argv)
     if (!background.isEmpty()) {
         QImage picture(background);
         if (picture.isNull()) {
-            std::fprintf(stderr, "calendar-snapshot: cannot read the picture %s\n", qPrintable(background));
+            std::fprintf(stderr, "calendar-snapshot: 无法读取图片 %s\n", qPrintable(background));
             return 1;
         }
         calendar.setBackGround(picture);
@@ -98,7 +110,7 @@ int main(int argc, char** argv)
 
     const QImage shot = calendar.grab().toImage();
     if (!shot.save(out, "PNG")) {
-        std::fprintf(stderr, "calendar-snapshot: cannot write %s\n", qPrintable(out));
+        std::fprintf(stderr, "calendar-snapshot: 无法写入 %s\n", qPrintable(out));
         return 1;
     }
     return 0;

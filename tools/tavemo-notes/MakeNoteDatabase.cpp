@@ -14,21 +14,19 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
-    if (args.size() != 2) {
-        std::fprintf(stderr, "usage: tavemo-make-note-db APPDIR\n");
+    if (args.size() != 2 || args[1].isEmpty()) {
+        std::fprintf(stderr, "用法：tavemo-make-note-db APPDIR\n");
         return 2;
     }
     const QString path = tavemo::paths::noteDatabasePath(args[1]);
-    QString error;
-    switch (tavemo::notes::NoteStore::create(path, &error)) {
-    case tavemo::notes::NoteStore::CreateResult::Created:
-        std::printf("created the empty note database %s\n", qPrintable(path));
-        return 0;
-    case tavemo::notes::NoteStore::CreateResult::AlreadyThere:
-        return 0;
-    case tavemo::notes::NoteStore::CreateResult::Failed:
-        break;
+    bool created = false;
+    const tavemo::notes::NoteResult result = tavemo::notes::NoteStore::create(path, &created);
+    if (!result.ok) {
+        std::fprintf(stderr, "tavemo-make-note-db: 无法建立记事数据库 %s：%s\n", path.toUtf8().constData(),
+                     result.detail.toUtf8().constData());
+        return 1;
     }
-    std::fprintf(stderr, "tavemo-make-note-db: %s\n", qPrintable(error));
-    return 1;
+    if (created)
+        std::printf("已建立空的记事数据库 %s\n", path.toUtf8().constData());
+    return 0;
 }
