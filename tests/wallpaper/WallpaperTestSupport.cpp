@@ -113,6 +113,12 @@ QByteArray makeGif(int screenW, int screenH, const std::vector<QRgb>& globalColo
             EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, extension);
         }
         ColorMapObject* local = frame.localColours.empty() ? nullptr : colourMap(frame.localColours);
+        // giflib drops, without freeing, its copy of the previous image's local colours when this
+        // image has none; free it here so that the sanitizer's leak check stays quiet.
+        if (!local && gif->Image.ColorMap) {
+            GifFreeMapObject(gif->Image.ColorMap);
+            gif->Image.ColorMap = nullptr;
+        }
         EGifPutImageDesc(gif, frame.left, frame.top, frame.width, frame.height, frame.interlaced, local);
         std::vector<int> order;
         if (frame.interlaced) {
