@@ -60,6 +60,7 @@ void CaptionButton::mouseReleaseEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton || !m_clickArmed)
         return;
     m_clickArmed = false;
+    emit highlightMouseUp();
     if (pictureRect(State::Highlight).contains(event->position().toPoint()))
         emit highlightClick();
 }

@@ -31,7 +31,10 @@ signals:
     void normalMouseMove();
     // A mouse button went down on the highlight picture while it shows.
     void highlightMouseDown();
-    // The left button was pressed on the highlight picture and released over the button.
+    // The left button pressed on the highlight picture was released (anywhere).
+    void highlightMouseUp();
+    // The left button was pressed on the highlight picture and released over the button; comes
+    // after highlightMouseUp.
     void highlightClick();
 
 protected:

@@ -1,6 +1,8 @@
 #include "Environment.h"
 
 #include "DateTime.h"
+#include "WallpaperInstaller.h"
+#include "uPicSel.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -35,6 +37,8 @@ Environment Environment::system()
         // The dialog offers no colour: the font keeps the colour it had.
         return ChosenFont{font, initial.color};
     };
+    env.choosePictures = wallpaper::TPicSelFrm::Services::system().choosePictures;
+    env.makeWallpaperInstaller = [] { return platform::makeWallpaperInstaller(platform::currentDesktop()); };
     env.openUrl = [](const QUrl &url) { QDesktopServices::openUrl(url); };
     env.showMessage = [](QWidget *parent, const QString &text, const QString &detail) {
         QMessageBox box(parent);

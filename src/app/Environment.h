@@ -1,6 +1,7 @@
 #pragma once
-// What the main window asks of the world around it: the clock, the colour and font dialogs, the
-// browser, message boxes, the screens and the end of the event loop. The program uses the real
+// What the main window asks of the world around it: the clock, the colour, font and picture
+// dialogs, the browser, message boxes, the screens, the desktop's wallpaper and the end of the
+// event loop. The program uses the real
 // ones (system()); checks hand the window their own.
 
 #include <QColor>
@@ -8,12 +9,18 @@
 #include <QList>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QWidget;
+
+namespace tavemo::platform {
+class WallpaperInstaller;
+}
 
 namespace tavemo::app {
 
@@ -31,6 +38,10 @@ struct Environment {
     std::function<std::optional<QColor>(QWidget *parent, const QColor &initial)> chooseColor;
     // Modal font dialog starting at `initial`; nothing when cancelled.
     std::function<std::optional<ChosenFont>(QWidget *parent, const ChosenFont &initial)> chooseFont;
+    // Modal open dialog for pictures, several selectable; the chosen files, none when cancelled.
+    std::function<QStringList(QWidget *parent)> choosePictures;
+    // The wallpaper installer of the desktop the program runs on; null when there is none.
+    std::function<std::unique_ptr<platform::WallpaperInstaller>()> makeWallpaperInstaller;
     // Opens a page in the user's web browser; failures are not reported.
     std::function<void(const QUrl &url)> openUrl;
     // A modal message box with `text`, and `detail` as its detailed text when not empty.

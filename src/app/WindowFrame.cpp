@@ -9,7 +9,7 @@
 
 namespace tavemo::app {
 
-WindowFrame::WindowFrame(QWidget *window) : QObject(window), m_window(window) {}
+WindowFrame::WindowFrame(QWidget *window, Sizing sizing) : QObject(window), m_window(window), m_sizing(sizing) {}
 
 WindowFrame::~WindowFrame()
 {
@@ -29,6 +29,8 @@ Qt::Edges WindowFrame::edgesAt(QPoint pos) const
     const int w = m_window->width();
     const int h = m_window->height();
     Qt::Edges edges;
+    if (m_sizing == Sizing::None)
+        return edges;
     if (pos.x() < 0 || pos.y() < 0 || pos.x() >= w || pos.y() >= h)
         return edges;
     if (pos.x() < kBandWidth)

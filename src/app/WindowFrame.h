@@ -4,7 +4,8 @@
 // window; a drag started by the window (its background) moves it. Both are handed to the window
 // manager; where it cannot do them (no window manager), the window follows the pointer itself.
 //
-// Watches the window's own QWindow, before any of its widgets sees the event.
+// Watches the window's own QWindow, before any of its widgets sees the event. A window of fixed
+// size (a dialog) has no sizing bands, only the move.
 
 #include <QObject>
 #include <QPoint>
@@ -20,7 +21,8 @@ class WindowFrame : public QObject {
 public:
     static constexpr int kBandWidth = 5;
 
-    explicit WindowFrame(QWidget *window);
+    enum class Sizing { Edges, None };
+    explicit WindowFrame(QWidget *window, Sizing sizing = Sizing::Edges);
     ~WindowFrame() override;
 
     // Starts watching once the window has its QWindow; later calls do nothing.
@@ -42,6 +44,7 @@ private:
     void follow(QPoint globalPos);
 
     QWidget *m_window;
+    Sizing m_sizing;
     QWindow *m_handle = nullptr;
     Qt::Edges m_cursorEdges;     // the band whose cursor shows, none when the override is off
     bool m_following = false;    // the window follows the pointer itself

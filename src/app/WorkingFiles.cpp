@@ -34,9 +34,4 @@ std::optional<bool> parseWallpaperPrompt(const QStringList &lines)
     return *value > 0;
 }
 
-QString monthPictureName(int year, int month)
-{
-    return QStringLiteral("source\\Month\\%1%2.bmp").arg(year, 4, 10, QLatin1Char('0')).arg(month, 2, 10, QLatin1Char('0'));
-}
-
 } // namespace tavemo::app

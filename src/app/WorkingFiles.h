@@ -30,7 +30,4 @@ QStringList formSizeLines(const FormSize &size);
 // replaced, 0 or less does not. Nothing when there is no first line or it is not an integer.
 std::optional<bool> parseWallpaperPrompt(const QStringList &lines);
 
-// The month picture of a month: "source\Month\" + "YYYYMM" + ".bmp" (relative name).
-QString monthPictureName(int year, int month);
-
 } // namespace tavemo::app

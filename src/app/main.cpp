@@ -122,8 +122,8 @@ int main(int argc, char **argv)
     window = &mainFrm;
     mainFrm.FormCreate();
 
-    // 4. Wallpaper seam: the picture selection dialog TPicSelFrm and then the confirmation dialog
-    //    TInforFrm are created here, hidden.
+    // 4. The picture selection dialog and the confirmation dialog, hidden.
+    mainFrm.createWallpaperDialogs();
 
     // Every way of ending stores the note first.
     app::TerminationSignals terminations;

@@ -1,6 +1,8 @@
 #include "uMain.h"
 
 #include "AppPath.h"
+#include "ApplyToDesktop.h"
+#include "CaptureNotePicture.h"
 #include "ChnCalendarPicker.h"
 #include "DateTime.h"
 #include "FontSetup.h"
@@ -9,10 +11,15 @@
 #include "WebPanel.h"
 #include "WindowFrame.h"
 #include "WindowPictures.h"
+#include "MonthPicture.h"
+#include "WallpaperInstaller.h"
 #include "WorkingFiles.h"
 #include "uDM.h"
+#include "uInfoFrm.h"
+#include "uPicSel.h"
 
 #include <QCloseEvent>
+#include <QDate>
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
@@ -242,13 +249,7 @@ void TMainFrm::createComponents()
 
     m_rdtAbc = new QTextEdit(m_pnlABC);
     m_rdtAbc->setObjectName(QStringLiteral("rdtAbc"));
-    m_rdtAbc->setAcceptRichText(true);
-    m_rdtAbc->setFrameShape(QFrame::NoFrame);
-    m_rdtAbc->setFont(makeFont(FontSpec{kSong, 15}));
-    QPalette editor = m_rdtAbc->palette();
-    editor.setColor(QPalette::Base, Qt::white);
-    editor.setColor(QPalette::Text, Qt::black);
-    m_rdtAbc->setPalette(editor);
+    setUpNoteEditor(*m_rdtAbc);
     m_rdtAbc->setContextMenuPolicy(Qt::CustomContextMenu);
     m_rdtAbc->installEventFilter(this);
     connect(m_rdtAbc, &QTextEdit::textChanged, this, &TMainFrm::rdtAbcChange);
@@ -285,13 +286,41 @@ void TMainFrm::createComponents()
     layoutComponents();
 }
 
+void TMainFrm::setUpNoteEditor(QTextEdit &editor)
+{
+    editor.setAcceptRichText(true);
+    editor.setFrameShape(QFrame::NoFrame);
+    editor.setFont(makeFont(FontSpec{kSong, 15}));
+    QPalette palette = editor.palette();
+    palette.setColor(QPalette::Base, Qt::white);
+    palette.setColor(QPalette::Text, Qt::black);
+    editor.setPalette(palette);
+}
+
 void TMainFrm::configureCalendar()
 {
-    using calendar_view::TFont;
     calendar_view::TChnCalendar *c = m_chnCalendar;
     c->setObjectName(QStringLiteral("chnCalendar"));
     c->setGeometry(0, 0, 311, 253);
     c->setAutoFillBackground(true); // its own background, not the panel's
+    setUpCalendarLook(*c);
+    // The control's window step takes the clock's date itself; the creation step then writes the
+    // date the window was given, and from there on every date change loads its note.
+    c->initializeWindow();
+    c->setShowTitle(true);
+    c->OnChange = [this](calendar_view::TChnCalendar *) { chnCalendarChange(); };
+
+    // A press anywhere on the calendar takes the keyboard focus from the editor before the
+    // calendar acts on it, so that the editor's leave-save stores the note under the old date.
+    c->installEventFilter(this);
+    for (QWidget *child : c->findChildren<QWidget *>())
+        child->installEventFilter(this);
+}
+
+void TMainFrm::setUpCalendarLook(calendar_view::TChnCalendar &calendar)
+{
+    using calendar_view::TFont;
+    calendar_view::TChnCalendar *c = &calendar;
     c->setShowWeekNum(false);
     c->setShowFrame(true);
     c->setShowWeekNumLine(true);
@@ -322,17 +351,6 @@ void TMainFrm::configureCalendar()
     c->setCenter(false);
     c->setStretch(true);
     c->setAlphaBlend(50);
-    // The control's window step takes the clock's date itself; the creation step then writes the
-    // date the window was given, and from there on every date change loads its note.
-    c->initializeWindow();
-    c->setShowTitle(true);
-    c->OnChange = [this](calendar_view::TChnCalendar *) { chnCalendarChange(); };
-
-    // A press anywhere on the calendar takes the keyboard focus from the editor before the
-    // calendar acts on it, so that the editor's leave-save stores the note under the old date.
-    c->installEventFilter(this);
-    for (QWidget *child : c->findChildren<QWidget *>())
-        child->installEventFilter(this);
 }
 
 void TMainFrm::createMenus()
@@ -373,16 +391,13 @@ void TMainFrm::createMenus()
 void TMainFrm::layoutComponents()
 {
     // Anchored components keep their distances to the right (and bottom) edges of the design size.
-    const int w = width();
-    const int h = height();
-    const int dw = w - kDesignWidth;
-    const int dh = h - kDesignHeight;
+    const int dw = width() - kDesignWidth;
     m_imgBG->setGeometry(rect());
     m_imgClose->move(694 + dw, 1);
     m_imgMini->move(664 + dw, 1); // the normal picture sits at 665
     m_lblSet->move(587 + dw, 56);
     m_imgAppToDesk->move(646 + dw, 45);
-    m_pngRight->setGeometry(315, 80, 415 + dw, 377 + dh);
+    m_pngRight->setGeometry(QRect(QPoint(315, 80), noteEditorSize(size()) + QSize(2 * BevelPanel::kBevel, 2 * BevelPanel::kBevel)));
     m_pnlABC->setGeometry(m_pngRight->rect());
     const QRect inside = m_pnlABC->rect().adjusted(BevelPanel::kBevel, BevelPanel::kBevel, -BevelPanel::kBevel, -BevelPanel::kBevel);
     int noticeHeight = 0;
@@ -395,6 +410,21 @@ void TMainFrm::layoutComponents()
     m_rdtAbc->setGeometry(inside.adjusted(0, noticeHeight, 0, 0));
 }
 
+QSize TMainFrm::noteEditorSize(QSize size)
+{
+    // The note's panel is anchored to all four edges: 415 x 377 in the design size, less its bevels.
+    return QSize(415 + size.width() - kDesignWidth, 377 + size.height() - kDesignHeight)
+           - QSize(2 * BevelPanel::kBevel, 2 * BevelPanel::kBevel);
+}
+
+QSize TMainFrm::savedWindowSize(const QString &appDir)
+{
+    const std::optional<QStringList> lines = readSettingsLines(paths::appPath(appDir, QString::fromLatin1(kFormSizeFile)));
+    const std::optional<FormSize> saved = lines ? parseFormSize(*lines) : std::nullopt;
+    const QSize size = saved ? QSize(saved->width, saved->height) : QSize(kDefaultWidth, kDefaultHeight);
+    return size.expandedTo(QSize(kMinimumWidth, kMinimumHeight));
+}
+
 // ---------------------------------------------------------------------------------------------
 // Creation and showing
 
@@ -404,11 +434,11 @@ void TMainFrm::FormCreate()
         return;
     m_created = true;
     // Widgets paint double-buffered of their own.
-    CurrentBackgroundName.clear();
-    // Wallpaper seam: the background entry count is set to 0 here.
+    Backgrounds.currentBackgroundName.clear();
+    Backgrounds.entryCount = 0;
     CurrentPage = 0;
     MonthPicturePath = monthPicturePathNow();
-    // Wallpaper seam: the background list is set to zero entries here.
+    Backgrounds.list.clear();
     m_dm.setNoteReady(false);
 
     const double now = m_env.now();
@@ -432,7 +462,18 @@ void TMainFrm::FormCreate()
     else
         writeSettings(QString::fromLatin1(kConfigSetBgFile), {QStringLiteral("1")});
 
-    // Wallpaper seam: LoadBackgroundList(false) reads "Data\BGPicList.ini" here.
+    LoadBackgroundList(false);
+}
+
+void TMainFrm::createWallpaperDialogs()
+{
+    if (m_picSelFrm)
+        return;
+    wallpaper::TPicSelFrm::Services services;
+    services.choosePictures = m_env.choosePictures;
+    services.showMessage = [this](QWidget *parent, const QString &text) { m_env.showMessage(parent, text, {}); };
+    m_picSelFrm = new wallpaper::TPicSelFrm(m_appDir, services, this);
+    m_inforFrm = new wallpaper::TInforFrm(services.showMessage, this);
 }
 
 void TMainFrm::FormShow()
@@ -557,7 +598,7 @@ void TMainFrm::chnCalendarChange()
 QString TMainFrm::monthPicturePathNow() const
 {
     const CivilDate today = civilDate(m_env.now());
-    return paths::appPath(m_appDir, monthPictureName(today.year, today.month));
+    return wallpaper::monthPicturePath(m_appDir, QDate(today.year, today.month, today.day));
 }
 
 void TMainFrm::loadNote()
@@ -759,16 +800,64 @@ void TMainFrm::N_ExitPrjClick()
 // ---------------------------------------------------------------------------------------------
 // Wallpaper
 
+void TMainFrm::LoadBackgroundList(bool selectCurrent)
+{
+    const wallpaper::ListResult loaded = wallpaper::LoadBackgroundList(Backgrounds, m_appDir, selectCurrent);
+    if (!loaded.ok())
+        m_env.showMessage(isVisible() ? this : nullptr, loaded.error, {});
+}
+
 void TMainFrm::imgAddToDeskClick()
 {
-    // Wallpaper seam: the picture selection dialog opens here and the background list is reloaded
-    // after it closes.
+    createWallpaperDialogs();
+    m_picSelFrm->CurrentName = Backgrounds.currentBackgroundName;
+    m_picSelFrm->exec();
+    if (m_picSelFrm->CurrentName == Backgrounds.currentBackgroundName) {
+        LoadBackgroundList(false);
+    } else {
+        // The entry just chosen is the one the next application uses.
+        Backgrounds.currentBackgroundName = m_picSelFrm->CurrentName;
+        LoadBackgroundList(true);
+    }
+}
+
+bool TMainFrm::isApplyingWallpaper() const
+{
+    return m_road && m_road->isRunning();
 }
 
 void TMainFrm::imgAppToDeskClick()
 {
-    // Wallpaper seam: the apply-to-desktop road (confirmation, content picture, composition,
-    // installation) runs here.
+    createWallpaperDialogs();
+    if (!m_road) {
+        wallpaper::ApplyPieces pieces;
+        pieces.appDir = m_appDir;
+        pieces.list = &Backgrounds;
+        pieces.askFirst = [this] { return WallpaperPrompt; };
+        pieces.confirm = [this] { return m_inforFrm->ask(WallpaperPrompt, ConfirmResult, FlagFilePath); };
+        pieces.repaint = [this] { repaint(); };
+        pieces.capture = [this] { return wallpaper::CaptureNotePicture(*m_rdtAbc, wallpaper::wallpaperFolder(m_appDir)); };
+        pieces.monthPicturePath = [this] { return MonthPicturePath; };
+        pieces.drawnMonthPicture = [this] {
+            const CivilDate today = civilDate(m_env.now());
+            return wallpaper::drawMonthPicture(QDate(today.year, today.month, today.day), &TMainFrm::setUpCalendarLook);
+        };
+        m_road = std::make_unique<wallpaper::ApplyToDesktop>(std::move(pieces));
+    }
+    if (!m_installerMade) {
+        // Made once: the desktop does not change while the program runs.
+        m_installerMade = true;
+        if (m_env.makeWallpaperInstaller)
+            m_installer = m_env.makeWallpaperInstaller();
+    }
+    m_road->pieces().installer = m_installer.get();
+    m_road->imgAppToDeskClick([this](const wallpaper::ApplyResult &result) { wallpaperApplied(result); });
+}
+
+void TMainFrm::wallpaperApplied(const wallpaper::ApplyResult &result)
+{
+    if (!result.message.isEmpty())
+        m_env.showMessage(this, result.message, {});
 }
 
 // ---------------------------------------------------------------------------------------------

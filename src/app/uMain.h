@@ -5,8 +5,10 @@
 // Life of the window:
 //   - construction builds the components as the window's description lays them out;
 //   - FormCreate() (run once by the program right after construction) takes today's date into
-//     the calendar, which loads today's note, writes today's label and reads the wallpaper prompt
-//     setting;
+//     the calendar, which loads today's note, writes today's label, reads the wallpaper prompt
+//     setting and loads the background list;
+//   - createWallpaperDialogs() (run by the program next) creates the picture selection dialog and
+//     the confirmation dialog, hidden;
 //   - the first show runs FormShow(): the saved size and position, the note again, the web panel;
 //   - every way of ending stores the note first (the close picture, 退出程序, closing the window,
 //     the end of the session, a termination signal); only the close picture writes the window's
@@ -18,12 +20,15 @@
 
 #include "CaptionButton.h"
 #include "Environment.h"
+#include "uGlobal.h"
 
 #include <QColor>
+#include <QSize>
 #include <QString>
 #include <QWidget>
 
 #include <cstdint>
+#include <memory>
 
 class QFrame;
 class QLabel;
@@ -37,6 +42,15 @@ class TChnCalendar;
 namespace tavemo::notes {
 class TDM;
 struct NoteResult;
+}
+namespace tavemo::platform {
+class WallpaperInstaller;
+}
+namespace tavemo::wallpaper {
+class ApplyToDesktop;
+class TInforFrm;
+class TPicSelFrm;
+struct ApplyResult;
 }
 
 namespace tavemo::app {
@@ -64,6 +78,8 @@ public:
 
     // The creation step; run once, right after construction.
     void FormCreate();
+    // Creates the two wallpaper dialogs, hidden (the buttons create them when they are missing).
+    void createWallpaperDialogs();
     // The showing step; the first show of the window runs it.
     void FormShow();
 
@@ -82,6 +98,15 @@ public:
     // Stores the note without ending (the session manager asks so before the session ends).
     void saveNoteNow();
 
+    // The size the note editor has in a window of `size` (while no save notice shows).
+    static QSize noteEditorSize(QSize size);
+    // The window's size as a start takes it from "data\FormSize.ini" (the default size when the
+    // file is missing or unreadable), raised to the minimum size.
+    static QSize savedWindowSize(const QString &appDir);
+    // The look of the window's note editor and of its calendar, also for the pictures drawn off screen.
+    static void setUpNoteEditor(QTextEdit &editor);
+    static void setUpCalendarLook(calendar_view::TChnCalendar &calendar);
+
     // Working state (the wallpaper commands read and write the background and prompt fields).
     QString MonthPicturePath;
     std::int32_t CurrentPage = 0;
@@ -89,8 +114,9 @@ public:
     std::int32_t SavedHeight = 0;
     std::int32_t SavedLeft = 0;
     std::int32_t SavedTop = 0;
-    QString CurrentBackgroundName;      // the background list's current name
-    std::int32_t BackgroundIndex = 0;   // the list entry the next wallpaper uses
+    // The background list, its current name and the background index (the list entry the next
+    // wallpaper uses).
+    wallpaper::BackgroundListState Backgrounds;
     bool WallpaperPrompt = true;        // ask before the wallpaper is replaced
     std::int32_t ConfirmResult = 0;     // the confirmation dialog's answer, 0 or 1
     QString FlagFilePath;               // "data\configSetBg.ini" below the application directory
@@ -122,6 +148,10 @@ public:
     QMenu *popSysset() const { return m_popSysset; }
     QMenu *pmDeskTopMonCal() const { return m_pmDeskTopMonCal; }
     WindowFrame *frame() const { return m_frame; }
+    wallpaper::TPicSelFrm *picSelFrm() const { return m_picSelFrm; }
+    wallpaper::TInforFrm *inforFrm() const { return m_inforFrm; }
+    // The road of 添加到桌面 while it waits after the confirmation.
+    bool isApplyingWallpaper() const;
     // The red notice shown while saves fail; hidden otherwise.
     QLabel *saveNotice() const { return m_saveNotice; }
 
@@ -146,9 +176,12 @@ public slots:
     void N_SubmitClick();
     void N_ExitPrjClick();
 
-    // The wallpaper commands (picture selection and apply to the desktop) attach here.
+    // 选择壁纸: the picture selection dialog, then the background list again.
     void imgAddToDeskClick();
+    // 添加到桌面: the note over the next background, as the desktop wallpaper.
     void imgAppToDeskClick();
+    // Reads "Data\BGPicList.ini" into Backgrounds.
+    void LoadBackgroundList(bool selectCurrent);
 
     void rdtAbcChange();
     void rdtAbcExit();
@@ -197,6 +230,7 @@ private:
     void writeSettings(const QString &relative, const QStringList &lines);
     void reportUnwritableFolder();
     QUrl sitePage(const QString &relative) const;
+    void wallpaperApplied(const wallpaper::ApplyResult &result);
 
     notes::TDM &m_dm;
     QString m_appDir;
@@ -227,6 +261,11 @@ private:
     QMenu *m_popSysset = nullptr;
     QMenu *m_pmDeskTopMonCal = nullptr;
     WindowFrame *m_frame = nullptr;
+    wallpaper::TPicSelFrm *m_picSelFrm = nullptr;
+    wallpaper::TInforFrm *m_inforFrm = nullptr;
+    std::unique_ptr<wallpaper::ApplyToDesktop> m_road;
+    std::unique_ptr<platform::WallpaperInstaller> m_installer;
+    bool m_installerMade = false;
 
     QColor m_lastColor = Qt::black;
     ChosenFont m_lastFont;

@@ -188,6 +188,11 @@ ApplyResult applyNotePicture(ApplyPieces& pieces)
         return result;
     }
 
+    if (!pieces.install) {
+        result.outcome = Outcome::Composed;
+        return result;
+    }
+
     // A fresh name each time, so the desktop cannot keep showing the picture it has under the old one.
     if (!pieces.installer) {
         result.detail = QStringLiteral("不知道怎样设置这个桌面的壁纸。");

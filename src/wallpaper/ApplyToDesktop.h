@@ -32,6 +32,7 @@ struct ApplyResult {
         EmptyList,          // no background list: only Content.bmp was written
         MissingBackground,  // the entry's picture is gone: only Content.bmp was written (index moved past it)
         Failed,             // an error; `message` says what and, once composed, names Mix.bmp
+        Composed,           // Mix.bmp is written and installing was not asked for; the index stays
     };
     Outcome outcome = Outcome::Failed;
     // What the window shows in one message box; empty where the road ends silently (declined,
@@ -77,6 +78,7 @@ struct ApplyPieces {
     // The month picture when no month picture file exists; a null picture means none. Absent: none.
     std::function<QImage()> drawnMonthPicture;
     platform::WallpaperInstaller* installer = nullptr; // absent: the desktop cannot be set
+    bool install = true;                        // false: the road ends once Mix.bmp is written
     int pauseMs = 100;                          // after the dialog, before the capture
 };
 

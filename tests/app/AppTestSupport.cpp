@@ -4,6 +4,7 @@
 #include "ChnCalendarPicker.h"
 #include "NoteStore.h"
 #include "RtfCodec.h"
+#include "WallpaperInstaller.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -14,6 +15,7 @@
 #include <QKeyEvent>
 #include <QFileInfo>
 #include <QTest>
+#include <QTimer>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -30,6 +32,48 @@ double dateTime(int year, int month, int day, int hour, int minute)
     return date + time;
 }
 
+namespace {
+
+// The desktop as the checks see it: keeps what it is given, refuses when told to.
+class StandInDesktop final : public platform::WallpaperInstaller {
+public:
+    explicit StandInDesktop(Recorder &recorder) : m_recorder(recorder) {}
+    QString name() const override { return QStringLiteral("stand-in desktop"); }
+    platform::InstallResult SetWallpaper(const QString &path) override
+    {
+        if (!m_recorder.installRefusal.isEmpty())
+            return {m_recorder.installRefusal};
+        m_recorder.installed << path;
+        return {};
+    }
+
+private:
+    Recorder &m_recorder;
+};
+
+} // namespace
+
+void onNextModal(std::function<void(QWidget *dialog)> act)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    auto waited = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, act, waited] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        if (!dialog || !dialog->isVisible()) {
+            if (++*waited > 500) { // no dialog came within 5 s: the check fails on its own
+                timer->stop();
+                timer->deleteLater();
+            }
+            return;
+        }
+        timer->stop();
+        timer->deleteLater();
+        act(dialog);
+    });
+    timer->start();
+}
+
 Environment Recorder::environment()
 {
     Environment env;
@@ -41,6 +85,15 @@ Environment Recorder::environment()
     env.chooseFont = [this](QWidget *, const ChosenFont &initial) {
         fontDialogStarts << initial;
         return fontAnswer;
+    };
+    env.choosePictures = [this](QWidget *) {
+        ++pictureDialogs;
+        return pictureAnswers.isEmpty() ? QStringList() : pictureAnswers.takeFirst();
+    };
+    env.makeWallpaperInstaller = [this]() -> std::unique_ptr<platform::WallpaperInstaller> {
+        if (!hasDesktop)
+            return nullptr;
+        return std::make_unique<StandInDesktop>(*this);
     };
     env.openUrl = [this](const QUrl &url) { openedUrls << url; };
     env.showMessage = [this](QWidget *, const QString &text, const QString &detail) {
@@ -127,6 +180,7 @@ Program::Program(const AppDir &dir, Recorder &recorder, bool show)
     EXPECT_TRUE(opened.ok) << opened.detail.toStdString();
     frm = std::make_unique<TMainFrm>(dm, dir.path(), recorder.environment());
     frm->FormCreate();
+    frm->createWallpaperDialogs();
     if (show) {
         frm->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(frm.get()));

@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -34,12 +35,21 @@ struct Recorder {
     QList<ChosenFont> fontDialogStarts;
     QList<QUrl> openedUrls;
     QStringList messages;                   // text, then "\n" and the detail when there is one
+    QList<QStringList> pictureAnswers;      // what each picture dialog returns, in turn; none left: cancelled
+    int pictureDialogs = 0;
+    // The stand-in desktop: the files it was given, and its answer (non-empty: it refuses).
+    bool hasDesktop = true;
+    QStringList installed;
+    QString installRefusal;
     QRect primary{0, 0, 1024, 768};
     QList<QRect> screens{QRect(0, 0, 1024, 768)};
     int quits = 0;
 
     Environment environment();
 };
+
+// Runs `act` on the next modal dialog as soon as it shows (from the event loop of its exec()).
+void onNextModal(std::function<void(QWidget *dialog)> act);
 
 // A temporary application directory with an empty note database.
 class AppDir {

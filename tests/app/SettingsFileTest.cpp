@@ -102,11 +102,5 @@ TEST(SettingsFile, WriteReplacesTheFileWholeAndReadGivesItBack)
     EXPECT_FALSE(writeSettingsLines(dir.filePath("file/FormSize.ini"), {"1"}, &error));
 }
 
-TEST(SettingsFile, MonthPictureNames)
-{
-    EXPECT_EQ(monthPictureName(2011, 6), QStringLiteral("source\\Month\\201106.bmp"));
-    EXPECT_EQ(monthPictureName(987, 12), QStringLiteral("source\\Month\\098712.bmp"));
-}
-
 } // namespace
 } // namespace tavemo::app

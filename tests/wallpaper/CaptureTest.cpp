@@ -71,6 +71,7 @@ TEST(MonthPicture, TheCalendarDrawsTodaysMonthOnWhiteAndNothingIsWritten)
     const QDate today(2024, 2, 10);
     const QString path = monthPicturePath(app.path(), today);
     EXPECT_EQ(path, app.file(QStringLiteral("source/Month/202402.bmp")));
+    EXPECT_EQ(monthPicturePath(app.path(), QDate(987, 12, 5)), app.file(QStringLiteral("source/Month/098712.bmp")));
 
     const PictureResult month = monthPicture(path, today);
     ASSERT_TRUE(month.ok()) << month.error.toStdString();
