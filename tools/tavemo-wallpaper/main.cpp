@@ -1,0 +1,285 @@
+// tavemo-wallpaper: puts a day's note on the desktop without the window, for a login script or a
+// daily timer.
+//
+//   tavemo-wallpaper [--dir APPDIR] [--date YYYY-MM-DD] [--output FILE] [--no-install]
+//
+// The note (default: today's) is laid out in an editor of the size the window's editor has, off
+// screen, and composed with the month over the background a fresh start of the window would use
+// (the last entry of the background list), exactly as 添加到桌面 does: Content.bmp, Mix.bmp and
+// Mix.Jpg in the wallpaper folder, and a fresh copy given to the desktop.
+//
+// Exit status: 0 done; 2 bad arguments, nothing written; 1 the note or the pictures could not be
+// read, the composite not written or the desktop not set.
+
+#include "AppPath.h"
+#include "ApplyToDesktop.h"
+#include "CaptureNotePicture.h"
+#include "DateKey.h"
+#include "FontSetup.h"
+#include "MonthPicture.h"
+#include "NoteResult.h"
+#include "NoteStore.h"
+#include "PictureCodecs.h"
+#include "RtfCodec.h"
+#include "WallpaperInstaller.h"
+#include "uGlobal.h"
+#include "uMain.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QFileInfo>
+#include <QLocale>
+#include <QSaveFile>
+#include <QTextEdit>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <unistd.h>
+
+namespace {
+
+using namespace tavemo;
+
+constexpr char kVersion[] = "1.0.0";
+constexpr int kFailed = 1;
+constexpr int kBadInput = 2;
+constexpr int kLastYear = 2100; // the last year the calendar shows
+
+const char kHelp[] =
+    "用法：tavemo-wallpaper [--dir APPDIR] [--date YYYY-MM-DD] [--output FILE] [--no-install]\n"
+    "\n"
+    "把某一天的记事放到桌面上，与窗口的“添加到桌面”相同，但不需要窗口：记事按窗口中记事框\n"
+    "的大小排版，与本月的月历一起叠加在背景图片上（用窗口新启动时会用的那一张，即背景列表的\n"
+    "最后一项），写成 source/DeskTopBG/Mix.bmp 和 Mix.Jpg，再设为桌面壁纸。\n"
+    "\n"
+    "选项：\n"
+    "  --dir APPDIR    程序目录，默认为本程序所在的目录。\n"
+    "  --date 日期     记事的日期，格式为 YYYY-MM-DD（或 YYYYMMDD），年份为 1 至 2100；\n"
+    "                  默认为今天。\n"
+    "  --output FILE   另把合成的壁纸写到 FILE：扩展名为 .png 时为 PNG，.jpg 或 .jpeg 时为\n"
+    "                  JPEG，否则为 24 位 BMP。\n"
+    "  --no-install    只合成，不设为桌面壁纸。\n"
+    "  --help, -h      显示本帮助。\n"
+    "  --version       显示版本。\n"
+    "\n"
+    "完成后输出所用的桌面环境和壁纸文件。不需要显示器。\n"
+    "\n"
+    "退出状态：0 成功；1 无法合成或无法设置壁纸（原因见提示）；2 参数有误，此时不写入任何内容。\n";
+
+struct Arguments {
+    QString appDir; // empty: the folder of the executable
+    QString dateKey; // empty: today
+    QString output;
+    bool install = true;
+};
+
+// Every message is one line on stderr; control characters show as '?', line breaks as a blank.
+int complain(int status, QString message)
+{
+    for (QChar &c : message) {
+        if (c == u'\n')
+            c = u' ';
+        else if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            c = u'?';
+    }
+    std::fprintf(stderr, "tavemo-wallpaper: %s\n", message.toUtf8().constData());
+    return status;
+}
+
+QString usageError(const QString &message)
+{
+    return message + QStringLiteral("（用法见 tavemo-wallpaper --help）");
+}
+
+std::optional<Arguments> parseArguments(const QStringList &args, QString *error)
+{
+    Arguments parsed;
+    bool dirGiven = false, dateGiven = false, outputGiven = false, noInstallGiven = false;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString &arg = args[i];
+        if (arg == u"--dir" || arg == u"--date" || arg == u"--output") {
+            if (i + 1 >= args.size()) {
+                *error = usageError(arg + QStringLiteral(" 后面缺少取值"));
+                return std::nullopt;
+            }
+            const QString &value = args[++i];
+            bool &given = arg == u"--dir" ? dirGiven : arg == u"--date" ? dateGiven : outputGiven;
+            if (given) {
+                *error = usageError(arg + QStringLiteral(" 只能给出一次"));
+                return std::nullopt;
+            }
+            given = true;
+            if (value.isEmpty()) {
+                *error = usageError(arg + QStringLiteral(" 的取值不能为空"));
+                return std::nullopt;
+            }
+            if (arg == u"--dir") {
+                parsed.appDir = value;
+            } else if (arg == u"--output") {
+                parsed.output = value;
+            } else {
+                const std::optional<QString> key = notes::parseDate(value);
+                if (!key) {
+                    *error = usageError(QStringLiteral("“%1”不是有效的日期（格式为 YYYY-MM-DD）").arg(value));
+                    return std::nullopt;
+                }
+                if (key->left(4).toInt() > kLastYear) {
+                    *error = usageError(QStringLiteral("“%1”不在日历的范围内（0001-01-01 至 2100-12-31）").arg(value));
+                    return std::nullopt;
+                }
+                parsed.dateKey = *key;
+            }
+        } else if (arg == u"--no-install") {
+            if (noInstallGiven) {
+                *error = usageError(QStringLiteral("--no-install 只能给出一次"));
+                return std::nullopt;
+            }
+            noInstallGiven = true;
+            parsed.install = false;
+        } else if (arg.startsWith(u'-')) {
+            *error = usageError(QStringLiteral("未知选项“%1”").arg(arg));
+            return std::nullopt;
+        } else {
+            *error = usageError(QStringLiteral("多余的参数“%1”").arg(arg));
+            return std::nullopt;
+        }
+    }
+    if (dirGiven && !QFileInfo(parsed.appDir).isDir()) {
+        *error = usageError(QStringLiteral("程序目录 %1 不存在").arg(parsed.appDir));
+        return std::nullopt;
+    }
+    if (outputGiven && QFileInfo(parsed.output).isDir()) {
+        *error = usageError(QStringLiteral("%1 是文件夹，不是文件").arg(parsed.output));
+        return std::nullopt;
+    }
+    return parsed;
+}
+
+// Qt's own diagnostics would break the one-line messages; the program reports its errors itself.
+void quietQt(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type != QtFatalMsg)
+        return;
+    complain(kFailed, QStringLiteral("无法启动 Qt（%1）").arg(message.simplified()));
+    std::fflush(stderr);
+    ::_exit(kFailed);
+}
+
+// The note of the day as the window's editor holds it.
+bool loadNote(const QString &appDir, const QString &key, QTextEdit &editor, QString *error)
+{
+    const QString databasePath = paths::noteDatabasePath(appDir);
+    std::unique_ptr<notes::NoteStore> store;
+    const notes::NoteResult opened = notes::NoteStore::open(databasePath, notes::NoteStore::Access::ReadOnly, &store);
+    if (opened.failure == notes::NoteFailure::Missing) {
+        *error = QStringLiteral("找不到记事数据库：%1").arg(databasePath);
+        return false;
+    }
+    if (!opened.ok) {
+        *error = QStringLiteral("无法打开记事数据库 %1：%2").arg(databasePath, opened.detail);
+        return false;
+    }
+    std::optional<QByteArray> note;
+    if (const notes::NoteResult loaded = store->load(key, &note); !loaded.ok) {
+        *error = QStringLiteral("无法读取 %1 的记事：%2").arg(notes::keyToIsoDate(key), loaded.detail);
+        return false;
+    }
+    const richtext::ReadResult read = richtext::readRtf(note.value_or(QByteArray()), *editor.document());
+    if (!read.ok) {
+        *error = QStringLiteral("无法读取 %1 的记事：%2").arg(notes::keyToIsoDate(key), read.error);
+        return false;
+    }
+    return true;
+}
+
+// Writes the composite to `path` in the format its extension names.
+wallpaper::WriteResult writeOutput(const QString &composite, const QString &path)
+{
+    const wallpaper::PictureResult picture = wallpaper::readPicture(composite);
+    if (!picture.ok())
+        return {picture.error};
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == u"jpg" || suffix == u"jpeg")
+        return wallpaper::saveJpeg(picture.image, path, 90);
+    if (suffix != u"png")
+        return wallpaper::saveBmp24(picture.image, path);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !picture.image.save(&file, "PNG") || !file.commit())
+        return {QStringLiteral("无法写入 %1：%2").arg(path, file.errorString())};
+    return {};
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qInstallMessageHandler(quietQt);
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    if (args.size() == 2 && (args[1] == u"--help" || args[1] == u"-h")) {
+        std::fputs(kHelp, stdout);
+        return std::fflush(stdout) == 0 ? 0 : complain(kFailed, QStringLiteral("无法写出结果"));
+    }
+    if (args.size() == 2 && args[1] == u"--version") {
+        std::printf("tavemo-wallpaper %s\n", kVersion);
+        return std::fflush(stdout) == 0 ? 0 : complain(kFailed, QStringLiteral("无法写出结果"));
+    }
+    QString error;
+    const std::optional<Arguments> parsed = parseArguments(args, &error);
+    if (!parsed)
+        return complain(kBadInput, error);
+
+    // The note is drawn off screen: no display is needed unless the caller names a platform.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    calendar_view::installFontSubstitutions();
+
+    const QString appDir = parsed->appDir.isEmpty() ? paths::applicationDirectory() : parsed->appDir;
+    const QDate today = QDate::currentDate();
+    const QString key = parsed->dateKey.isEmpty() ? notes::dateKey(today.year(), today.month(), today.day()) : parsed->dateKey;
+
+    // The editor as the window has it, at the size the window's editor has after a start.
+    QTextEdit editor;
+    editor.setAttribute(Qt::WA_DontShowOnScreen);
+    app::TMainFrm::setUpNoteEditor(editor);
+    editor.resize(app::TMainFrm::noteEditorSize(app::TMainFrm::savedWindowSize(appDir)));
+    if (!loadNote(appDir, key, editor, &error))
+        return complain(kFailed, error);
+    editor.show();
+
+    wallpaper::BackgroundListState backgrounds;
+    if (const wallpaper::ListResult loaded = wallpaper::LoadBackgroundList(backgrounds, appDir, false); !loaded.ok())
+        return complain(kFailed, loaded.error);
+
+    std::unique_ptr<platform::WallpaperInstaller> installer;
+    if (parsed->install)
+        installer = platform::makeWallpaperInstaller(platform::currentDesktop());
+    wallpaper::ApplyPieces pieces;
+    pieces.appDir = appDir;
+    pieces.list = &backgrounds;
+    pieces.capture = [&] { return wallpaper::CaptureNotePicture(editor, wallpaper::wallpaperFolder(appDir)); };
+    pieces.monthPicturePath = [&] { return wallpaper::monthPicturePath(appDir, today); };
+    pieces.drawnMonthPicture = [&] { return wallpaper::drawMonthPicture(today, &app::TMainFrm::setUpCalendarLook); };
+    pieces.installer = installer.get();
+    pieces.install = parsed->install;
+    const wallpaper::ApplyResult result = wallpaper::applyNotePicture(pieces);
+
+    using Outcome = wallpaper::ApplyResult::Outcome;
+    if (result.outcome != Outcome::Installed && result.outcome != Outcome::Composed)
+        return complain(kFailed, result.message.isEmpty() ? result.detail : result.message);
+    if (!parsed->output.isEmpty())
+        if (const wallpaper::WriteResult written = writeOutput(result.compositePath, parsed->output); !written.ok())
+            return complain(kFailed, written.error);
+
+    if (result.outcome == Outcome::Installed)
+        std::printf("桌面：%s\n壁纸：%s\n", result.backend.toUtf8().constData(), result.installedPath.toUtf8().constData());
+    else
+        std::printf("桌面：未设置（--no-install）\n壁纸：%s\n", result.compositePath.toUtf8().constData());
+    if (!parsed->output.isEmpty())
+        std::printf("输出：%s\n", QFileInfo(parsed->output).absoluteFilePath().toUtf8().constData());
+    return std::fflush(stdout) == 0 ? 0 : complain(kFailed, QStringLiteral("无法写出结果"));
+}
