@@ -213,13 +213,10 @@ bool TPicSelFrm::isChecked(int row) const
 
 void TPicSelFrm::setChecked(QTreeWidgetItem* item, bool checked)
 {
-    static const QIcon check = [] {
-        QIcon icon;
+    if (checked && m_checkMark.isNull())
         for (qreal dpr : {1.0, 2.0})
-            icon.addPixmap(QPixmap::fromImage(drawing::checkMarkPicture(dpr)));
-        return icon;
-    }();
-    item->setIcon(0, checked ? check : QIcon());
+            m_checkMark.addPixmap(QPixmap::fromImage(drawing::checkMarkPicture(dpr)));
+    item->setIcon(0, checked ? m_checkMark : QIcon());
 }
 
 void TPicSelFrm::addEntry(const QString& caption, bool checked)

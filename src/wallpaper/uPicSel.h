@@ -12,6 +12,7 @@
 #include "CaptionButton.h"
 
 #include <QDialog>
+#include <QIcon>
 #include <QString>
 #include <QStringList>
 
@@ -99,6 +100,7 @@ private:
 
     QString m_appDir;
     Services m_services;
+    QIcon m_checkMark; // image 0 of the entries' image list: the green check mark
 
     app::PictureBox* m_imgBG = nullptr;
     app::CaptionButton* m_imgClose = nullptr;
