@@ -93,7 +93,7 @@ if(TARGET tavemo-wallpaper)
           DESTINATION lib/systemd/user)
 endif()
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright ${CMAKE_BINARY_DIR}/packaging/changelog.gz
-        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tavemo-calendar)
 
 # The Debian package.
 set(CPACK_GENERATOR DEB)
@@ -113,15 +113,15 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk, qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-translations-l10n, qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Chinese lunar calendar and day-notebook for the desktop")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Chinese lunar calendar and day-notebook for the desktop
- A borderless window with a month calendar rich in the Chinese calendar
- (lunar days and months, the 24 solar terms, Gregorian and lunar festivals,
- the sexagenary year, zodiac and constellation, dynasty and era before 1949,
- the years 1 to 2100) and a rich-text note for every day, saved as you type.
- A button lays the note over a picture of your choice and makes it the
- desktop wallpaper; a systemd user timer can do that every day.
- .
- Also contains the command-line programs tavemo-cal (the calendar on the
- terminal), tavemo-notes (list, show, export and put notes) and
- tavemo-wallpaper. The notes live in ~/.local/share/tavemo-calendar.")
+# CPack puts the summary on the first line and indents the rest; an empty line ends a paragraph.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "A borderless window with a month calendar rich in the Chinese calendar
+(lunar days and months, the 24 solar terms, Gregorian and lunar festivals,
+the sexagenary year, zodiac and constellation, dynasty and era before 1949,
+the years 1 to 2100) and a rich-text note for every day, saved as you type.
+A button lays the note over a picture of your choice and makes it the
+desktop wallpaper; a systemd user timer can do that every day.
+
+Also contains the command-line programs tavemo-cal (the calendar on the
+terminal), tavemo-notes (list, show, export and put notes) and
+tavemo-wallpaper. The notes live in ~/.local/share/tavemo-calendar.")
 include(CPack)
