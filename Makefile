@@ -4,7 +4,7 @@ BUILD ?= build
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
 
-.PHONY: deps build run test sanitize bench fuzz clean
+.PHONY: deps build run test sanitize bench fuzz package clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -28,6 +28,7 @@ sanitize: deps
 	ctest --test-dir build-sanitize --output-on-failure -j $(JOBS)
 
 bench: deps
+	@bash scripts/install-deps.sh --bench
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTAVEMO_TESTS=OFF -DTAVEMO_BENCH=ON $(CMAKE_FLAGS)
 	cmake --build build-bench -j $(JOBS)
 	@for b in build-bench/bench/*; do [ -f "$$b" ] && [ -x "$$b" ] || continue; echo "== $$b" && "$$b" || exit 1; done
@@ -42,5 +43,17 @@ fuzz: deps
 	  echo "== $$n ($(FUZZ_SECONDS) s)"; \
 	  $$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build-fuzz/corpus/$$n $$corpus || exit 1; done
 
+# The Debian package build-package/tavemo-calendar_<version>_amd64.deb, built with Debian's
+# hardening flags and installing below /usr.
+package: deps
+	@bash scripts/install-deps.sh --package
+	CFLAGS="$$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CFLAGS) $$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CPPFLAGS)" \
+	CXXFLAGS="$$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CXXFLAGS) $$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CPPFLAGS)" \
+	LDFLAGS="$$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get LDFLAGS)" \
+	cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DTAVEMO_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build build-package -j $(JOBS)
+	cd build-package && cpack -G DEB
+	@ls -l build-package/*.deb
+
 clean:
-	rm -rf build build-sanitize build-bench build-fuzz
+	rm -rf build build-sanitize build-bench build-fuzz build-package

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building, testing and running need beyond git and make.
-# Only what is missing is installed, so a second run does nothing. Pass --dev for the extra tools
-# used to look at what we build (ImageMagick, LibreOffice for checking the RTF we write) and to check
-# the notes on FAT and exFAT file systems (tests/notes/fat-check.sh). The tests need Xvfb and
-# xdotool for the check of the real window.
+# Only what is missing is installed, so a second run does nothing. Groups add more: --dev the tools
+# used to look at what we build (see below), --bench what the benchmarks compare with, --package
+# what `make package` needs. The tests need Xvfb and xdotool for the check of the real window.
 set -euo pipefail
 
 packages=(
@@ -19,10 +18,18 @@ packages=(
   qt6-translations-l10n
   xvfb xauth xdotool
 )
-if [[ "${1:-}" == "--dev" ]]; then
-  packages+=(imagemagick libreoffice-writer-nogui poppler-utils)
-  packages+=(dosfstools exfatprogs fusefat exfat-fuse)
-fi
+for group in "$@"; do
+  case $group in
+    --dev) # looking at what we build, checking the RTF we write, the notes on FAT and exFAT,
+           # checking the package and trying it in a bare Debian root
+      packages+=(imagemagick libreoffice-writer-nogui poppler-utils)
+      packages+=(dosfstools exfatprogs fusefat exfat-fuse)
+      packages+=(lintian appstream desktop-file-utils debootstrap) ;;
+    --bench) packages+=(imagemagick) ;; # the wallpaper benchmark compares with ImageMagick
+    --package) packages+=(file dpkg-dev fakeroot) ;; # cpack's DEB generator and dpkg-shlibdeps
+    *) echo "install-deps: unknown group $group (--dev, --bench, --package)" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

@@ -74,6 +74,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     case cal::Arguments::Mode::Help:
         check(args.size() == 1 && (args[0] == "--help" || args[0] == "-h"), "help without --help", input);
         break;
+    case cal::Arguments::Mode::Version:
+        check(args.size() == 1 && args[0] == "--version", "version without --version", input);
+        break;
     case cal::Arguments::Mode::Today:
         check(args.empty(), "today with arguments", input);
         break;

@@ -1,5 +1,6 @@
-// tavemo-calendar: the desktop calendar and day-notebook. Takes no arguments; everything it stores
-// lives below the folder of the executable.
+// tavemo-calendar: the desktop calendar and day-notebook. Takes no arguments but --help and
+// --version; everything it stores lives below its application directory (the folder of the
+// executable, or the per-user data folder when installed; see AppPath.h).
 //
 // Diagnostics: with TAVEMO_EXIT_AFTER_FIRST_PAINT=1 in the environment the program prints
 // "first-paint rss-kb=N" on standard output once its window has been painted for the first time,
@@ -9,6 +10,7 @@
 #include "Environment.h"
 #include "FontSetup.h"
 #include "SingleInstance.h"
+#include "TavemoVersion.h"
 #include "TerminationSignals.h"
 #include "WindowPictures.h"
 #include "uDM.h"
@@ -24,6 +26,7 @@
 #include <QTranslator>
 
 #include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 namespace {
@@ -76,10 +79,26 @@ private:
     bool m_done = false;
 };
 
+constexpr const char kHelp[] =
+    "用法：tavemo-calendar [--help | --version]\n"
+    "\n"
+    "Tavemo桌面日历：左边是农历月历，右边是所选日期的记事，可以把记事放到桌面壁纸上。\n"
+    "记事和设置保存在程序目录中：程序所在的目录可写时就是该目录，程序安装在系统中时为\n"
+    "~/.local/share/tavemo-calendar（$XDG_DATA_HOME/tavemo-calendar）。\n"
+    "\n"
+    "--help, -h   显示本帮助。\n"
+    "--version    显示版本号。\n";
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    // Answered before any window system is touched, so that they work without a display.
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0))
+        return std::fputs(kHelp, stdout) >= 0 && std::fflush(stdout) == 0 ? 0 : 1;
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0)
+        return std::printf("tavemo-calendar %s\n", tavemo::kVersion) > 0 && std::fflush(stdout) == 0 ? 0 : 1;
+
     // 1. The application and its title.
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tavemo-calendar"));
@@ -93,7 +112,12 @@ int main(int argc, char **argv)
         QApplication::installTranslator(&qtTexts);
     calendar_view::installFontSubstitutions();
 
-    const QString appDir = paths::applicationDirectory();
+    QString appDirError;
+    const QString appDir = paths::applicationDirectory(&appDirError);
+    if (!appDirError.isEmpty()) {
+        showStartFailure(QStringLiteral("无法准备数据文件夹，程序无法启动。"), appDirError);
+        return 1;
+    }
 
     // One program per application directory: a second start brings the first to the front.
     app::SingleInstance instance(appDir);

@@ -2,6 +2,12 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <unistd.h>
 
 namespace tavemo::paths {
 namespace {
@@ -34,9 +40,87 @@ QString existingSpelling(const QDir &dir, const QString &part)
 
 } // namespace
 
-QString applicationDirectory()
+QString installedDataFolder()
 {
-    return QCoreApplication::applicationDirPath();
+    return QStringLiteral(TAVEMO_INSTALLED_DATA_FOLDER);
+}
+
+QString chooseApplicationDirectory(const QString &executableDir, const QString &dataHome, QString *deliveredTree)
+{
+    const QString exe = QDir::cleanPath(executableDir);
+    const QString perUser = QDir::cleanPath(dataHome) + QStringLiteral("/tavemo-calendar");
+    const QString installedTree = QDir::cleanPath(exe + u'/' + installedDataFolder());
+    if (QDir(exe).dirName() == u"bin" && QFileInfo(appPath(installedTree, QStringLiteral("Data"))).isDir()) {
+        if (deliveredTree)
+            *deliveredTree = installedTree;
+        return perUser;
+    }
+    // access() rather than the permission bits: a read-only mount or an ACL decides too.
+    if (::access(QFile::encodeName(exe).constData(), W_OK | X_OK) == 0) {
+        if (deliveredTree)
+            deliveredTree->clear();
+        return exe;
+    }
+    if (deliveredTree)
+        *deliveredTree = exe;
+    return perUser;
+}
+
+QString fillFromDeliveredTree(const QString &deliveredTree, const QString &appDir)
+{
+    if (!QDir().mkpath(appDir))
+        return QStringLiteral("无法创建数据文件夹 %1").arg(appDir);
+    const QDir tree(deliveredTree);
+    for (const QString &top : {QStringLiteral("Data"), QStringLiteral("source"), QStringLiteral("web")}) {
+        const QString from = appPath(deliveredTree, top);
+        if (!QFileInfo(from).isDir())
+            continue;
+        // The folders too, so that an empty delivered folder (source/Month) exists as well.
+        QDirIterator entries(from, QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot,
+                             QDirIterator::Subdirectories);
+        if (!QDir().mkpath(appPath(appDir, top)))
+            return QStringLiteral("无法创建文件夹 %1").arg(appPath(appDir, top));
+        while (entries.hasNext()) {
+            const QString source = entries.next();
+            const QString target = appPath(appDir, tree.relativeFilePath(source));
+            if (QFileInfo::exists(target))
+                continue;
+            if (entries.fileInfo().isDir()) {
+                if (!QDir().mkpath(target))
+                    return QStringLiteral("无法创建文件夹 %1").arg(target);
+                continue;
+            }
+            const QString folder = QFileInfo(target).absolutePath();
+            if (!QDir().mkpath(folder))
+                return QStringLiteral("无法创建文件夹 %1").arg(folder);
+            const QString partial = target + QStringLiteral(".copying");
+            QFile::remove(partial); // left by an interrupted start
+            if (!QFile::copy(source, partial))
+                return QStringLiteral("无法复制 %1 到 %2").arg(source, target);
+            QFile::setPermissions(partial, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+            // rename() of QFile never replaces: a file that appeared meanwhile stays.
+            if (!QFile::rename(partial, target)) {
+                QFile::remove(partial);
+                if (!QFileInfo::exists(target))
+                    return QStringLiteral("无法写入 %1").arg(target);
+            }
+        }
+    }
+    return {};
+}
+
+QString applicationDirectory(QString *error)
+{
+    QString deliveredTree;
+    const QString appDir = chooseApplicationDirectory(
+        QCoreApplication::applicationDirPath(),
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation), &deliveredTree);
+    QString failure;
+    if (!deliveredTree.isEmpty())
+        failure = fillFromDeliveredTree(deliveredTree, appDir);
+    if (error)
+        *error = failure;
+    return appDir;
 }
 
 QString appPath(const QString &appDir, const QString &relative)

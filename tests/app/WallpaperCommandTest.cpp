@@ -4,6 +4,7 @@
 #include "AppTestSupport.h"
 
 #include "PictureCodecs.h"
+#include "TavemoVersion.h"
 
 #include <gtest/gtest.h>
 
@@ -90,7 +91,7 @@ TEST(WallpaperCommand, BadArgumentsEndWithStatusTwoAndWriteNothing)
     EXPECT_TRUE(help.out.startsWith(QStringLiteral("用法：tavemo-wallpaper")));
     const CommandRun version = runCommand({"--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "tavemo-wallpaper 1.0.0\n");
+    EXPECT_EQ(version.out, QStringLiteral("tavemo-wallpaper %1\n").arg(QLatin1String(tavemo::kVersion)));
 }
 
 TEST(WallpaperCommand, ComposesTheDaysNoteAtTheWindowsEditorSize)

@@ -1,5 +1,7 @@
 // Runs the built tavemo-cal and checks what it prints.
 
+#include "TavemoVersion.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -220,6 +222,7 @@ TEST(TavemoCal, RejectsBadArgumentsWithStatusTwo)
         {{"--dump", "2100-12-31", "2101-01-01"}, "日期：2101-01-01"},
         {{"--dump", "2024-01-01", "2024-01-02", "x"}, "--dump 需要"},
         {{"--help", "x"}, "--help"},
+        {{"--version", "2024"}, "--version"},
         // An echoed argument never breaks the one-line message nor reaches the terminal raw.
         {{"20\n24", "1"}, "年份：20?24"},
         {{"2024", "\x1b[2J"}, "月份：?[2J"},
@@ -243,6 +246,14 @@ TEST(TavemoCal, HelpExplainsTheUsage)
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out.rfind("用法：tavemo-cal", 0), 0u) << run.out;
     EXPECT_NE(run.out.find("--dump FROM TO"), std::string::npos);
+    EXPECT_EQ(run.err, "");
+}
+
+TEST(TavemoCal, VersionIsTheProjects)
+{
+    const CalRun run = runCal({"--version"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, std::string("tavemo-cal ") + tavemo::kVersion + "\n");
     EXPECT_EQ(run.err, "");
 }
 

@@ -79,6 +79,12 @@ Arguments parseArguments(const std::vector<std::string_view>& args)
         result.mode = Arguments::Mode::Help;
         return result;
     }
+    if (!args.empty() && args[0] == "--version") {
+        if (args.size() != 1)
+            return failure("--version 不接受其他参数");
+        result.mode = Arguments::Mode::Version;
+        return result;
+    }
 
     if (!args.empty() && args[0] == "--dump") {
         if (args.size() != 3)

@@ -30,6 +30,7 @@ std::string notADate(std::string_view arg);
 struct Arguments {
     enum class Mode {
         Help,  // --help / -h
+        Version, // --version
         Today, // no arguments: this month, today chosen
         Month, // YEAR MONTH (its first day chosen) or YYYY-MM-DD: the month of `chosen`
         Dump,  // --dump FROM TO, from <= to

@@ -20,6 +20,7 @@
 #include "ChnCalendarUse.h"
 #include "DateTime.h"
 #include "TextWidth.h"
+#include "TavemoVersion.h"
 
 namespace {
 
@@ -45,6 +46,7 @@ constexpr std::string_view kUsage =
     "--dump FROM TO   逐日输出从 FROM 到 TO（YYYY-MM-DD 格式，0001-01-01 至 2100-12-31）\n"
     "                 的日历数据：第一行为表头，之后每天一行，各列以制表符分隔。\n"
     "--help, -h       显示本帮助。\n"
+    "--version        显示版本号。\n"
     "\n"
     "退出状态：0 成功；1 输出失败；2 参数有误。\n";
 
@@ -196,6 +198,9 @@ int main(int argc, char** argv)
     switch (parsed.mode) {
     case Arguments::Mode::Help:
         std::fwrite(kUsage.data(), 1, kUsage.size(), stdout);
+        return finish();
+    case Arguments::Mode::Version:
+        std::printf("tavemo-cal %s\n", tavemo::kVersion);
         return finish();
     case Arguments::Mode::Dump:
         dump(parsed.from, parsed.to);

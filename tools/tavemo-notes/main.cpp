@@ -17,6 +17,7 @@
 #include "NoteResult.h"
 #include "NoteStore.h"
 #include "RtfCodec.h"
+#include "TavemoVersion.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -66,10 +67,12 @@ const char kHelp[] =
     "DATE 的格式为 YYYY-MM-DD 或 YYYYMMDD，年份为 1 至 2100。\n"
     "\n"
     "选项：\n"
-    "  --dir APPDIR   程序目录，默认为本程序所在的目录。\n"
+    "  --dir APPDIR   程序目录。默认为本程序所在的目录；程序安装在系统中（或所在目录\n"
+    "                 不可写）时为 ~/.local/share/tavemo-calendar（$XDG_DATA_HOME）。\n"
     "  --format 格式  show 和 export 的输出格式：text、html 或 rtf。\n"
     "  --overwrite    export 时覆盖 DIR 中已有的同名文件。\n"
     "  --help, -h     显示本帮助。\n"
+    "  --version      显示版本号。\n"
     "\n"
     "list、show 和 export 只读取数据库，从不改动它，在只读的文件夹或介质上、磁盘已满时也能使用。\n"
     "\n"
@@ -488,6 +491,10 @@ int main(int argc, char **argv)
         std::fputs(kHelp, stdout);
         return std::fflush(stdout) == 0 ? 0 : complain(kFailed, QStringLiteral("无法写出结果"));
     }
+    if (args.size() == 2 && args[1] == u"--version") {
+        std::printf("tavemo-notes %s\n", tavemo::kVersion);
+        return std::fflush(stdout) == 0 ? 0 : complain(kFailed, QStringLiteral("无法写出结果"));
+    }
     QString error;
     const std::optional<Arguments> parsed = parseArguments(args, &error);
     if (!parsed)
@@ -532,7 +539,10 @@ int main(int argc, char **argv)
         note = richtext::writeRtf(document);
     }
 
-    const QString appDir = parsed->appDir.isEmpty() ? paths::applicationDirectory() : parsed->appDir;
+    QString appDirError;
+    const QString appDir = parsed->appDir.isEmpty() ? paths::applicationDirectory(&appDirError) : parsed->appDir;
+    if (!appDirError.isEmpty())
+        return complain(kFailed, appDirError);
     const QString databasePath = paths::noteDatabasePath(appDir);
     std::unique_ptr<notes::NoteStore> store;
     const notes::NoteResult opened = notes::NoteStore::open(

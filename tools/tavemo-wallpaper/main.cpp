@@ -21,6 +21,7 @@
 #include "NoteStore.h"
 #include "PictureCodecs.h"
 #include "RtfCodec.h"
+#include "TavemoVersion.h"
 #include "WallpaperInstaller.h"
 #include "uGlobal.h"
 #include "uMain.h"
@@ -41,7 +42,6 @@ namespace {
 
 using namespace tavemo;
 
-constexpr char kVersion[] = "1.0.0";
 constexpr int kFailed = 1;
 constexpr int kBadInput = 2;
 constexpr int kLastYear = 2100; // the last year the calendar shows
@@ -54,7 +54,8 @@ const char kHelp[] =
     "最后一项），写成 source/DeskTopBG/Mix.bmp 和 Mix.Jpg，再设为桌面壁纸。\n"
     "\n"
     "选项：\n"
-    "  --dir APPDIR    程序目录，默认为本程序所在的目录。\n"
+    "  --dir APPDIR    程序目录。默认为本程序所在的目录；程序安装在系统中（或所在目录\n"
+    "                  不可写）时为 ~/.local/share/tavemo-calendar（$XDG_DATA_HOME）。\n"
     "  --date 日期     记事的日期，格式为 YYYY-MM-DD（或 YYYYMMDD），年份为 1 至 2100；\n"
     "                  默认为今天。\n"
     "  --output FILE   另把合成的壁纸写到 FILE：扩展名为 .png 时为 PNG，.jpg 或 .jpeg 时为\n"
@@ -68,7 +69,7 @@ const char kHelp[] =
     "退出状态：0 成功；1 无法合成或无法设置壁纸（原因见提示）；2 参数有误，此时不写入任何内容。\n";
 
 struct Arguments {
-    QString appDir; // empty: the folder of the executable
+    QString appDir; // empty: the application directory of the executable (AppPath.h)
     QString dateKey; // empty: today
     QString output;
     bool install = true;
@@ -223,7 +224,7 @@ int main(int argc, char **argv)
         return std::fflush(stdout) == 0 ? 0 : complain(kFailed, QStringLiteral("无法写出结果"));
     }
     if (args.size() == 2 && args[1] == u"--version") {
-        std::printf("tavemo-wallpaper %s\n", kVersion);
+        std::printf("tavemo-wallpaper %s\n", tavemo::kVersion);
         return std::fflush(stdout) == 0 ? 0 : complain(kFailed, QStringLiteral("无法写出结果"));
     }
     QString error;
@@ -238,7 +239,10 @@ int main(int argc, char **argv)
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     calendar_view::installFontSubstitutions();
 
-    const QString appDir = parsed->appDir.isEmpty() ? paths::applicationDirectory() : parsed->appDir;
+    QString appDirError;
+    const QString appDir = parsed->appDir.isEmpty() ? paths::applicationDirectory(&appDirError) : parsed->appDir;
+    if (!appDirError.isEmpty())
+        return complain(kFailed, appDirError);
     const QDate today = QDate::currentDate();
     const QString key = parsed->dateKey.isEmpty() ? notes::dateKey(today.year(), today.month(), today.day()) : parsed->dateKey;
 
