@@ -1,6 +1,6 @@
 # What `cmake --install` puts where (GNUInstallDirs), and the Debian package `make package` builds
 # from it with CPack. An installed program keeps the user's files in the per-user data folder and
-# fills it from the delivered tree installed below share/tavemo-calendar (see src/paths/AppPath.h).
+# fills it from the delivered tree installed in share/tavemo-calendar/delivered (see src/paths/AppPath.h).
 include(GNUInstallDirs)
 
 set(TAVEMO_MAINTAINER "Tavemo桌面日历 developers <tavemo-calendar@packages.invalid>" CACHE STRING
@@ -82,7 +82,7 @@ add_custom_target(tavemo_install_files ALL DEPENDS
   ${delivered}/Data/UserData.db ${delivered}/source/DeskTopBG/A1.bmp ${delivered_web_outputs}
   ${icon_outputs} ${compressed})
 
-install(DIRECTORY ${delivered}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/tavemo-calendar)
+install(DIRECTORY ${delivered}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/tavemo-calendar/delivered)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/tavemo-calendar.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/tavemo-calendar.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${CMAKE_SOURCE_DIR}/assets/icons/tavemo-calendar.svg

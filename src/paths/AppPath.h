@@ -9,7 +9,9 @@
 namespace tavemo::paths {
 
 // The folder of the installed delivered tree relative to the folder of the installed programs
-// (e.g. "../share/tavemo-calendar" for bin/ and share/ of one prefix).
+// (e.g. "../share/tavemo-calendar/delivered" for bin/ and share/ of one prefix). Its own folder,
+// never the per-user folder: with the prefix ~/.local the two would be one, and reinstalling would
+// replace the user's notes with the empty database.
 QString installedDataFolder();
 
 // Where a program whose executable lies in `executableDir` keeps its files:

@@ -73,7 +73,7 @@ TEST(ApplicationDirectory, TheExecutablesFolderWhenWritableElseThePerUserFolder)
     EXPECT_TRUE(tree.isEmpty());
 
     // Installed: the per-user folder even where bin/ is writable (root, or a prefix in the home),
-    // filled from share/tavemo-calendar.
+    // filled from share/tavemo-calendar/delivered.
     const QString prefix = root.path() + QStringLiteral("/usr");
     ASSERT_TRUE(QDir().mkpath(prefix + QStringLiteral("/bin")));
     const QString bin = prefix + QStringLiteral("/bin");
@@ -81,7 +81,15 @@ TEST(ApplicationDirectory, TheExecutablesFolderWhenWritableElseThePerUserFolder)
     makeDeliveredTree(QDir::cleanPath(bin + u'/' + installedDataFolder()));
     EXPECT_EQ(chooseApplicationDirectory(bin, home, &tree), perUser);
     EXPECT_EQ(tree, QDir::cleanPath(bin + u'/' + installedDataFolder()));
-    EXPECT_TRUE(tree.endsWith(QStringLiteral("/share/tavemo-calendar"))) << tree.toStdString();
+    EXPECT_TRUE(tree.endsWith(QStringLiteral("/share/tavemo-calendar/delivered"))) << tree.toStdString();
+
+    // Installed with the prefix ~/.local: the user's folder holds the delivered tree but is not it,
+    // so that installing again replaces none of the user's files.
+    const QString localBin = root.path() + QStringLiteral("/home/.local/bin");
+    ASSERT_TRUE(QDir().mkpath(localBin));
+    makeDeliveredTree(QDir::cleanPath(localBin + u'/' + installedDataFolder()));
+    EXPECT_EQ(chooseApplicationDirectory(localBin, home, &tree), perUser);
+    EXPECT_EQ(tree, perUser + QStringLiteral("/delivered"));
 
     // A copy in a folder the user cannot write: the per-user folder, filled from the copy. Root
     // writes everywhere, so the check runs as an unprivileged user then.
