@@ -52,6 +52,7 @@ function(tavemo_add_bench)
   cmake_parse_arguments(B "" "NAME" "SOURCES;LIBS" ${ARGN})
   add_executable(${B_NAME} ${B_SOURCES})
   target_link_libraries(${B_NAME} PRIVATE ${B_LIBS} benchmark::benchmark benchmark::benchmark_main)
+  target_include_directories(${B_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/bench) # BenchSupport.h
   set_target_properties(${B_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
   tavemo_warnings(${B_NAME})
 endfunction()

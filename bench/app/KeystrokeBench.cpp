@@ -10,6 +10,8 @@
 #include "uDM.h"
 #include "uMain.h"
 
+#include "BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -29,34 +31,10 @@ namespace {
 
 using namespace tavemo;
 
-void ensureApplication()
-{
-    static int argc = 1;
-    static char name[] = "bench_app_keystroke";
-    static char *argv[] = {name, nullptr};
-    static QApplication *app = [] {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QApplication(argc, argv);
-    }();
-    (void)app;
-}
-
 // A note like the ones people write, repeated until its RTF holds about `rtfBytes`.
 QByteArray makeNote(qsizetype rtfBytes)
 {
-    QTextDocument unit;
-    QTextCursor cursor(&unit);
-    QTextCharFormat plain, red, bold;
-    red.setForeground(QColor(0xE0, 0x20, 0x20));
-    bold.setFontWeight(QFont::Bold);
-    cursor.insertText(QStringLiteral("今天上午开会，讨论下个月的安排。"), plain);
-    cursor.insertText(QStringLiteral("√ 已完成：报告初稿"), red);
-    cursor.insertBlock();
-    cursor.insertText(QStringLiteral("× 未完成：预算表 "), bold);
-    cursor.insertText(QStringLiteral("Meeting at 15:30, room 402."), plain);
-    cursor.insertBlock();
-    const QTextDocumentFragment fragment(&unit);
+    const QTextDocumentFragment fragment = bench::sampleNoteUnit();
     QTextDocument note;
     QTextCursor at(&note);
     QByteArray rtf;
@@ -83,7 +61,7 @@ struct Fixture {
         window->CurrentPage = 1; // as "data\FormSize.ini" gives it
         rtfSize = store->list(&entries).ok ? entries.front().size : 0;
     }
-    bool applicationReady = (ensureApplication(), true); // before any widget
+    bool applicationReady = (bench::ensureApplication(), true); // before any widget
     QTemporaryDir dir;
     notes::TDM dm{[this] { return window ? window->calendarDateTime() : 0.0; }};
     std::unique_ptr<app::TMainFrm> window;
@@ -112,7 +90,7 @@ void BM_KeystrokeToStoredNote(benchmark::State &state)
     end.movePosition(QTextCursor::End);
     editor->setTextCursor(end);
     state.counters["rtf_bytes"] = static_cast<double>(f.rtfSize);
-    std::vector<double> ms;
+    bench::Samples samples;
     bool typeNext = true;
     for (auto _ : state) {
         // A character typed, then taken back with Backspace, so the note keeps its size.
@@ -123,13 +101,10 @@ void BM_KeystrokeToStoredNote(benchmark::State &state)
             key(editor, Qt::Key_Backspace, QString());
         const auto took = std::chrono::steady_clock::now() - start;
         typeNext = !typeNext;
-        ms.push_back(std::chrono::duration<double, std::milli>(took).count());
+        samples.add(took);
         state.SetIterationTime(std::chrono::duration<double>(took).count());
     }
-    std::sort(ms.begin(), ms.end());
-    const auto at = [&](double q) { return ms[std::min(ms.size() - 1, static_cast<size_t>(q * ms.size()))]; };
-    state.counters["median_ms"] = at(0.5);
-    state.counters["p99_ms"] = at(0.99);
+    samples.report(state);
     state.counters["saved"] = f.window->saveNotice()->isHidden() ? 1 : 0;
 }
 BENCHMARK(BM_KeystrokeToStoredNote)->Arg(2 * 1024)->Arg(64 * 1024)->Iterations(400)->UseManualTime()->Unit(benchmark::kMillisecond);

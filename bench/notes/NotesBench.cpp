@@ -7,6 +7,8 @@
 #include "RtfCodec.h"
 #include "uDM.h"
 
+#include "BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -22,37 +24,14 @@
 namespace {
 
 using namespace tavemo::notes;
+using tavemo::bench::ensureApplication;
+using tavemo::bench::Samples;
 
-void ensureApplication()
-{
-    static int argc = 1;
-    static char name[] = "bench_notes";
-    static char *argv[] = {name, nullptr};
-    static QApplication *app = [] {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QApplication(argc, argv);
-    }();
-    (void)app;
-}
-
-// A note like the ones people write: Chinese text with coloured, bold and marked lines.
+// The editor holds copies of the sample note, as many as make its RTF about `rtfBytes`.
 void fillNote(QTextEdit &editor, qsizetype rtfBytes)
 {
-    QTextDocument unit;
-    QTextCursor cursor(&unit);
-    QTextCharFormat plain, red, bold;
-    red.setForeground(QColor(0xE0, 0x20, 0x20));
-    bold.setFontWeight(QFont::Bold);
-    cursor.insertText(QStringLiteral("今天上午开会，讨论下个月的安排。"), plain);
-    cursor.insertText(QStringLiteral("√ 已完成：报告初稿"), red);
-    cursor.insertBlock();
-    cursor.insertText(QStringLiteral("× 未完成：预算表 "), bold);
-    cursor.insertText(QStringLiteral("Meeting at 15:30, room 402."), plain);
-    cursor.insertBlock();
-
     // The RTF grows by a fixed amount per copy of the unit after a fixed header.
-    const QTextDocumentFragment fragment(&unit);
+    const QTextDocumentFragment fragment = tavemo::bench::sampleNoteUnit();
     const auto rtfSizeOf = [&](int copies) {
         QTextDocument document;
         QTextCursor at(&document);
@@ -69,18 +48,6 @@ void fillNote(QTextEdit &editor, qsizetype rtfBytes)
     for (qsizetype i = 0; i < copies; ++i)
         target.insertFragment(fragment);
 }
-
-struct Samples {
-    std::vector<double> ms;
-    void add(std::chrono::steady_clock::duration d) { ms.push_back(std::chrono::duration<double, std::milli>(d).count()); }
-    void report(benchmark::State &state)
-    {
-        std::sort(ms.begin(), ms.end());
-        const auto at = [&](double q) { return ms[std::min(ms.size() - 1, static_cast<size_t>(q * ms.size()))]; };
-        state.counters["median_ms"] = at(0.5);
-        state.counters["p99_ms"] = at(0.99);
-    }
-};
 
 struct Fixture {
     explicit Fixture(qsizetype rtfBytes)
