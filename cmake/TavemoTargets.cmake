@@ -21,12 +21,21 @@ function(tavemo_sanitizer_environment var)
       "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1" PARENT_SCOPE)
 endfunction()
 
-# tavemo_add_test(NAME name SOURCES ... LIBS ... [QT]): a GoogleTest suite registered with CTest,
-# test by test. QT runs it on the offscreen platform so widget tests need no display.
+# tavemo_add_test(NAME name SOURCES ... LIBS ... [QT] [APPLICATION]): a GoogleTest suite registered
+# with CTest, test by test. QT runs it on the offscreen platform so widget tests need no display;
+# APPLICATION gives it the main of tests/ApplicationMain.cpp (an application object set up as the
+# program sets itself up) instead of GoogleTest's.
 function(tavemo_add_test)
-  cmake_parse_arguments(T "QT" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
-  add_executable(${T_NAME} ${T_SOURCES})
-  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  cmake_parse_arguments(T "QT;APPLICATION" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(T_APPLICATION)
+    find_package(Qt6 REQUIRED COMPONENTS Widgets)
+    add_executable(${T_NAME} ${T_SOURCES} ${PROJECT_SOURCE_DIR}/tests/ApplicationMain.cpp)
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} tavemo_drawing Qt6::Widgets GTest::gtest GTest::gmock)
+    set(T_QT ON)
+  else()
+    add_executable(${T_NAME} ${T_SOURCES})
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  endif()
   target_compile_definitions(${T_NAME} PRIVATE
     TAVEMO_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data"
     TAVEMO_APP_DIR="${TAVEMO_APP_DIR}")

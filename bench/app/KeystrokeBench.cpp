@@ -3,12 +3,12 @@
 // key is handled. Notes of about 2 KB and 64 KB of RTF; each keystroke is timed alone and the
 // counters give the median and the 99th percentile in ms.
 
-#include "AppPath.h"
-#include "Environment.h"
-#include "NoteStore.h"
-#include "RtfCodec.h"
-#include "uDM.h"
-#include "uMain.h"
+#include "paths/AppPath.h"
+#include "app/Environment.h"
+#include "notes/NoteStore.h"
+#include "richtext/RtfCodec.h"
+#include "notes/uDM.h"
+#include "app/uMain.h"
 
 #include "BenchSupport.h"
 

@@ -5,8 +5,8 @@
 // then ends. The platform is the offscreen one unless BENCH_QT_QPA_PLATFORM names another
 // (xcb under Xvfb: BENCH_QT_QPA_PLATFORM=xcb xvfb-run -a bench_app_startup).
 
-#include "AppPath.h"
-#include "NoteStore.h"
+#include "paths/AppPath.h"
+#include "notes/NoteStore.h"
 
 #include <benchmark/benchmark.h>
 

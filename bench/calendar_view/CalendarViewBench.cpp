@@ -1,9 +1,9 @@
 // What one date change costs: the month fill with its face rebuild, and repainting the whole
 // control (face, title and all 63 grid cells). Target: both together within 2 ms.
 
-#include "ChnCalendarPicker.h"
-#include "DateTime.h"
-#include "FontSetup.h"
+#include "calendar_view/ChnCalendarPicker.h"
+#include "engine/DateTime.h"
+#include "drawing/FontSetup.h"
 
 #include <benchmark/benchmark.h>
 
@@ -24,7 +24,7 @@ QApplication& application()
         qputenv("QT_QPA_PLATFORM", "offscreen");
     static QApplication* app = [] {
         auto* a = new QApplication(argc, argv);
-        tavemo::calendar_view::installFontSubstitutions();
+        tavemo::drawing::installFontSubstitutions();
         return a;
     }();
     return *app;

@@ -3,8 +3,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include "ChnCalendarUse.h"
-#include "DateTime.h"
+#include "engine/ChnCalendarUse.h"
+#include "engine/DateTime.h"
 
 namespace {
 

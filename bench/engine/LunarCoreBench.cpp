@@ -1,7 +1,7 @@
 // Cost of the lunar conversion with the per-year memo warm, and of the direct computation that
 // the memo saves.
 
-#include "LunarCore.h"
+#include "engine/LunarCore.h"
 
 #include <benchmark/benchmark.h>
 

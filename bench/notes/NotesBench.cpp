@@ -2,10 +2,10 @@
 // flushed commit) and the load of the note of a day, for notes of about 2 KB, 64 KB and 1 MB of RTF.
 // Each iteration is timed alone; the counters give the median and the 99th percentile in ms.
 
-#include "AppPath.h"
-#include "NoteStore.h"
-#include "RtfCodec.h"
-#include "uDM.h"
+#include "paths/AppPath.h"
+#include "notes/NoteStore.h"
+#include "richtext/RtfCodec.h"
+#include "notes/uDM.h"
 
 #include "BenchSupport.h"
 

@@ -5,10 +5,10 @@
 //
 // Goal: the road at least 3 times as fast as ImageMagick.
 
-#include "ApplyToDesktop.h"
-#include "DefaultBackground.h"
-#include "MonthPicture.h"
-#include "PictureCodecs.h"
+#include "wallpaper/ApplyToDesktop.h"
+#include "wallpaper/DefaultBackground.h"
+#include "wallpaper/MonthPicture.h"
+#include "wallpaper/PictureCodecs.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,6 +4,7 @@
 // lies in the years 1 to 2100. A refusal is one line with no control characters.
 
 #include "Arguments.h"
+#include "engine/CalendarRange.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -32,7 +33,7 @@ void check(bool holds, const char *what, std::string_view input)
 bool inRange(engine::DateTime value)
 {
     int year = 0, month = 0, day = 0;
-    return engine::decodeDate(value, year, month, day) && cal::inCalendarRange(year);
+    return engine::decodeDate(value, year, month, day) && engine::isCalendarYear(year);
 }
 
 // The number a string of digits stands for, leading zeros allowed.
@@ -51,11 +52,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const std::string_view input(reinterpret_cast<const char *>(data), size);
 
     // The whole input as one argument.
-    if (const auto number = cal::parseNumber(input))
+    if (const auto number = engine::parseDecimal(input))
         check(isDigitsOf(input, *number), "number does not read back", input);
-    if (const auto date = cal::parseDate(input)) {
+    if (const auto date = engine::parseCalendarDate(input)) {
         check(engine::formatIsoDate(*date) == input, "date does not format back", input);
         check(inRange(*date), "date outside the years 1 to 2100", input);
+    }
+    if (const auto date = engine::parseCalendarDate(input, true)) {
+        std::string compact = engine::formatIsoDate(*date);
+        if (input.size() == 8)
+            compact.erase(std::remove(compact.begin(), compact.end(), '-'), compact.end());
+        check(compact == input, "date does not format back", input);
+        check(inRange(*date), "date outside the years 1 to 2100", input);
+    } else {
+        check(!engine::parseCalendarDate(input), "the compact form refuses a date the dashed form takes", input);
     }
 
     std::vector<std::string_view> args;

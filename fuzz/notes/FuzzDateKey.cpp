@@ -3,7 +3,7 @@
 // "YYYY-MM-DD" and is the key of that civil date. A date-time value's key (its first eight bytes
 // read as a double) is the key of its day, whatever the time of day.
 
-#include "DateKey.h"
+#include "notes/DateKey.h"
 
 #include <QString>
 

@@ -3,8 +3,8 @@
 // and the note written from it imports again to the same text (what put stores, put can read back).
 // decodeTextStrictly never changes text that is valid UTF-8 but for its line ends.
 
-#include "RtfCodec.h"
-#include "TextEncoding.h"
+#include "richtext/RtfCodec.h"
+#include "richtext/TextEncoding.h"
 
 #include <QByteArray>
 #include <QGuiApplication>

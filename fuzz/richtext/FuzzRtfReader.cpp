@@ -2,7 +2,7 @@
 // writer: writing it, reading that and writing again gives the same bytes. A read fails only for
 // RTF the reader cannot follow, and leaves the document as it was.
 
-#include "RtfCodec.h"
+#include "richtext/RtfCodec.h"
 
 #include <QByteArray>
 #include <QGuiApplication>

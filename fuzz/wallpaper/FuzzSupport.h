@@ -2,7 +2,7 @@
 // What the picture fuzz targets share: an application object, and the check that whatever a
 // reader takes survives our bitmap writer and Qt's bitmap reader unchanged.
 
-#include "PictureCodecs.h"
+#include "wallpaper/PictureCodecs.h"
 
 #include <QBuffer>
 #include <QGuiApplication>

@@ -1,8 +1,8 @@
-#include "Environment.h"
+#include "app/Environment.h"
 
-#include "DateTime.h"
-#include "WallpaperInstaller.h"
-#include "uPicSel.h"
+#include "engine/DateTime.h"
+#include "platform/WallpaperInstaller.h"
+#include "dialogs/uPicSel.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -37,7 +37,7 @@ Environment Environment::system()
         // The dialog offers no colour: the font keeps the colour it had.
         return ChosenFont{font, initial.color};
     };
-    env.choosePictures = wallpaper::TPicSelFrm::Services::system().choosePictures;
+    env.choosePictures = dialogs::TPicSelFrm::Services::system().choosePictures;
     env.makeWallpaperInstaller = [] { return platform::makeWallpaperInstaller(platform::currentDesktop()); };
     env.openUrl = [](const QUrl &url) { QDesktopServices::openUrl(url); };
     env.showMessage = [](QWidget *parent, const QString &text, const QString &detail) {

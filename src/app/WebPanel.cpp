@@ -1,4 +1,4 @@
-#include "WebPanel.h"
+#include "app/WebPanel.h"
 
 #include <QEvent>
 #include <QFileInfo>

@@ -6,15 +6,15 @@
 // "first-paint rss-kb=N" on standard output once its window has been painted for the first time,
 // and ends as by a termination signal (the start-up benchmark runs it so).
 
-#include "AppPath.h"
-#include "Environment.h"
-#include "FontSetup.h"
-#include "SingleInstance.h"
+#include "paths/AppPath.h"
+#include "app/Environment.h"
+#include "drawing/FontSetup.h"
+#include "app/SingleInstance.h"
 #include "TavemoVersion.h"
-#include "TerminationSignals.h"
-#include "WindowPictures.h"
-#include "uDM.h"
-#include "uMain.h"
+#include "app/TerminationSignals.h"
+#include "widgets/WindowPictures.h"
+#include "notes/uDM.h"
+#include "app/uMain.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -45,7 +45,7 @@ QIcon programIcon()
 {
     QIcon icon;
     for (int size : {16, 24, 32, 48, 64, 128, 256})
-        icon.addPixmap(QPixmap::fromImage(drawing::programIcon(size)));
+        icon.addPixmap(QPixmap::fromImage(widgets::programIcon(size)));
     return icon;
 }
 
@@ -110,7 +110,7 @@ int main(int argc, char **argv)
     if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
-    calendar_view::installFontSubstitutions();
+    drawing::installFontSubstitutions();
 
     QString appDirError;
     const QString appDir = paths::applicationDirectory(&appDirError);

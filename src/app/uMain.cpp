@@ -1,22 +1,26 @@
-#include "uMain.h"
+#include "app/uMain.h"
 
-#include "AppPath.h"
-#include "ApplyToDesktop.h"
-#include "CaptureNotePicture.h"
-#include "ChnCalendarPicker.h"
-#include "DateTime.h"
-#include "FontSetup.h"
-#include "PictureBox.h"
-#include "SettingsFile.h"
-#include "WebPanel.h"
-#include "WindowFrame.h"
-#include "WindowPictures.h"
-#include "MonthPicture.h"
-#include "WallpaperInstaller.h"
-#include "WorkingFiles.h"
-#include "uDM.h"
-#include "uInfoFrm.h"
-#include "uPicSel.h"
+#include "paths/AppPath.h"
+#include "wallpaper/ApplyToDesktop.h"
+#include "wallpaper/CaptureNotePicture.h"
+#include "calendar_view/ChnCalendarPicker.h"
+#include "engine/DateTime.h"
+#include "drawing/FontSetup.h"
+#include "widgets/PictureBox.h"
+#include "files/SettingsFile.h"
+#include "app/WebPanel.h"
+#include "widgets/WindowFrame.h"
+#include "widgets/WindowPictures.h"
+#include "wallpaper/MonthPicture.h"
+#include "calendar_view/CalendarLook.h"
+#include "calendar_view/MonthPicture.h"
+#include "widgets/WindowLook.h"
+#include "platform/WallpaperInstaller.h"
+#include "files/SettingsFile.h"
+#include "files/WindowSettings.h"
+#include "notes/uDM.h"
+#include "dialogs/uInfoFrm.h"
+#include "dialogs/uPicSel.h"
 
 #include <QCloseEvent>
 #include <QDate>
@@ -36,8 +40,12 @@
 namespace tavemo::app {
 namespace {
 
-using calendar_view::FontSpec;
-using calendar_view::makeFont;
+using namespace files; // the window's settings files
+
+using drawing::FontSpec;
+using drawing::makeFont;
+using widgets::kNotePanelBevel;
+using widgets::noteEditorSize;
 
 const QString kSong = QStringLiteral("宋体");
 
@@ -50,7 +58,7 @@ protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter p(this);
-        drawing::paintWindowFace(p, rect());
+        widgets::paintWindowFace(p, rect());
     }
 };
 
@@ -76,7 +84,7 @@ private:
 class BevelPanel : public QFrame {
 public:
     using QFrame::QFrame;
-    static constexpr int kBevel = 2;
+    static constexpr int kBevel = kNotePanelBevel;
 
 protected:
     void paintEvent(QPaintEvent *) override
@@ -155,8 +163,8 @@ double TMainFrm::calendarDateTime() const
 void TMainFrm::createComponents()
 {
     setWindowTitle(QStringLiteral("桌面日历"));
-    setMinimumSize(kMinimumWidth, kMinimumHeight);
-    resize(kDesignWidth, kDesignHeight);
+    setMinimumSize(widgets::kMinimumWindowSize);
+    resize(widgets::kDesignSize);
     m_frame = new WindowFrame(this);
 
     // shpBG (white with a pale blue border) lies under imgBG, which covers it whole.
@@ -165,8 +173,8 @@ void TMainFrm::createComponents()
     connect(m_imgBG, &PictureBox::mousePressed, this, [this](Qt::MouseButton) { imgBGMouseDown(); });
     connect(m_imgBG, &PictureBox::mouseMoved, this, &TMainFrm::imgBGMouseMove);
 
-    m_imgLogo = new PictureBox(&drawing::logoPicture, this);
-    m_imgLogo->setGeometry(QRect(QPoint(52, 13), drawing::kLogoSize));
+    m_imgLogo = new PictureBox(&widgets::logoPicture, this);
+    m_imgLogo->setGeometry(QRect(QPoint(52, 13), widgets::kLogoSize));
 
     m_imgClose = new CaptionButton(CaptionButton::Kind::Close, 0, this);
     m_imgMini = new CaptionButton(CaptionButton::Kind::Minimise, 1, this);
@@ -188,14 +196,14 @@ void TMainFrm::createComponents()
     m_lblSet->adjustSize();
     m_lblSet->installEventFilter(this);
 
-    m_imgAppToDesk = new PictureBox([](qreal dpr) { return drawing::pictureButton(QStringLiteral("添加到桌面"), QSize(84, 29), dpr); }, this);
+    m_imgAppToDesk = new PictureBox([](qreal dpr) { return widgets::pictureButton(QStringLiteral("添加到桌面"), QSize(84, 29), dpr); }, this);
     m_imgAppToDesk->resize(84, 29);
     m_imgAppToDesk->setCursor(Qt::PointingHandCursor);
     connect(m_imgAppToDesk, &PictureBox::clicked, this, &TMainFrm::imgAppToDeskClick);
 
     // The editing tools. None of them takes the keyboard focus, so the editor keeps its selection.
-    m_imgFont = new PictureBox(&drawing::fontToolPicture, this);
-    m_imgFont->setGeometry(QRect(QPoint(317, 58), drawing::kFontToolSize));
+    m_imgFont = new PictureBox(&widgets::fontToolPicture, this);
+    m_imgFont->setGeometry(QRect(QPoint(317, 58), widgets::kFontToolSize));
     m_imgFont->setCursor(Qt::PointingHandCursor);
     m_imgFont->setToolTip(QStringLiteral("字体大小设置"));
     connect(m_imgFont, &PictureBox::clicked, this, &TMainFrm::imgFontClick);
@@ -214,14 +222,14 @@ void TMainFrm::createComponents()
     connect(m_btnGou, &QToolButton::clicked, this, &TMainFrm::btnGouClick);
     connect(m_btnX, &QToolButton::clicked, this, &TMainFrm::btnXClick);
 
-    m_imgDate = new PictureBox([](qreal dpr) { return drawing::smallPictureButton(QStringLiteral("时间"), QSize(37, 21), dpr); }, this);
+    m_imgDate = new PictureBox([](qreal dpr) { return widgets::smallPictureButton(QStringLiteral("时间"), QSize(37, 21), dpr); }, this);
     m_imgDate->setGeometry(395, 54, 37, 21);
     m_imgDate->setCursor(Qt::PointingHandCursor);
     m_imgDate->setToolTip(QStringLiteral("插入时间"));
     connect(m_imgDate, &PictureBox::clicked, this, &TMainFrm::imgDateClick);
 
-    m_imgRedColor = new PictureBox(&drawing::colourSwatchPicture, this);
-    m_imgRedColor->setGeometry(QRect(QPoint(441, 61), drawing::kColourSwatchSize));
+    m_imgRedColor = new PictureBox(&widgets::colourSwatchPicture, this);
+    m_imgRedColor->setGeometry(QRect(QPoint(441, 61), widgets::kColourSwatchSize));
     m_imgRedColor->setCursor(Qt::PointingHandCursor);
     m_imgRedColor->setToolTip(QStringLiteral("字体颜色"));
     connect(m_imgRedColor, &PictureBox::clicked, this, &TMainFrm::imgRedColorClick);
@@ -249,7 +257,7 @@ void TMainFrm::createComponents()
 
     m_rdtAbc = new QTextEdit(m_pnlABC);
     m_rdtAbc->setObjectName(QStringLiteral("rdtAbc"));
-    setUpNoteEditor(*m_rdtAbc);
+    widgets::setUpNoteEditor(*m_rdtAbc);
     m_rdtAbc->setContextMenuPolicy(Qt::CustomContextMenu);
     m_rdtAbc->installEventFilter(this);
     connect(m_rdtAbc, &QTextEdit::textChanged, this, &TMainFrm::rdtAbcChange);
@@ -257,11 +265,11 @@ void TMainFrm::createComponents()
     // The left panel, bottom to top: shpLeft, imgAddToDesk, pnlWeb with the web panel, the calendar.
     m_pnlLeft = new QWidget(this);
     m_pnlLeft->setGeometry(2, 82, 311, 441);
-    const QColor face = drawing::windowFaceColor();
+    const QColor face = widgets::windowFaceColor();
     m_shpLeft = new Shape(face, face, m_pnlLeft);
     m_shpLeft->setGeometry(0, 253, 311, 441 - 253);
 
-    m_imgAddToDesk = new PictureBox([](qreal dpr) { return drawing::pictureButton(QStringLiteral("选择壁纸"), QSize(176, 50), dpr); }, m_pnlLeft);
+    m_imgAddToDesk = new PictureBox([](qreal dpr) { return widgets::pictureButton(QStringLiteral("选择壁纸"), QSize(176, 50), dpr); }, m_pnlLeft);
     m_imgAddToDesk->setGeometry(62, 341, 176, 50);
     m_imgAddToDesk->setStretch(true);
     m_imgAddToDesk->setCursor(Qt::PointingHandCursor);
@@ -286,24 +294,13 @@ void TMainFrm::createComponents()
     layoutComponents();
 }
 
-void TMainFrm::setUpNoteEditor(QTextEdit &editor)
-{
-    editor.setAcceptRichText(true);
-    editor.setFrameShape(QFrame::NoFrame);
-    editor.setFont(makeFont(FontSpec{kSong, 15}));
-    QPalette palette = editor.palette();
-    palette.setColor(QPalette::Base, Qt::white);
-    palette.setColor(QPalette::Text, Qt::black);
-    editor.setPalette(palette);
-}
-
 void TMainFrm::configureCalendar()
 {
     calendar_view::TChnCalendar *c = m_chnCalendar;
     c->setObjectName(QStringLiteral("chnCalendar"));
     c->setGeometry(0, 0, 311, 253);
     c->setAutoFillBackground(true); // its own background, not the panel's
-    setUpCalendarLook(*c);
+    calendar_view::setUpCalendarLook(*c);
     // The control's window step takes the clock's date itself; the creation step then writes the
     // date the window was given, and from there on every date change loads its note.
     c->initializeWindow();
@@ -317,41 +314,6 @@ void TMainFrm::configureCalendar()
         child->installEventFilter(this);
 }
 
-void TMainFrm::setUpCalendarLook(calendar_view::TChnCalendar &calendar)
-{
-    using calendar_view::TFont;
-    calendar_view::TChnCalendar *c = &calendar;
-    c->setShowWeekNum(false);
-    c->setShowFrame(true);
-    c->setShowWeekNumLine(true);
-    c->setHideSelection(false);
-    c->setFontDate(TFont{makeFont(FontSpec{QStringLiteral("黑体"), 12, true}), -16777208 /* window text */});
-    c->setFontCnDate(TFont{makeFont(FontSpec{kSong, 12}), 0x00EEEEEE});
-    c->setColorTitleWeekLine(0x00C5C5C5);
-    c->setColorTitleWeekEnd(0x000000FF);
-    c->setColorTitleWeek(0x004F4F4F);
-    c->setColorCnDate(0x00008000);
-    c->setColorDate(0x004F4F4F);
-    c->setColorHoliday(0x000080FF);
-    c->setColorLunarHolDay(0x00FF5353);
-    c->setColorCnHolDay(0x000080FF);
-    c->setColorSelectedStart(0x0053AE00);
-    c->setColorSelectedEnd(0x0065D500);
-    c->setColorSelectedFrame(0x00469300);
-    c->setColorWeekNum(0x00808080);
-    c->setColorShowFrame(0x00808080);
-    c->setColorBackYear(0x00DDE8FF);
-    c->setColorBackMonth(0x00EBEBEB);
-    c->setColorTitleToday(0x00FF0000);
-    c->setColorTitleMonth(0x00C08080);
-    c->setColorTitleYear(0x00FF0000);
-    c->setColorTitleSelected(0x00808080);
-    c->setColorTitleConstellation(0x00000000);
-    c->setColorTitleAnimalsYear(0x00000000);
-    c->setCenter(false);
-    c->setStretch(true);
-    c->setAlphaBlend(50);
-}
 
 void TMainFrm::createMenus()
 {
@@ -391,7 +353,7 @@ void TMainFrm::createMenus()
 void TMainFrm::layoutComponents()
 {
     // Anchored components keep their distances to the right (and bottom) edges of the design size.
-    const int dw = width() - kDesignWidth;
+    const int dw = width() - widgets::kDesignSize.width();
     m_imgBG->setGeometry(rect());
     m_imgClose->move(694 + dw, 1);
     m_imgMini->move(664 + dw, 1); // the normal picture sits at 665
@@ -410,20 +372,6 @@ void TMainFrm::layoutComponents()
     m_rdtAbc->setGeometry(inside.adjusted(0, noticeHeight, 0, 0));
 }
 
-QSize TMainFrm::noteEditorSize(QSize size)
-{
-    // The note's panel is anchored to all four edges: 415 x 377 in the design size, less its bevels.
-    return QSize(415 + size.width() - kDesignWidth, 377 + size.height() - kDesignHeight)
-           - QSize(2 * BevelPanel::kBevel, 2 * BevelPanel::kBevel);
-}
-
-QSize TMainFrm::savedWindowSize(const QString &appDir)
-{
-    const std::optional<QStringList> lines = readSettingsLines(paths::appPath(appDir, QString::fromLatin1(kFormSizeFile)));
-    const std::optional<FormSize> saved = lines ? parseFormSize(*lines) : std::nullopt;
-    const QSize size = saved ? QSize(saved->width, saved->height) : QSize(kDefaultWidth, kDefaultHeight);
-    return size.expandedTo(QSize(kMinimumWidth, kMinimumHeight));
-}
 
 // ---------------------------------------------------------------------------------------------
 // Creation and showing
@@ -469,11 +417,11 @@ void TMainFrm::createWallpaperDialogs()
 {
     if (m_picSelFrm)
         return;
-    wallpaper::TPicSelFrm::Services services;
+    dialogs::TPicSelFrm::Services services;
     services.choosePictures = m_env.choosePictures;
     services.showMessage = [this](QWidget *parent, const QString &text) { m_env.showMessage(parent, text, {}); };
-    m_picSelFrm = new wallpaper::TPicSelFrm(m_appDir, services, this);
-    m_inforFrm = new wallpaper::TInforFrm(services.showMessage, this);
+    m_picSelFrm = new dialogs::TPicSelFrm(m_appDir, services, this);
+    m_inforFrm = new dialogs::TInforFrm(services.showMessage, this);
 }
 
 void TMainFrm::FormShow()
@@ -527,10 +475,10 @@ void TMainFrm::LoadWindowSize()
         return;
     }
     const QRect screen = m_env.primaryScreen();
-    SavedWidth = kDefaultWidth;
-    SavedHeight = kDefaultHeight;
-    SavedLeft = (screen.width() - kDefaultWidth) / 2;
-    SavedTop = (screen.height() - 30 - kDefaultHeight) / 2;
+    SavedWidth = widgets::kDefaultWindowSize.width();
+    SavedHeight = widgets::kDefaultWindowSize.height();
+    SavedLeft = (screen.width() - SavedWidth) / 2;
+    SavedTop = (screen.height() - 30 - SavedHeight) / 2;
     CurrentPage = 1;
     applyGeometry(SavedWidth, SavedHeight, SavedLeft, SavedTop);
     writeSettings(QString::fromLatin1(kFormSizeFile), formSizeLines({CurrentPage, SavedWidth, SavedHeight, SavedLeft, SavedTop}));
@@ -840,7 +788,7 @@ void TMainFrm::imgAppToDeskClick()
         pieces.monthPicturePath = [this] { return MonthPicturePath; };
         pieces.drawnMonthPicture = [this] {
             const CivilDate today = civilDate(m_env.now());
-            return wallpaper::drawMonthPicture(QDate(today.year, today.month, today.day), &TMainFrm::setUpCalendarLook);
+            return calendar_view::drawMonthPicture(QDate(today.year, today.month, today.day), &calendar_view::setUpCalendarLook);
         };
         m_road = std::make_unique<wallpaper::ApplyToDesktop>(std::move(pieces));
     }
@@ -931,8 +879,8 @@ void TMainFrm::imgFontClick()
     // Name, colour, size, pitch, style; the code page of the text follows from the face when the
     // note is written. Han text of a Latin face is shown in the simplified Chinese face.
     QStringList families{font.family()};
-    if (font.family() != QLatin1String(calendar_view::kHanFallbackFamily))
-        families << QString::fromLatin1(calendar_view::kHanFallbackFamily);
+    if (font.family() != QLatin1String(drawing::kHanFallbackFamily))
+        families << QString::fromLatin1(drawing::kHanFallbackFamily);
     format.setFontFamilies(families);
     format.setForeground(chosen->color);
     format.setFontPointSize(font.pointSizeF() > 0 ? font.pointSizeF() : font.pixelSize() * 0.75);

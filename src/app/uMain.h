@@ -18,9 +18,9 @@
 // NoteReady is true, whenever the editor loses the keyboard focus, and on every way of ending.
 // While saves fail the window shows a red notice with the reason, until a save succeeds again.
 
-#include "CaptionButton.h"
-#include "Environment.h"
-#include "uGlobal.h"
+#include "widgets/CaptionButton.h"
+#include "app/Environment.h"
+#include "wallpaper/uGlobal.h"
 
 #include <QColor>
 #include <QSize>
@@ -48,29 +48,27 @@ class WallpaperInstaller;
 }
 namespace tavemo::wallpaper {
 class ApplyToDesktop;
+struct ApplyResult;
+}
+namespace tavemo::dialogs {
 class TInforFrm;
 class TPicSelFrm;
-struct ApplyResult;
+}
+namespace tavemo::widgets {
+class PictureBox;
+class WindowFrame;
 }
 
 namespace tavemo::app {
 
-class PictureBox;
+using widgets::CaptionButton;
+using widgets::PictureBox;
+using widgets::WindowFrame;
 class WebPanel;
-class WindowFrame;
 
 class TMainFrm : public QWidget {
     Q_OBJECT
 public:
-    // Client area the positions of the components are given for; anchored components keep their
-    // distances to the right and bottom edges of this size.
-    static constexpr int kDesignWidth = 734;
-    static constexpr int kDesignHeight = 462;
-    static constexpr int kMinimumWidth = 650;
-    static constexpr int kMinimumHeight = 500;
-    static constexpr int kDefaultWidth = 750;
-    static constexpr int kDefaultHeight = 500;
-
     // `dm` must have its database open and outlive the window; it reads the calendar's date through
     // calendarDateTime(). `appDir` is the application directory.
     TMainFrm(notes::TDM &dm, const QString &appDir, Environment env = Environment::system(), QWidget *parent = nullptr);
@@ -97,15 +95,6 @@ public:
     void endProgram(Ending how);
     // Stores the note without ending (the session manager asks so before the session ends).
     void saveNoteNow();
-
-    // The size the note editor has in a window of `size` (while no save notice shows).
-    static QSize noteEditorSize(QSize size);
-    // The window's size as a start takes it from "data\FormSize.ini" (the default size when the
-    // file is missing or unreadable), raised to the minimum size.
-    static QSize savedWindowSize(const QString &appDir);
-    // The look of the window's note editor and of its calendar, also for the pictures drawn off screen.
-    static void setUpNoteEditor(QTextEdit &editor);
-    static void setUpCalendarLook(calendar_view::TChnCalendar &calendar);
 
     // Working state (the wallpaper commands read and write the background and prompt fields).
     QString MonthPicturePath;
@@ -148,8 +137,8 @@ public:
     QMenu *popSysset() const { return m_popSysset; }
     QMenu *pmDeskTopMonCal() const { return m_pmDeskTopMonCal; }
     WindowFrame *frame() const { return m_frame; }
-    wallpaper::TPicSelFrm *picSelFrm() const { return m_picSelFrm; }
-    wallpaper::TInforFrm *inforFrm() const { return m_inforFrm; }
+    dialogs::TPicSelFrm *picSelFrm() const { return m_picSelFrm; }
+    dialogs::TInforFrm *inforFrm() const { return m_inforFrm; }
     // The road of 添加到桌面 while it waits after the confirmation.
     bool isApplyingWallpaper() const;
     // The red notice shown while saves fail; hidden otherwise.
@@ -261,8 +250,8 @@ private:
     QMenu *m_popSysset = nullptr;
     QMenu *m_pmDeskTopMonCal = nullptr;
     WindowFrame *m_frame = nullptr;
-    wallpaper::TPicSelFrm *m_picSelFrm = nullptr;
-    wallpaper::TInforFrm *m_inforFrm = nullptr;
+    dialogs::TPicSelFrm *m_picSelFrm = nullptr;
+    dialogs::TInforFrm *m_inforFrm = nullptr;
     std::unique_ptr<wallpaper::ApplyToDesktop> m_road;
     std::unique_ptr<platform::WallpaperInstaller> m_installer;
     bool m_installerMade = false;

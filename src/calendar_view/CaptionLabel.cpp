@@ -1,6 +1,6 @@
-#include "CaptionLabel.h"
+#include "calendar_view/CaptionLabel.h"
 
-#include "TextDrawing.h"
+#include "calendar_view/TextDrawing.h"
 
 #include <QContextMenuEvent>
 #include <QMouseEvent>

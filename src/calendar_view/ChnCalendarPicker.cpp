@@ -1,12 +1,13 @@
-#include "ChnCalendarPicker.h"
+#include "calendar_view/ChnCalendarPicker.h"
 
-#include "CaptionLabel.h"
-#include "DayGrid.h"
-#include "FontSetup.h"
-#include "TextDrawing.h"
-#include "UpDownStepper.h"
+#include "calendar_view/CaptionLabel.h"
+#include "calendar_view/DayGrid.h"
+#include "drawing/FontSetup.h"
+#include "calendar_view/TextDrawing.h"
+#include "calendar_view/UpDownStepper.h"
 
-#include "DateTime.h"
+#include "engine/CalendarRange.h"
+#include "engine/DateTime.h"
 
 #include <QEvent>
 #include <QFontMetrics>
@@ -20,11 +21,12 @@
 
 namespace tavemo::calendar_view {
 
+using drawing::installFontSubstitutions;
+using drawing::makeFont;
+
 namespace {
 
 constexpr TColor kWhite = 0x00FFFFFF;
-constexpr int kMinYear = 1;
-constexpr int kMaxYear = 2100;      // the year stepper's range
 constexpr int kHeaderRowHeight = 18;
 constexpr int kWeekColumnNarrow = 6;
 constexpr int kWeekColumnWide = 18;
@@ -119,7 +121,7 @@ void TChnCalendar::createChildren()
     m_monthStepper->installEventFilter(this);
     m_yearStepper = new UpDownStepper(this);
     m_yearStepper->move(220, 10);
-    m_yearStepper->setRange(kMinYear, kMaxYear);
+    m_yearStepper->setRange(engine::kFirstCalendarYear, engine::kLastCalendarYear);
     m_yearStepper->installEventFilter(this);
 
     m_grid = new DayGrid(9, 7, this);
@@ -678,7 +680,7 @@ void TChnCalendar::writeDayOrToday(int year, int month, int day)
     // that it has; a month without any (the year 0) falls back to today.
     double value = 0;
     if (!MonthModel::dayInMonth(year, month, day, value))
-        value = year > kMaxYear ? m_dateTime : m_month.now();
+        value = year > engine::kLastCalendarYear ? m_dateTime : m_month.now();
     setDateTime(value);
     // A refused write (the year 2101) leaves the date as it was; the steppers must show it again,
     // or the next step would start from the refused month.

@@ -8,8 +8,8 @@
 // it. Each grid cell is composed in the cell image over its piece of the face and copied out in
 // one operation.
 
-#include "Drawing.h"
-#include "MonthModel.h"
+#include "drawing/Drawing.h"
+#include "calendar_view/MonthModel.h"
 
 #include <QColor>
 #include <QFont>

@@ -1,4 +1,4 @@
-#include "DayGrid.h"
+#include "calendar_view/DayGrid.h"
 
 #include <QContextMenuEvent>
 #include <QCursor>

@@ -1,6 +1,7 @@
-#include "MonthModel.h"
+#include "calendar_view/MonthModel.h"
 
-#include "DateTime.h"
+#include "engine/CalendarRange.h"
+#include "engine/DateTime.h"
 
 #include <algorithm>
 
@@ -8,9 +9,6 @@ namespace tavemo::calendar_view {
 
 namespace {
 
-constexpr int kMinYear = 1;
-constexpr int kMaxYear = 2100; // the year stepper's range and the last year the calendar shows
-constexpr int kFirstYearWithoutEra = 1949;
 
 QString fromEngine(const std::string& text)
 {
@@ -50,12 +48,12 @@ void MonthModel::setClock(Clock clock)
 bool MonthModel::accepts(double value)
 {
     int y = 0, m = 0, d = 0;
-    return engine::decodeDate(value, y, m, d) && y >= kMinYear && y <= kMaxYear;
+    return engine::decodeDate(value, y, m, d) && engine::isCalendarYear(y);
 }
 
 bool MonthModel::dayInMonth(int year, int month, int day, double& out)
 {
-    if (year < kMinYear || year > kMaxYear)
+    if (!engine::isCalendarYear(year))
         return false;
     for (int d = std::min(day, engine::daysInMonth(year, month)); d >= 1; --d) {
         if (engine::tryEncodeDate(year, month, d, out))
@@ -77,8 +75,8 @@ void MonthModel::fill(double value, const DayColors& colors)
     m_cnMonth = fromEngine(m_cal.LunarMonthName);
     m_cnDay = fromEngine(m_cal.LunarDayName);
     const QString lunar = QStringLiteral(" 农历") + cnDate();
-    m_summary = (Y >= kFirstYearWithoutEra ? QString::fromStdString(engine::formatIsoDate(value))
-                                           : fromEngine(m_cal.EraText)) + lunar;
+    // No era from 1949 on: the date itself then.
+    m_summary = (m_cal.EraText.empty() ? QString::fromStdString(engine::formatIsoDate(value)) : fromEngine(m_cal.EraText)) + lunar;
     for (int k = kConstellationRecord; k <= kAnimalRecord; ++k)
         rec(k).Valid = true;
     rec(kYearNameRecord).DayText = fromEngine(m_cal.YearGanZhi);

@@ -9,8 +9,8 @@
 // Thursday the 4th. Records 38 and 39 stay empty; 40 to 42 (row 6, columns 5 to 7) hold the
 // constellation, the sexagenary year and the animal of the chosen date.
 
-#include "ChnCalendarUse.h"
-#include "Drawing.h"
+#include "engine/ChnCalendarUse.h"
+#include "drawing/Drawing.h"
 
 #include <QPoint>
 #include <QString>
@@ -74,7 +74,7 @@ public:
     double now() const { return m_clock(); }
     void setClock(Clock clock);
 
-    // True for a value whose day lies in the years the calendar shows, 1..2100.
+    // True for a value whose day lies in the years the calendar shows (engine::isCalendarYear).
     static bool accepts(double value);
 
     // The value of year-month-day at midnight, or, where the month has no such day, of the last

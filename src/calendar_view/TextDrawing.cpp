@@ -1,4 +1,4 @@
-#include "TextDrawing.h"
+#include "calendar_view/TextDrawing.h"
 
 #include <QColor>
 #include <QFontInfo>

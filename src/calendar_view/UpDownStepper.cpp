@@ -1,4 +1,4 @@
-#include "UpDownStepper.h"
+#include "calendar_view/UpDownStepper.h"
 
 #include <QMouseEvent>
 #include <QPainter>

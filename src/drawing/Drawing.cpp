@@ -1,4 +1,4 @@
-#include "Drawing.h"
+#include "drawing/Drawing.h"
 
 #include <QPainter>
 

@@ -1,12 +1,12 @@
-#include "ChnCalendarUse.h"
+#include "engine/ChnCalendarUse.h"
 
 #include <array>
 #include <limits>
 #include <string_view>
 
-#include "DateTime.h"
-#include "EraTable.h"
-#include "LunarCore.h"
+#include "engine/DateTime.h"
+#include "engine/EraTable.h"
+#include "engine/LunarCore.h"
 
 namespace tavemo::engine {
 namespace {

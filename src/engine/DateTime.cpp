@@ -1,6 +1,6 @@
-#include "DateTime.h"
+#include "engine/DateTime.h"
 
-#include "LunarCore.h"
+#include "engine/LunarCore.h"
 
 #include <algorithm>
 #include <chrono>

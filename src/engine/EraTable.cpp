@@ -1,4 +1,4 @@
-#include "EraTable.h"
+#include "engine/EraTable.h"
 
 #include <charconv>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "HistoricalMonths.h"
+#include "engine/HistoricalMonths.h"
 
 #include <array>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "LunarCore.h"
+#include "engine/LunarCore.h"
 
-#include "HistoricalMonths.h"
+#include "engine/HistoricalMonths.h"
 
 #include <algorithm>
 #include <cmath>

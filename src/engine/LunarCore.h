@@ -15,7 +15,7 @@
 #include <array>
 #include <string_view>
 
-#include "DateTime.h"
+#include "engine/DateTime.h"
 
 namespace tavemo::engine {
 

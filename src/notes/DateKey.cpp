@@ -1,6 +1,6 @@
-#include "DateKey.h"
+#include "notes/DateKey.h"
 
-#include "DateTime.h"
+#include "engine/DateTime.h"
 
 namespace tavemo::notes {
 namespace {

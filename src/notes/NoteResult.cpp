@@ -1,4 +1,4 @@
-#include "NoteResult.h"
+#include "notes/NoteResult.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "NoteStore.h"
+#include "notes/NoteStore.h"
 
 #include <QDir>
 #include <QFile>

@@ -15,7 +15,7 @@
 // Every statement is prepared once with bound parameters; no SQL text is ever built from a key.
 // Not thread-safe: one thread uses a store, one call at a time.
 
-#include "NoteResult.h"
+#include "notes/NoteResult.h"
 
 #include <QByteArray>
 #include <QString>

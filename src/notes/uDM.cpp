@@ -1,9 +1,9 @@
-#include "uDM.h"
+#include "notes/uDM.h"
 
-#include "AppPath.h"
-#include "DateKey.h"
+#include "paths/AppPath.h"
+#include "notes/DateKey.h"
 
-#include "RtfCodec.h"
+#include "richtext/RtfCodec.h"
 
 #include <QTextBlock>
 #include <QTextCursor>

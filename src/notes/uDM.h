@@ -10,8 +10,8 @@
 //
 // TDM shows nothing itself: the window shows the texts below when an operation reports failure.
 
-#include "NoteResult.h"
-#include "NoteStore.h"
+#include "notes/NoteResult.h"
+#include "notes/NoteStore.h"
 
 #include <QString>
 #include <QTextFormat>

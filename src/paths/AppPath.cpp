@@ -1,4 +1,4 @@
-#include "AppPath.h"
+#include "paths/AppPath.h"
 
 #include <QCoreApplication>
 #include <QDir>

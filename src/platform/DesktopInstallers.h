@@ -2,7 +2,7 @@
 // The installers of WallpaperInstaller.h, for the desktops that have one. makeWallpaperInstaller
 // picks among them; checks build them directly to point them at a private settings store or bus.
 
-#include "WallpaperInstaller.h"
+#include "platform/WallpaperInstaller.h"
 
 #include <QDBusConnection>
 #include <QStringList>

@@ -1,7 +1,7 @@
 // GIO first: its headers use names that Qt defines as macros.
 #include <gio/gio.h>
 
-#include "DesktopInstallers.h"
+#include "platform/DesktopInstallers.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "DesktopInstallers.h"
+#include "platform/DesktopInstallers.h"
 
 #include <QDBusError>
 #include <QDBusMessage>

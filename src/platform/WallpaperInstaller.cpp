@@ -1,6 +1,6 @@
-#include "WallpaperInstaller.h"
+#include "platform/WallpaperInstaller.h"
 
-#include "DesktopInstallers.h"
+#include "platform/DesktopInstallers.h"
 
 #include <QStringList>
 

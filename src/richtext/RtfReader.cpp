@@ -13,9 +13,9 @@
 // other double-byte scripts, right-to-left). Text is split by class as it arrives and each piece
 // gets the properties that apply to it.
 
-#include "RtfCodec.h"
-#include "RtfTokenizer.h"
-#include "TextEncoding.h"
+#include "richtext/RtfCodec.h"
+#include "richtext/RtfTokenizer.h"
+#include "richtext/TextEncoding.h"
 
 #include <QTextCursor>
 #include <QTextDocument>

@@ -1,7 +1,7 @@
 // Writes a QTextDocument as RTF that Windows rich edit controls, word processors and readRtf open.
 
-#include "RtfCodec.h"
-#include "TextEncoding.h"
+#include "richtext/RtfCodec.h"
+#include "richtext/TextEncoding.h"
 
 #include <QFont>
 #include <QTextBlock>

@@ -1,4 +1,4 @@
-#include "TextEncoding.h"
+#include "richtext/TextEncoding.h"
 
 #include <cerrno>
 #include <iconv.h>

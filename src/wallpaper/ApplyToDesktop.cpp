@@ -1,9 +1,9 @@
-#include "ApplyToDesktop.h"
+#include "wallpaper/ApplyToDesktop.h"
 
-#include "AppPath.h"
-#include "CaptureNotePicture.h"
-#include "MixPictures.h"
-#include "WallpaperInstaller.h"
+#include "paths/AppPath.h"
+#include "wallpaper/CaptureNotePicture.h"
+#include "wallpaper/MixPictures.h"
+#include "platform/WallpaperInstaller.h"
 
 #include <QDateTime>
 #include <QDir>

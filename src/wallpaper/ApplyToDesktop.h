@@ -8,8 +8,8 @@
 // editor, its list state, its month picture path); the road does the rest, so the window's click
 // handler is one call that shows the result's message, if any.
 
-#include "PictureCodecs.h"
-#include "uGlobal.h"
+#include "wallpaper/PictureCodecs.h"
+#include "wallpaper/uGlobal.h"
 
 #include <QImage>
 #include <QString>

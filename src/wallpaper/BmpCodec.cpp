@@ -1,8 +1,8 @@
 // Bitmaps: Qt's reader behind a size check of our own, and our writer of 24-bit files.
 
-#include "PictureCodecs.h"
+#include "wallpaper/PictureCodecs.h"
 
-#include "CodecSupport.h"
+#include "wallpaper/CodecSupport.h"
 
 #include <QFile>
 #include <QSaveFile>

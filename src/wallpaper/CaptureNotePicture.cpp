@@ -1,6 +1,6 @@
-#include "CaptureNotePicture.h"
+#include "wallpaper/CaptureNotePicture.h"
 
-#include "AppPath.h"
+#include "paths/AppPath.h"
 
 #include <QAbstractScrollArea>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #pragma once
 // The content picture: what the note editor shows, at its size, as "Content.bmp".
 
-#include "PictureCodecs.h"
+#include "wallpaper/PictureCodecs.h"
 
 #include <QImage>
 #include <QString>

@@ -2,7 +2,7 @@
 // Pieces the picture readers share: the size check made before any pixel buffer is allocated,
 // and the texts of their errors.
 
-#include "PictureCodecs.h"
+#include "wallpaper/PictureCodecs.h"
 
 #include <QImage>
 #include <QString>

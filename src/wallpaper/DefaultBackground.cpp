@@ -1,4 +1,4 @@
-#include "DefaultBackground.h"
+#include "wallpaper/DefaultBackground.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -1,9 +1,9 @@
 // GIF through giflib: the first image of the file, placed on the logical screen. Pixels the image
 // does not cover and transparent pixels are white, the colour the wallpaper treats as empty.
 
-#include "PictureCodecs.h"
+#include "wallpaper/PictureCodecs.h"
 
-#include "CodecSupport.h"
+#include "wallpaper/CodecSupport.h"
 
 #include <algorithm>
 #include <cstring>

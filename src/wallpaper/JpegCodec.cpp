@@ -3,9 +3,9 @@
 // in one function that holds no C++ object with a destructor: plain structs and pointers only.
 // Everything else (QImage, QString) lives in the callers around it.
 
-#include "PictureCodecs.h"
+#include "wallpaper/PictureCodecs.h"
 
-#include "CodecSupport.h"
+#include "wallpaper/CodecSupport.h"
 
 #include <algorithm>
 #include <csetjmp>

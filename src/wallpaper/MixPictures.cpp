@@ -1,4 +1,4 @@
-#include "MixPictures.h"
+#include "wallpaper/MixPictures.h"
 
 #include <algorithm>
 #include <cstdint>

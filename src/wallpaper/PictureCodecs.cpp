@@ -1,6 +1,7 @@
-#include "PictureCodecs.h"
+#include "wallpaper/PictureCodecs.h"
 
-#include "CodecSupport.h"
+#include "wallpaper/CodecSupport.h"
+#include "files/AtomicFile.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -156,12 +157,7 @@ PictureResult readPicture(const QString& path, std::int64_t maxPixels)
 
 WriteResult saveFileAtomically(const QString& path, QByteArrayView bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return {QStringLiteral("无法写入文件 %1：%2").arg(path, file.errorString())};
-    if (file.write(bytes.data(), bytes.size()) != bytes.size() || !file.commit())
-        return {QStringLiteral("无法写入文件 %1：%2").arg(path, file.errorString())};
-    return {};
+    return {files::saveAtomically(path, bytes).message};
 }
 
 WriteResult saveJpeg(const QImage& picture, const QString& path, int quality)

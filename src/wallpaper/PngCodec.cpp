@@ -2,9 +2,9 @@
 // libpng's simplified reader was tried first: the libpng of Debian 12 returns interlaced
 // pictures with their rows mixed up through it. Transparent parts are laid over white.
 
-#include "PictureCodecs.h"
+#include "wallpaper/PictureCodecs.h"
 
-#include "CodecSupport.h"
+#include "wallpaper/CodecSupport.h"
 
 
 namespace tavemo::wallpaper {

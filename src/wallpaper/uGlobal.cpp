@@ -1,12 +1,17 @@
-#include "uGlobal.h"
+#include "wallpaper/uGlobal.h"
 
-#include "AppPath.h"
-#include "PictureCodecs.h"
-#include "TextLines.h"
+#include "paths/AppPath.h"
+#include "wallpaper/PictureCodecs.h"
+#include "files/TextLines.h"
 
 #include <QFileInfo>
 
 namespace tavemo::wallpaper {
+
+using files::readTextLines;
+using files::TextFileResult;
+using files::writeTextLines;
+
 namespace {
 
 BmpResult convertToBmp(const QString& path)

@@ -1,10 +1,10 @@
 #include "AppTestSupport.h"
 
-#include "AppPath.h"
-#include "ChnCalendarPicker.h"
-#include "NoteStore.h"
-#include "RtfCodec.h"
-#include "WallpaperInstaller.h"
+#include "paths/AppPath.h"
+#include "calendar_view/ChnCalendarPicker.h"
+#include "notes/NoteStore.h"
+#include "richtext/RtfCodec.h"
+#include "platform/WallpaperInstaller.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

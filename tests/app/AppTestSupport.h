@@ -3,10 +3,10 @@
 // the build delivers, an environment whose clock, dialogs, browser, message boxes and screens the
 // check controls, and the main window built on both the way the program builds it.
 
-#include "DateTime.h"
-#include "Environment.h"
-#include "uDM.h"
-#include "uMain.h"
+#include "engine/DateTime.h"
+#include "app/Environment.h"
+#include "notes/uDM.h"
+#include "app/uMain.h"
 
 #include <QByteArray>
 #include <QColor>

@@ -2,10 +2,10 @@
 
 #include "AppTestSupport.h"
 
-#include "CaptionLabel.h"
-#include "ChnCalendarPicker.h"
-#include "DayGrid.h"
-#include "PictureBox.h"
+#include "calendar_view/CaptionLabel.h"
+#include "calendar_view/ChnCalendarPicker.h"
+#include "calendar_view/DayGrid.h"
+#include "widgets/PictureBox.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

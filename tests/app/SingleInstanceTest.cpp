@@ -3,8 +3,8 @@
 
 #include "AppTestSupport.h"
 
-#include "DateKey.h"
-#include "SingleInstance.h"
+#include "notes/DateKey.h"
+#include "app/SingleInstance.h"
 
 #include <gtest/gtest.h>
 

@@ -3,10 +3,10 @@
 
 #include "AppTestSupport.h"
 
-#include "AppPath.h"
-#include "ChnCalendarPicker.h"
-#include "NoteStore.h"
-#include "WebPanel.h"
+#include "paths/AppPath.h"
+#include "calendar_view/ChnCalendarPicker.h"
+#include "notes/NoteStore.h"
+#include "app/WebPanel.h"
 
 #include <gtest/gtest.h>
 

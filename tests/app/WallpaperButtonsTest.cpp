@@ -3,11 +3,11 @@
 
 #include "AppTestSupport.h"
 
-#include "AppPath.h"
-#include "PictureBox.h"
-#include "PictureCodecs.h"
-#include "uInfoFrm.h"
-#include "uPicSel.h"
+#include "paths/AppPath.h"
+#include "widgets/PictureBox.h"
+#include "wallpaper/PictureCodecs.h"
+#include "dialogs/uInfoFrm.h"
+#include "dialogs/uPicSel.h"
 
 #include <gtest/gtest.h>
 
@@ -119,14 +119,14 @@ TEST(WallpaperButtons, DeclineTouchesNoFileAndTheTickSwitchesTheQuestionOff)
     ASSERT_TRUE(w.WallpaperPrompt);
     const QStringList before = QDir(dir.file(kFolder)).entryList(QDir::Files);
 
-    onNextModal([](QWidget *dialog) { click(static_cast<wallpaper::TInforFrm *>(dialog)->btncancel()); });
+    onNextModal([](QWidget *dialog) { click(static_cast<dialogs::TInforFrm *>(dialog)->btncancel()); });
     applyToDesktop(w);
     EXPECT_EQ(QDir(dir.file(kFolder)).entryList(QDir::Files), before) << "not even Content.bmp";
     EXPECT_TRUE(env.installed.isEmpty());
     EXPECT_EQ(w.ConfirmResult, 0);
 
     onNextModal([](QWidget *dialog) {
-        auto *info = static_cast<wallpaper::TInforFrm *>(dialog);
+        auto *info = static_cast<dialogs::TInforFrm *>(dialog);
         QTest::mouseClick(info->chkSetBgInfo(), Qt::LeftButton, {}, QPoint(6, 8));
         click(info->btnok());
     });
@@ -175,14 +175,14 @@ TEST(WallpaperButtons, ChoosingABackgroundInTheDialogMakesItTheNextOne)
 
     // Closed without a change: the list is read again and the last entry is next.
     w.Backgrounds.backgroundIndex = 1;
-    onNextModal([](QWidget *dialog) { click(static_cast<wallpaper::TPicSelFrm *>(dialog)->btnOk()); });
+    onNextModal([](QWidget *dialog) { click(static_cast<dialogs::TPicSelFrm *>(dialog)->btnOk()); });
     click(w.imgAddToDesk());
     EXPECT_EQ(w.Backgrounds.backgroundIndex, 3);
     EXPECT_EQ(dir.read(kList), QByteArray("A1.bmp\r\nA1.bmp\r\nb1.bmp\r\nb2.bmp\r\n"));
 
     // b1.bmp chosen: line 1 names it, and the next application uses it.
     onNextModal([](QWidget *dialog) {
-        auto *picSel = static_cast<wallpaper::TPicSelFrm *>(dialog);
+        auto *picSel = static_cast<dialogs::TPicSelFrm *>(dialog);
         picSel->LVpic()->topLevelItem(1)->setSelected(true);
         click(picSel->btnOk());
     });
@@ -201,7 +201,7 @@ TEST(WallpaperButtons, ChoosingABackgroundInTheDialogMakesItTheNextOne)
     ASSERT_TRUE(wallpaper::saveJpeg(photo, outside.filePath("holiday.jpg"), 90).ok());
     env.pictureAnswers = {{outside.filePath("holiday.jpg")}};
     onNextModal([](QWidget *dialog) {
-        auto *picSel = static_cast<wallpaper::TPicSelFrm *>(dialog);
+        auto *picSel = static_cast<dialogs::TPicSelFrm *>(dialog);
         click(picSel->btnAdd());
         click(picSel->btnOk());
     });

@@ -3,7 +3,7 @@
 
 #include "AppTestSupport.h"
 
-#include "PictureCodecs.h"
+#include "wallpaper/PictureCodecs.h"
 #include "TavemoVersion.h"
 
 #include <gtest/gtest.h>
@@ -112,7 +112,7 @@ TEST(WallpaperCommand, ComposesTheDaysNoteAtTheWindowsEditorSize)
     // The editor had the size the window's editor has at 800 x 600.
     const wallpaper::PictureResult content = wallpaper::readPicture(dir.file(kFolder + "Content.bmp"));
     ASSERT_TRUE(content.ok());
-    EXPECT_EQ(content.image.size(), TMainFrm::noteEditorSize(QSize(800, 600)));
+    EXPECT_EQ(content.image.size(), QSize(477, 511)) << "415 + 800 - 734 - 4 by 377 + 600 - 462 - 4";
     const wallpaper::PictureResult composite = wallpaper::readPicture(output);
     ASSERT_TRUE(composite.ok()) << composite.error.toStdString();
     EXPECT_EQ(composite.image.size(), QSize(1024, 768));

@@ -2,11 +2,11 @@
 
 #include "AppTestSupport.h"
 
-#include "CaptionButton.h"
-#include "ChnCalendarPicker.h"
-#include "PictureBox.h"
-#include "WebPanel.h"
-#include "WindowFrame.h"
+#include "widgets/CaptionButton.h"
+#include "calendar_view/ChnCalendarPicker.h"
+#include "widgets/PictureBox.h"
+#include "app/WebPanel.h"
+#include "widgets/WindowFrame.h"
 
 #include <gtest/gtest.h>
 

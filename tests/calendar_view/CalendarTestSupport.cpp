@@ -1,7 +1,7 @@
 #include "CalendarTestSupport.h"
 
-#include "DateTime.h"
-#include "FontSetup.h"
+#include "engine/DateTime.h"
+#include "drawing/FontSetup.h"
 
 #include <QApplication>
 
@@ -19,7 +19,7 @@ void ensureApplication()
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         auto* a = new QApplication(argc, argv);
-        installFontSubstitutions();
+        drawing::installFontSubstitutions();
         return a;
     }();
     (void)app;

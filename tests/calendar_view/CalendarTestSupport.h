@@ -2,8 +2,8 @@
 // Shared set-up for the calendar view tests: one QApplication for the whole program, date values,
 // a calendar that has been through its window step, and colour checks on images.
 
-#include "ChnCalendarPicker.h"
-#include "DayGrid.h"
+#include "calendar_view/ChnCalendarPicker.h"
+#include "calendar_view/DayGrid.h"
 
 #include <QImage>
 

@@ -2,9 +2,9 @@
 
 #include "CalendarTestSupport.h"
 
-#include "DateTime.h"
-#include "UpDownStepper.h"
-#include "CaptionLabel.h"
+#include "engine/DateTime.h"
+#include "calendar_view/UpDownStepper.h"
+#include "calendar_view/CaptionLabel.h"
 
 #include <gtest/gtest.h>
 

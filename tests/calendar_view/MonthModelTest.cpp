@@ -3,10 +3,10 @@
 
 #include "CalendarTestSupport.h"
 
-#include "CaptionLabel.h"
-#include "DateTime.h"
-#include "MonthModel.h"
-#include "UpDownStepper.h"
+#include "calendar_view/CaptionLabel.h"
+#include "engine/DateTime.h"
+#include "calendar_view/MonthModel.h"
+#include "calendar_view/UpDownStepper.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // DrawGradient, FitRect and BlendLayer on small images whose every pixel is known.
 
-#include "Drawing.h"
+#include "drawing/Drawing.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ChnCalendarUse.h"
+#include "engine/ChnCalendarUse.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "DateTime.h"
-#include "EraTable.h"
-#include "LunarCore.h"
+#include "engine/DateTime.h"
+#include "engine/EraTable.h"
+#include "engine/LunarCore.h"
 
 namespace tavemo::engine {
 namespace {

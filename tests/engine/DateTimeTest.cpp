@@ -1,4 +1,4 @@
-#include "DateTime.h"
+#include "engine/DateTime.h"
 
 #include <gtest/gtest.h>
 

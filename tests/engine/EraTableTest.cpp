@@ -1,4 +1,4 @@
-#include "EraTable.h"
+#include "engine/EraTable.h"
 
 #include <gtest/gtest.h>
 

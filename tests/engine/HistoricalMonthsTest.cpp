@@ -1,7 +1,7 @@
 // The engine's lunar months of the lunar years -1 .. 1900 against the table of the months as
 // they were issued (data/historical-lunar-months.tsv), month by month and day by day.
 
-#include "LunarCore.h"
+#include "engine/LunarCore.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "LunarCore.h"
+#include "engine/LunarCore.h"
 
 #include <gtest/gtest.h>
 

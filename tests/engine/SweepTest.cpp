@@ -1,6 +1,6 @@
 // Whole-range sweeps: every day of the years 1 to 2100, and every year of the lunar tables.
 
-#include "LunarCore.h"
+#include "engine/LunarCore.h"
 
 #include <gtest/gtest.h>
 

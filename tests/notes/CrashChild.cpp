@@ -4,7 +4,7 @@
 //   notes-crash-child DATABASE FIRST-SAVE
 
 #include "CrashPayload.h"
-#include "NoteStore.h"
+#include "notes/NoteStore.h"
 
 #include <csignal>
 #include <memory>

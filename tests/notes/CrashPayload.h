@@ -3,7 +3,7 @@
 // that only that save has, in sizes from a few bytes to well over a database page, so a torn or
 // stale write shows as a mismatch.
 
-#include "DateKey.h"
+#include "notes/DateKey.h"
 
 #include <QByteArray>
 #include <QString>

@@ -4,7 +4,7 @@
 // last save the child acknowledged (or of the one save it had started and not acknowledged).
 
 #include "CrashPayload.h"
-#include "NoteStore.h"
+#include "notes/NoteStore.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Date keys from the calendar's date-time values and from what a person types.
 
-#include "DateKey.h"
+#include "notes/DateKey.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Loading and saving the note of the calendar's day through a real editor, wired the way the
 // main window wires it: the editor's change event saves only while NoteReady is true.
 
-#include "DateKey.h"
+#include "notes/DateKey.h"
 #include "TestSupport.h"
-#include "uDM.h"
+#include "notes/uDM.h"
 
 #include <gtest/gtest.h>
 

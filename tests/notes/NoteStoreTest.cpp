@@ -2,7 +2,7 @@
 // settings brought in by the first write, failures that say why, and delivering an empty
 // database without ever replacing one.
 
-#include "NoteStore.h"
+#include "notes/NoteStore.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // input with one line on stderr, exit status 2 and nothing written; failing with status 1 and a
 // Chinese reason; and reading without ever changing the database.
 
-#include "RtfCodec.h"
+#include "richtext/RtfCodec.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -3,8 +3,8 @@
 // direct SQL on a database file for setting up what the store itself never writes, and the
 // conditions a careful user meets: a folder they cannot write, a full disk, read-only media.
 
-#include "AppPath.h"
-#include "NoteStore.h"
+#include "paths/AppPath.h"
+#include "notes/NoteStore.h"
 
 #include <QByteArray>
 #include <QProcessEnvironment>

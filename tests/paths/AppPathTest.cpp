@@ -1,6 +1,6 @@
 // The one spelling on disk of the names below the application directory.
 
-#include "AppPath.h"
+#include "paths/AppPath.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 // XFCE against a real xfconfd (read back by xfconf-query), KDE Plasma against a stand-in shell
 // that keeps the scripts it runs.
 
-#include "DesktopInstallers.h"
+#include "platform/DesktopInstallers.h"
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>

@@ -1,8 +1,8 @@
 // Which desktop we are on, and the GSettings installers against the real schemas of GNOME,
 // Cinnamon and MATE in a keyfile store; every value is read back by the gsettings program.
 
-#include "DesktopInstallers.h"
-#include "WallpaperInstaller.h"
+#include "platform/DesktopInstallers.h"
+#include "platform/WallpaperInstaller.h"
 
 #include <QFileInfo>
 #include <QProcess>

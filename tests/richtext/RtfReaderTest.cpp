@@ -1,7 +1,7 @@
 // Reading notes as Windows rich edit controls write them, plain-text notes, and hostile bytes.
 
 #include "DocumentSnapshot.h"
-#include "RtfCodec.h"
+#include "richtext/RtfCodec.h"
 
 #include <QFile>
 #include <QTextCursor>

@@ -1,7 +1,7 @@
 // Whatever the writer writes, the reader gives back: text, colours, fonts, sizes and styles.
 
 #include "DocumentSnapshot.h"
-#include "RtfCodec.h"
+#include "richtext/RtfCodec.h"
 
 #include <QFile>
 #include <QRegularExpression>

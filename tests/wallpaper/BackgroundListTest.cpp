@@ -1,9 +1,9 @@
 // The list file and LoadBackgroundList; the conversions that turn added pictures into bitmaps.
 
-#include "PictureCodecs.h"
-#include "TextLines.h"
+#include "wallpaper/PictureCodecs.h"
+#include "files/TextLines.h"
 #include "WallpaperTestSupport.h"
-#include "uGlobal.h"
+#include "wallpaper/uGlobal.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -137,7 +137,7 @@ TEST(ListFile, WritesGb18030WithCrLfAndReadsAnyLineEnd)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(decodeTextLines(c.bytes), c.lines);
+        EXPECT_EQ(files::decodeTextLines(c.bytes), c.lines);
     }
 }
 

@@ -1,8 +1,8 @@
 // The picture readers and writers: every bitmap layout users have, JPEG, GIF and PNG, the size
 // limit checked before any allocation, damaged input, and the bytes our writers put out.
 
-#include "CodecSupport.h"
-#include "PictureCodecs.h"
+#include "wallpaper/CodecSupport.h"
+#include "wallpaper/PictureCodecs.h"
 #include "WallpaperTestSupport.h"
 
 #include <QBuffer>

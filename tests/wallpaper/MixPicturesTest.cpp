@@ -1,7 +1,7 @@
 // MixPictures: where the pictures land, the byte arithmetic, white pixels, and pictures of every
 // size against the literal byte walk (run under ASan, a read or write past a row is a failure).
 
-#include "MixPictures.h"
+#include "wallpaper/MixPictures.h"
 #include "WallpaperTestSupport.h"
 
 #include <gtest/gtest.h>

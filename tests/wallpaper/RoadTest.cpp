@@ -1,10 +1,10 @@
 // The road of "添加到桌面" with the window's pieces lent by the test: a real note editor, a list
 // state, the confirmation as a callable, and an installer that records what it is given.
 
-#include "ApplyToDesktop.h"
-#include "CaptureNotePicture.h"
-#include "PictureCodecs.h"
-#include "WallpaperInstaller.h"
+#include "wallpaper/ApplyToDesktop.h"
+#include "wallpaper/CaptureNotePicture.h"
+#include "wallpaper/PictureCodecs.h"
+#include "platform/WallpaperInstaller.h"
 #include "WallpaperTestSupport.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "WallpaperTestSupport.h"
 
-#include "PictureCodecs.h"
+#include "wallpaper/PictureCodecs.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,10 +4,10 @@
 // to OUT.png. A background picture is stretched over the control and blended at the control's
 // default weight.
 
-#include "ChnCalendarPicker.h"
-#include "DateTime.h"
-#include "FontSetup.h"
-#include "LunarCore.h"
+#include "calendar_view/ChnCalendarPicker.h"
+#include "engine/DateTime.h"
+#include "drawing/FontSetup.h"
+#include "engine/LunarCore.h"
 
 #include <QApplication>
 #include <QImage>
@@ -45,7 +45,7 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(quietQt);
     QApplication app(argc, argv);
-    tavemo::calendar_view::installFontSubstitutions();
+    tavemo::drawing::installFontSubstitutions();
 
     QStringList args = app.arguments().mid(1);
     QString date, out, background;

@@ -4,9 +4,9 @@
 //
 //   tavemo-make-default-background APPDIR
 
-#include "AppPath.h"
-#include "DefaultBackground.h"
-#include "PictureCodecs.h"
+#include "paths/AppPath.h"
+#include "wallpaper/DefaultBackground.h"
+#include "wallpaper/PictureCodecs.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 //
 //   tavemo-render-icons OUTDIR SIZE...
 
-#include "WindowPictures.h"
+#include "widgets/WindowPictures.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -30,7 +30,7 @@ int main(int argc, char **argv)
         }
         const QString folder = QStringLiteral("%1/%2x%2/apps").arg(args[1]).arg(size);
         const QString path = folder + QStringLiteral("/tavemo-calendar.png");
-        const QImage icon = tavemo::drawing::programIcon(size);
+        const QImage icon = tavemo::widgets::programIcon(size);
         if (!QDir().mkpath(folder) || icon.size() != QSize(size, size) || !icon.save(path, "PNG")) {
             std::fprintf(stderr, "tavemo-render-icons: cannot write %s\n", qPrintable(path));
             return 1;

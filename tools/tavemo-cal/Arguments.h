@@ -7,24 +7,12 @@
 #include <string_view>
 #include <vector>
 
-#include "DateTime.h"
+#include "engine/DateTime.h"
 
 namespace tavemo::cal {
 
-inline constexpr int kFirstYear = 1; // the calendar window's year range
-inline constexpr int kLastYear = 2100;
-
-// A whole decimal number of at most nine digits, digits only (no sign, no spaces).
-std::optional<int> parseNumber(std::string_view text);
-
-bool inCalendarRange(int year);
-
-// "YYYY-MM-DD" of a day of the historical calendar (Julian before 1582-10-15; never one of the
-// ten days 1582-10-05 .. 1582-10-14) in the years kFirstYear..kLastYear.
-std::optional<engine::DateTime> parseDate(std::string_view text);
-
-// The one-line message for an argument parseDate refuses: for the ten days of 1582 it says that
-// they never existed.
+// The one-line message for a date argument the calendar refuses (engine::whyNotACalendarDate,
+// then the argument).
 std::string notADate(std::string_view arg);
 
 struct Arguments {

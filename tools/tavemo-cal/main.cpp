@@ -17,8 +17,9 @@
 #include <vector>
 
 #include "Arguments.h"
-#include "ChnCalendarUse.h"
-#include "DateTime.h"
+#include "engine/ChnCalendarUse.h"
+#include "engine/CalendarRange.h"
+#include "engine/DateTime.h"
 #include "TextWidth.h"
 #include "TavemoVersion.h"
 
@@ -27,11 +28,9 @@ namespace {
 using namespace tavemo::engine;
 using tavemo::cal::Arguments;
 using tavemo::cal::centred;
-using tavemo::cal::inCalendarRange;
 using tavemo::cal::parseArguments;
 
 constexpr int kCellWidth = 6;   // widest second line: three Han characters
-constexpr int kFirstYearWithoutEra = 1949;
 
 constexpr std::string_view kUsage =
     "用法：tavemo-cal [YEAR MONTH | YYYY-MM-DD]\n"
@@ -136,7 +135,7 @@ void printMonth(DateTime chosen, bool highlight)
     // The chosen day's lines, as the calendar window's summary shows them.
     info.SetDate(chosen);
     out += '\n';
-    out += year >= kFirstYearWithoutEra ? formatIsoDate(chosen) : info.EraText;
+    out += info.EraText.empty() ? formatIsoDate(chosen) : info.EraText; // no era from 1949 on
     out += " 农历" + info.LunarMonthName + info.LunarDayName + '\n';
     out += info.YearGanZhi + "年 " + info.Animal + "年 " + info.Constellation + "座\n";
     std::fwrite(out.data(), 1, out.size(), stdout);
@@ -208,7 +207,7 @@ int main(int argc, char** argv)
     case Arguments::Mode::Today: {
         const DateTime today = currentDate();
         int year = 0, month = 0, day = 0;
-        if (!decodeDate(today, year, month, day) || !inCalendarRange(year))
+        if (!decodeDate(today, year, month, day) || !tavemo::engine::isCalendarYear(year))
             return fail("今天的日期不在 1 至 2100 年之间");
         printMonth(today, isatty(STDOUT_FILENO) != 0);
         return finish();

@@ -3,8 +3,8 @@
 //
 //   tavemo-make-note-db APPDIR
 
-#include "AppPath.h"
-#include "NoteStore.h"
+#include "paths/AppPath.h"
+#include "notes/NoteStore.h"
 
 #include <QCoreApplication>
 

@@ -12,11 +12,11 @@
 // The reading commands open the database read-only and never change it. No command shows a window:
 // the documents that render notes live on the offscreen platform, and listing needs no GUI at all.
 
-#include "AppPath.h"
-#include "DateKey.h"
-#include "NoteResult.h"
-#include "NoteStore.h"
-#include "RtfCodec.h"
+#include "paths/AppPath.h"
+#include "notes/DateKey.h"
+#include "notes/NoteResult.h"
+#include "notes/NoteStore.h"
+#include "richtext/RtfCodec.h"
 #include "TavemoVersion.h"
 
 #include <QCoreApplication>

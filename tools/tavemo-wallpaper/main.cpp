@@ -11,20 +11,24 @@
 // Exit status: 0 done; 2 bad arguments, nothing written; 1 the note or the pictures could not be
 // read, the composite not written or the desktop not set.
 
-#include "AppPath.h"
-#include "ApplyToDesktop.h"
-#include "CaptureNotePicture.h"
-#include "DateKey.h"
-#include "FontSetup.h"
-#include "MonthPicture.h"
-#include "NoteResult.h"
-#include "NoteStore.h"
-#include "PictureCodecs.h"
-#include "RtfCodec.h"
+#include "paths/AppPath.h"
+#include "wallpaper/ApplyToDesktop.h"
+#include "wallpaper/CaptureNotePicture.h"
+#include "notes/DateKey.h"
+#include "drawing/FontSetup.h"
+#include "wallpaper/MonthPicture.h"
+#include "notes/NoteResult.h"
+#include "notes/NoteStore.h"
+#include "wallpaper/PictureCodecs.h"
+#include "richtext/RtfCodec.h"
 #include "TavemoVersion.h"
-#include "WallpaperInstaller.h"
-#include "uGlobal.h"
-#include "uMain.h"
+#include "platform/WallpaperInstaller.h"
+#include "wallpaper/uGlobal.h"
+#include "calendar_view/CalendarLook.h"
+#include "calendar_view/MonthPicture.h"
+#include "files/SettingsFile.h"
+#include "files/WindowSettings.h"
+#include "widgets/WindowLook.h"
 
 #include <QApplication>
 #include <QDate>
@@ -194,6 +198,16 @@ bool loadNote(const QString &appDir, const QString &key, QTextEdit &editor, QStr
     return true;
 }
 
+// The window's size saved in "data\FormSize.ini"; nothing when the file is missing or unreadable.
+std::optional<QSize> savedWindowSize(const QString &appDir)
+{
+    const std::optional<QStringList> lines = files::readSettingsLines(paths::appPath(appDir, QString::fromLatin1(files::kFormSizeFile)));
+    const std::optional<files::FormSize> saved = lines ? files::parseFormSize(*lines) : std::nullopt;
+    if (!saved)
+        return std::nullopt;
+    return QSize(saved->width, saved->height);
+}
+
 // Writes the composite to `path` in the format its extension names.
 wallpaper::WriteResult writeOutput(const QString &composite, const QString &path)
 {
@@ -237,7 +251,7 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
-    calendar_view::installFontSubstitutions();
+    drawing::installFontSubstitutions();
 
     QString appDirError;
     const QString appDir = parsed->appDir.isEmpty() ? paths::applicationDirectory(&appDirError) : parsed->appDir;
@@ -249,8 +263,8 @@ int main(int argc, char **argv)
     // The editor as the window has it, at the size the window's editor has after a start.
     QTextEdit editor;
     editor.setAttribute(Qt::WA_DontShowOnScreen);
-    app::TMainFrm::setUpNoteEditor(editor);
-    editor.resize(app::TMainFrm::noteEditorSize(app::TMainFrm::savedWindowSize(appDir)));
+    widgets::setUpNoteEditor(editor);
+    editor.resize(widgets::noteEditorSize(widgets::startWindowSize(savedWindowSize(appDir))));
     if (!loadNote(appDir, key, editor, &error))
         return complain(kFailed, error);
     editor.show();
@@ -267,7 +281,7 @@ int main(int argc, char **argv)
     pieces.list = &backgrounds;
     pieces.capture = [&] { return wallpaper::CaptureNotePicture(editor, wallpaper::wallpaperFolder(appDir)); };
     pieces.monthPicturePath = [&] { return wallpaper::monthPicturePath(appDir, today); };
-    pieces.drawnMonthPicture = [&] { return wallpaper::drawMonthPicture(today, &app::TMainFrm::setUpCalendarLook); };
+    pieces.drawnMonthPicture = [&] { return calendar_view::drawMonthPicture(today, &calendar_view::setUpCalendarLook); };
     pieces.installer = installer.get();
     pieces.install = parsed->install;
     const wallpaper::ApplyResult result = wallpaper::applyNotePicture(pieces);
