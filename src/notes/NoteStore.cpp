@@ -334,7 +334,7 @@ NoteResult NoteStore::open(const QString &path, Access access, std::unique_ptr<N
     if (opened->m_version > kSchemaVersion && access == Access::ReadWrite)
         return newerSchema(opened->m_version);
 
-    if (NoteResult prepared = opened->prepareStatements(); !prepared.ok)
+    if (NoteResult prepared = opened->prepareStatements(true); !prepared.ok)
         return prepared;
     if (access == Access::ReadWrite && !opened->m_cannotWrite) {
         // A connection setting, not written to the file: every commit waits for the disk.
@@ -342,13 +342,14 @@ NoteResult NoteStore::open(const QString &path, Access access, std::unique_ptr<N
         if ((rc = exec(db, "PRAGMA synchronous = FULL")) != SQLITE_OK
             || (rc = pragmaValue(db, "PRAGMA journal_mode", &mode)) != SQLITE_OK)
             return sqliteFailure(db, rc, path);
-        opened->m_readyForWriting = mode == "wal" && opened->m_version == kSchemaVersion;
+        opened->m_readyForWriting =
+            mode == "wal" && opened->m_version == kSchemaVersion && opened->m_statementVersion == kSchemaVersion;
     }
     *store = std::move(opened);
     return NoteResult::success();
 }
 
-NoteResult NoteStore::prepareStatements()
+NoteResult NoteStore::prepareStatements(bool forReading)
 {
     struct Statement {
         sqlite3_stmt *NoteStore::*member;
@@ -422,7 +423,7 @@ NoteResult NoteStore::prepareStatements()
     const int known = std::min(m_version, kSchemaVersion);
     NoteResult result = prepareFor(known);
     // A newer schema may have changed what came after UserCon: its notes are then read without it.
-    if (!result.ok && m_version > kSchemaVersion && known > 0)
+    if (!result.ok && forReading && m_version > kSchemaVersion && known >= kNoteMetaSince)
         result = prepareFor(0);
     return result;
 }
@@ -445,7 +446,7 @@ NoteResult NoteStore::followVersion()
     if (version == m_version)
         return NoteResult::success();
     m_version = version;
-    return prepareStatements();
+    return prepareStatements(true);
 }
 
 NoteResult NoteStore::prepareForWriting()
@@ -461,15 +462,18 @@ NoteResult NoteStore::prepareForWriting()
     }
     if (m_readyForWriting)
         return NoteResult::success();
-    // The schema first, in the journal mode the file has: a step that fails leaves the file as it
-    // was, byte for byte.
-    NoteResult climbed = climbSchemaLadder(m_db, fileName(), &m_version);
-    if (m_statementVersion != std::min(m_version, kSchemaVersion)) {
-        if (NoteResult prepared = prepareStatements(); !prepared.ok)
+    // The schema first, in the journal mode the file has, so that a step that fails leaves the
+    // file byte for byte as the steps before it left it.
+    if (NoteResult climbed = climbSchemaLadder(m_db, fileName(), &m_version); !climbed.ok) {
+        if (m_statementVersion < std::min(m_version, kSchemaVersion))
+            prepareStatements(true); // the steps that did succeed; on failure the older set still reads
+        return climbed;
+    }
+    // Saves need every statement of the current schema.
+    if (m_statementVersion != kSchemaVersion) {
+        if (NoteResult prepared = prepareStatements(false); !prepared.ok)
             return prepared;
     }
-    if (!climbed.ok)
-        return climbed;
     // Write-ahead log with a flush at every commit: a returned save survives a crash or power cut.
     QByteArray mode;
     if (const int rc = pragmaValue(m_db, "PRAGMA journal_mode = WAL", &mode); rc != SQLITE_OK)

@@ -127,7 +127,9 @@ public:
 
 private:
     NoteStore(sqlite3 *db, Access access);
-    NoteResult prepareStatements();
+    // The statements for the file's version. `forReading`: where those of a newer schema cannot
+    // be prepared, the notes are read without revisions instead.
+    NoteResult prepareStatements(bool forReading);
     NoteResult followVersion();
     NoteResult prepareForWriting();
     NoteResult writeNote(const QString &key, const QByteArray &data, std::optional<qint64> expectedRevision,
