@@ -1,8 +1,14 @@
 // What a keystroke costs: the save of the whole note (the editor's RTF written and stored with a
 // flushed commit) and the load of the note of a day, for notes of about 2 KB, 64 KB and 1 MB of RTF.
 // Each iteration is timed alone; the counters give the median and the 99th percentile in ms.
+//
+// What listing a large library costs: NoteStore::list over 36,500 notes of 2 KB (a hundred years
+// of days) and over 1,000 notes of 1 MB, beside the bare SQLite C API running the same query on
+// the same file. Store and bare alternate within each iteration, so both meet the same caches;
+// the counters give both medians and their ratio (goal: at most 3).
 
 #include "paths/AppPath.h"
+#include "notes/DateKey.h"
 #include "notes/NoteStore.h"
 #include "richtext/RtfCodec.h"
 #include "notes/uDM.h"
@@ -12,13 +18,21 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QDate>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTextDocumentFragment>
 #include <QTextEdit>
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <chrono>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -114,9 +128,115 @@ void BM_LoadDay(benchmark::State &state)
     samples.report(state);
 }
 
+// A note database of `count` notes of `bytes` each on consecutive days, written in one
+// transaction below the store (its triggers count the revisions as for any writer).
+class Library {
+public:
+    Library(int count, int bytes)
+    {
+        path = tavemo::paths::noteDatabasePath(dir.path());
+        if (!NoteStore::create(path).ok)
+            return;
+        sqlite3 *db = nullptr;
+        if (sqlite3_open(QFile::encodeName(path).constData(), &db) != SQLITE_OK) {
+            sqlite3_close(db);
+            return;
+        }
+        sqlite3_stmt *insert = nullptr;
+        bool ok = sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK
+            && sqlite3_prepare_v2(db, "INSERT INTO UserCon(conIndex, data) VALUES(?1, ?2)", -1, &insert, nullptr)
+                == SQLITE_OK;
+        QByteArray note(bytes, Qt::Uninitialized);
+        const QDate first(1926, 1, 1);
+        for (int i = 0; ok && i < count; ++i) {
+            for (int b = 0; b < bytes; ++b)
+                note[b] = static_cast<char>('A' + (b * 7 + i) % 26);
+            const QDate day = first.addDays(i);
+            const QByteArray key = dateKey(day.year(), day.month(), day.day()).toLatin1();
+            ok = sqlite3_bind_text(insert, 1, key.constData(), static_cast<int>(key.size()), SQLITE_TRANSIENT) == SQLITE_OK
+                && sqlite3_bind_blob(insert, 2, note.constData(), static_cast<int>(note.size()), SQLITE_STATIC) == SQLITE_OK
+                && sqlite3_step(insert) == SQLITE_DONE && sqlite3_reset(insert) == SQLITE_OK;
+        }
+        sqlite3_finalize(insert);
+        ready = ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+        sqlite3_close(db);
+    }
+
+    // One library of each shape, kept for every benchmark that lists it.
+    static Library &of(int count, int bytes)
+    {
+        static std::map<std::pair<int, int>, std::unique_ptr<Library>> made;
+        auto &library = made[{count, bytes}];
+        if (!library)
+            library = std::make_unique<Library>(count, bytes);
+        return *library;
+    }
+
+    QTemporaryDir dir;
+    QString path;
+    bool ready = false;
+};
+
+// The query NoteStore::list runs.
+constexpr const char *kListSql =
+    "SELECT conIndex, CASE typeof(data) WHEN 'text' THEN length(CAST(data AS BLOB)) ELSE length(data) END "
+    "FROM UserCon ORDER BY conIndex";
+
+void BM_ListLibrary(benchmark::State &state)
+{
+    const int count = static_cast<int>(state.range(0));
+    const int bytes = static_cast<int>(state.range(1));
+    Library &library = Library::of(count, bytes);
+    std::unique_ptr<NoteStore> store;
+    sqlite3 *bare = nullptr;
+    sqlite3_stmt *query = nullptr;
+    if (!library.ready || !NoteStore::open(library.path, NoteStore::Access::ReadOnly, &store).ok
+        || sqlite3_open_v2(QFile::encodeName(library.path).constData(), &bare, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK
+        || sqlite3_prepare_v2(bare, kListSql, -1, &query, nullptr) != SQLITE_OK) {
+        state.SkipWithError("cannot make or open the library");
+        sqlite3_close(bare);
+        return;
+    }
+    Samples storeSamples;
+    Samples bareSamples;
+    std::vector<NoteStore::Entry> entries;
+    std::vector<std::pair<std::string, sqlite3_int64>> rows;
+    for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
+        const bool listed = store->list(&entries).ok;
+        const auto storeElapsed = std::chrono::steady_clock::now() - start;
+
+        start = std::chrono::steady_clock::now();
+        rows.clear();
+        while (sqlite3_step(query) == SQLITE_ROW)
+            rows.emplace_back(reinterpret_cast<const char *>(sqlite3_column_text(query, 0)),
+                              sqlite3_column_int64(query, 1));
+        sqlite3_reset(query);
+        const auto bareElapsed = std::chrono::steady_clock::now() - start;
+
+        qint64 listedBytes = 0;
+        for (const NoteStore::Entry &entry : entries)
+            listedBytes += entry.size;
+        if (!listed || entries.size() != rows.size() || listedBytes != qint64(count) * bytes)
+            state.SkipWithError("the store and bare SQLite list different notes");
+        storeSamples.add(storeElapsed);
+        bareSamples.add(bareElapsed);
+        state.SetIterationTime(std::chrono::duration<double>(storeElapsed).count());
+    }
+    sqlite3_finalize(query);
+    sqlite3_close(bare);
+    storeSamples.report(state); // median_ms and p99_ms: the store's
+    std::sort(bareSamples.ms.begin(), bareSamples.ms.end());
+    const double bareMedian = bareSamples.ms.empty() ? 0 : bareSamples.ms[bareSamples.ms.size() / 2];
+    state.counters["bare_median_ms"] = bareMedian;
+    state.counters["ratio"] = bareMedian > 0 ? state.counters["median_ms"] / bareMedian : 0;
+}
+
 BENCHMARK(BM_SaveAfterKeystroke)->Arg(2 << 10)->Arg(64 << 10)->Iterations(300)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveAfterKeystroke)->Arg(1 << 20)->Iterations(40)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadDay)->Arg(2 << 10)->Arg(64 << 10)->Iterations(300)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadDay)->Arg(1 << 20)->Iterations(40)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ListLibrary)->Args({36500, 2 << 10})->Args({1000, 1 << 20})->Iterations(20)->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -1,8 +1,11 @@
 #pragma once
 // Date keys of the daily notes: the eight digits "YYYYMMDD" of a calendar day, the key of the
 // note table. The calendar hands dates over as a date-time value (days since 1899-12-30, the
-// fraction being the time of day); its day is read in the proleptic Gregorian calendar, as the
-// keys stored by the program's Windows form were.
+// fraction being the time of day); its day is read in the historical calendar, as everywhere in
+// the program (engine::decodeDate): Julian up to 1582-10-04, Gregorian from 1582-10-15. From
+// 1582-10-15 on, a day has the key the program's Windows form gave it; that form read earlier
+// days in the proleptic Gregorian calendar, so for them its keys and these differ by the days
+// between the two calendars.
 
 #include <QString>
 #include <QStringView>

@@ -20,6 +20,7 @@ QString failureText(NoteFailure failure)
     case NoteFailure::Io: return QStringLiteral("读写磁盘出错");
     case NoteFailure::OutOfMemory: return QStringLiteral("内存不足");
     case NoteFailure::Refused: return QStringLiteral("数据库拒绝了这次写入");
+    case NoteFailure::Conflict: return QStringLiteral("这一天的记事已在别处被修改");
     case NoteFailure::NotReady: return QStringLiteral("记事暂时不能存取");
     case NoteFailure::Unreadable: return QStringLiteral("记事内容无法读取");
     case NoteFailure::Other: return QStringLiteral("数据库出错");

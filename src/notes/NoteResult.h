@@ -21,6 +21,7 @@ enum class NoteFailure {
     Io,              // the disk failed to read or write
     OutOfMemory,
     Refused,         // the database refused the write (a constraint or a trigger)
+    Conflict,        // the note was changed elsewhere since it was read: nothing was written
     NotReady,        // the data module cannot act now (no database, no day, a day not loaded)
     Unreadable,      // a stored note or a file the reader cannot read faithfully
     Other,           // any other failure of the database

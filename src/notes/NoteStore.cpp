@@ -3,10 +3,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSysInfo>
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <iterator>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -139,12 +142,99 @@ int openConnection(const QByteArray &name, int flags, sqlite3 **db)
     return rc;
 }
 
-constexpr const char *kSchemaSql =
-    "BEGIN IMMEDIATE;"
-    "CREATE TABLE IF NOT EXISTS UserCon(conIndex TEXT PRIMARY KEY, data BLOB);"
-    "PRAGMA user_version = 1;"
-    "COMMIT;";
-static_assert(NoteStore::kSchemaVersion == 1, "kSchemaSql writes the current schema version");
+// The version of the step that made NoteMeta: from it on, revisions are read from the file.
+constexpr int kNoteMetaSince = 2;
+
+// Milliseconds since 1970 UTC, in SQL. SQLite keeps time in whole milliseconds, which the
+// rounding gives back exactly.
+#define TAVEMO_NOW_MS "CAST(round((julianday('now') - 2440587.5) * 86400000.0) AS INTEGER)"
+
+// Gives the key of the row `row` (NEW or OLD) of UserCon the next revision of the file, the time
+// of now and no origin: a writer other than the store names none. The WHERE clause is also what
+// lets SQLite tell the upsert from a join.
+#define TAVEMO_STAMP_ROW(row, condition)                                                                   \
+    "INSERT INTO NoteMeta(conIndex, revision, modified, origin) "                                          \
+    "SELECT " row ".conIndex, (SELECT coalesce(max(revision), 0) + 1 FROM NoteMeta), " TAVEMO_NOW_MS ", NULL " \
+    "WHERE " row ".conIndex IS NOT NULL" condition " "                                                     \
+    "ON CONFLICT(conIndex) DO UPDATE SET revision = excluded.revision, modified = excluded.modified, "    \
+    "origin = NULL;"
+
+// The schema ladder: step N brings a file of version N to version N + 1. Each runs in a
+// transaction of its own that also writes the new version, so a file holds a step entirely or
+// not at all, and its version says which. A new file climbs the ladder from 0 too: this is the
+// one definition of the schema. The schema changes by appending a step; a released step is never
+// edited, since files out there have run it.
+constexpr const char *kSchemaSteps[] = {
+    // 0 → 1: the table of notes. A file from before versioning has it already, as it is.
+    "CREATE TABLE IF NOT EXISTS UserCon(conIndex TEXT PRIMARY KEY, data BLOB);",
+
+    // 1 → 2: the revision of every note, beside UserCon so that its columns stay as they were.
+    // The index serves max(revision) for every change, and "changed since" later. Rows already
+    // there get no NoteMeta row: their revision is 0 until they change.
+    "CREATE TABLE NoteMeta(conIndex TEXT PRIMARY KEY, revision INTEGER NOT NULL, "
+    "modified INTEGER NOT NULL, origin TEXT);"
+    "CREATE INDEX NoteMetaByRevision ON NoteMeta(revision);"
+    "CREATE TRIGGER NoteMetaAfterInsert AFTER INSERT ON UserCon BEGIN " TAVEMO_STAMP_ROW("NEW", "") " END;"
+    // A key changed in place is the deletion of the old key and a new note under the new one.
+    "CREATE TRIGGER NoteMetaAfterUpdate AFTER UPDATE ON UserCon BEGIN "
+    TAVEMO_STAMP_ROW("OLD", " AND OLD.conIndex IS NOT NEW.conIndex") TAVEMO_STAMP_ROW("NEW", "") " END;"
+    "CREATE TRIGGER NoteMetaAfterDelete AFTER DELETE ON UserCon BEGIN " TAVEMO_STAMP_ROW("OLD", "") " END;",
+};
+#undef TAVEMO_STAMP_ROW
+static_assert(std::size(kSchemaSteps) == NoteStore::kSchemaVersion, "the current version is the top of the ladder");
+
+NoteResult newerSchema(int version)
+{
+    return NoteResult::failed(NoteFailure::NewerSchema,
+                              QStringLiteral("本版本的程序只读取它，不写入：数据库结构是第 %1 版，本版本只认识到第 %2 版")
+                                  .arg(version)
+                                  .arg(NoteStore::kSchemaVersion));
+}
+
+// Brings the file up to kSchemaVersion, one step per transaction; `version` follows the file,
+// also when a step fails (the file then stays at the version it had before that step). Each step
+// reads the version again inside its transaction, so that programs upgrading one file at once run
+// every step once.
+NoteResult climbSchemaLadder(sqlite3 *db, const QString &path, int *version)
+{
+    for (;;) {
+        int rc = exec(db, "BEGIN IMMEDIATE");
+        QByteArray value;
+        if (rc == SQLITE_OK)
+            rc = pragmaValue(db, "PRAGMA user_version", &value);
+        if (rc != SQLITE_OK) {
+            NoteResult failed = sqliteFailure(db, rc, path);
+            if (!sqlite3_get_autocommit(db))
+                exec(db, "ROLLBACK");
+            return failed;
+        }
+        const int current = value.toInt();
+        *version = current;
+        if (current < 0 || current >= NoteStore::kSchemaVersion) {
+            exec(db, "ROLLBACK"); // nothing was written
+            if (current < 0)
+                return NoteResult::failed(NoteFailure::NotNoteDatabase, QStringLiteral("user_version %1").arg(current));
+            return current > NoteStore::kSchemaVersion ? newerSchema(current) : NoteResult::success();
+        }
+        const QByteArray stamp = "PRAGMA user_version = " + QByteArray::number(current + 1);
+        rc = exec(db, kSchemaSteps[current]);
+        if (rc == SQLITE_OK)
+            rc = exec(db, stamp.constData());
+        if (rc == SQLITE_OK)
+            rc = exec(db, "COMMIT");
+        if (rc != SQLITE_OK) {
+            const NoteResult failed = NoteResult::failed(
+                kindOf(db, rc, path), QStringLiteral("数据库结构未能从第 %1 版升级到第 %2 版：%3")
+                                          .arg(current)
+                                          .arg(current + 1)
+                                          .arg(QString::fromUtf8(sqlite3_errmsg(db))));
+            if (!sqlite3_get_autocommit(db))
+                exec(db, "ROLLBACK");
+            return failed;
+        }
+        *version = current + 1;
+    }
+}
 
 } // namespace
 
@@ -152,9 +242,16 @@ NoteStore::NoteStore(sqlite3 *db, Access access) : m_db(db), m_access(access) {}
 
 NoteStore::~NoteStore()
 {
-    for (sqlite3_stmt *statement : {m_select, m_upsert, m_list, m_all})
-        sqlite3_finalize(statement);
+    finalizeStatements();
     sqlite3_close_v2(m_db);
+}
+
+void NoteStore::finalizeStatements()
+{
+    for (sqlite3_stmt **statement : {&m_select, &m_revision, &m_upsert, &m_stamp, &m_list, &m_all, &m_userVersion}) {
+        sqlite3_finalize(*statement);
+        *statement = nullptr;
+    }
 }
 
 void NoteStore::setBusyTimeout(int milliseconds)
@@ -170,10 +267,14 @@ void NoteStore::swap(NoteStore &other)
     std::swap(m_readyForWriting, other.m_readyForWriting);
     std::swap(m_cannotWrite, other.m_cannotWrite);
     std::swap(m_version, other.m_version);
+    std::swap(m_statementVersion, other.m_statementVersion);
     std::swap(m_select, other.m_select);
+    std::swap(m_revision, other.m_revision);
     std::swap(m_upsert, other.m_upsert);
+    std::swap(m_stamp, other.m_stamp);
     std::swap(m_list, other.m_list);
     std::swap(m_all, other.m_all);
+    std::swap(m_userVersion, other.m_userVersion);
     sqlite3_busy_timeout(m_db, m_busyTimeout);
 }
 
@@ -185,6 +286,13 @@ QString NoteStore::fileName() const
 NoteResult NoteStore::failure(int rc) const
 {
     return sqliteFailure(m_db, rc, fileName());
+}
+
+QString NoteStore::defaultOrigin()
+{
+    static const QString origin =
+        QString::fromLocal8Bit(program_invocation_short_name) + u'@' + QSysInfo::machineHostName();
+    return origin;
 }
 
 NoteResult NoteStore::open(const QString &path, Access access, std::unique_ptr<NoteStore> *store)
@@ -217,11 +325,16 @@ NoteResult NoteStore::open(const QString &path, Access access, std::unique_ptr<N
         if (rc == SQLITE_OK)
             rc = pragmaValue(db, "PRAGMA user_version", &version);
     }
+    if (rc != SQLITE_OK)
+        return sqliteFailure(db, rc, path);
     opened->m_version = version.toInt();
-    if (opened->m_version > kSchemaVersion)
-        return NoteResult::failed(NoteFailure::NewerSchema, QStringLiteral("schema %1").arg(opened->m_version));
+    if (opened->m_version < 0)
+        return NoteResult::failed(NoteFailure::NotNoteDatabase, QStringLiteral("user_version %1").arg(opened->m_version));
+    // A newer program may have changed what its schema means: this one leaves such a file as it is.
+    if (opened->m_version > kSchemaVersion && access == Access::ReadWrite)
+        return newerSchema(opened->m_version);
 
-    if (NoteResult prepared = opened->prepareStatements(); !prepared.ok)
+    if (NoteResult prepared = opened->prepareStatements(true); !prepared.ok)
         return prepared;
     if (access == Access::ReadWrite && !opened->m_cannotWrite) {
         // A connection setting, not written to the file: every commit waits for the disk.
@@ -229,37 +342,111 @@ NoteResult NoteStore::open(const QString &path, Access access, std::unique_ptr<N
         if ((rc = exec(db, "PRAGMA synchronous = FULL")) != SQLITE_OK
             || (rc = pragmaValue(db, "PRAGMA journal_mode", &mode)) != SQLITE_OK)
             return sqliteFailure(db, rc, path);
-        opened->m_readyForWriting = mode == "wal" && opened->m_version == kSchemaVersion;
+        opened->m_readyForWriting =
+            mode == "wal" && opened->m_version == kSchemaVersion && opened->m_statementVersion == kSchemaVersion;
     }
     *store = std::move(opened);
     return NoteResult::success();
 }
 
-NoteResult NoteStore::prepareStatements()
+NoteResult NoteStore::prepareStatements(bool forReading)
 {
-    struct {
-        sqlite3_stmt **statement;
-        const char *sql;
-        bool writes;
-    } const statements[] = {
-        {&m_select, "SELECT data FROM UserCon WHERE conIndex = ?1", false},
-        // Needs conIndex to be the table's key: a table without one is refused here.
-        {&m_upsert, "INSERT INTO UserCon(conIndex, data) VALUES(?1, ?2) "
-                    "ON CONFLICT(conIndex) DO UPDATE SET data = excluded.data", true},
-        {&m_list, "SELECT conIndex, length(CAST(data AS BLOB)) FROM UserCon ORDER BY conIndex", false},
-        {&m_all, "SELECT conIndex, data FROM UserCon ORDER BY conIndex", false},
+    struct Statement {
+        sqlite3_stmt *NoteStore::*member;
+        const char *sql;         // for a file without NoteMeta; null: not used there
+        const char *withNoteMeta; // from kNoteMetaSince on; null: the same as `sql`
     };
-    for (const auto &s : statements) {
-        // The key is checked for readers too: a file whose table lacks it is not a note database.
-        const int rc = sqlite3_prepare_v3(m_db, s.sql, -1, SQLITE_PREPARE_PERSISTENT, s.statement, nullptr);
-        if (rc == SQLITE_OK)
-            continue;
-        NoteResult failed = failure(rc);
-        if (failed.failure == NoteFailure::Other) // no table UserCon, no such column, no key
-            failed = NoteResult::failed(NoteFailure::NotNoteDatabase, QString::fromUtf8(sqlite3_errmsg(m_db)));
-        return failed;
+    static constexpr Statement statements[] = {
+        // One row whether the day has a note or not, so that the bytes and the revision (of a
+        // tombstone too) come from one snapshot.
+        {&NoteStore::m_select,
+         "SELECT u.data, u.conIndex IS NOT NULL, 0, 0, NULL FROM (SELECT ?1 AS k) AS q "
+         "LEFT JOIN UserCon AS u ON u.conIndex = q.k",
+         "SELECT u.data, u.conIndex IS NOT NULL, m.revision, m.modified, m.origin FROM (SELECT ?1 AS k) AS q "
+         "LEFT JOIN UserCon AS u ON u.conIndex = q.k LEFT JOIN NoteMeta AS m ON m.conIndex = q.k"},
+        {&NoteStore::m_revision, "SELECT 0 FROM UserCon WHERE conIndex = ?1",
+         "SELECT revision FROM NoteMeta WHERE conIndex = ?1"},
+        // Needs conIndex to be the table's key: a table without one is refused here.
+        {&NoteStore::m_upsert,
+         "INSERT INTO UserCon(conIndex, data) VALUES(?1, ?2) "
+         "ON CONFLICT(conIndex) DO UPDATE SET data = excluded.data",
+         nullptr},
+        // After the upsert, whose trigger gave the row its revision: names the origin. Where the
+        // trigger did not fire (UserCon rebuilt without it by another program) the revision is
+        // still what it was before the upsert, ?3, and the save counts itself.
+        {&NoteStore::m_stamp, nullptr,
+         "INSERT INTO NoteMeta(conIndex, revision, modified, origin) "
+         "VALUES(?1, (SELECT coalesce(max(revision), 0) + 1 FROM NoteMeta), " TAVEMO_NOW_MS ", ?2) "
+         "ON CONFLICT(conIndex) DO UPDATE SET origin = excluded.origin, "
+         "revision = CASE WHEN revision = ?3 THEN excluded.revision ELSE revision END, "
+         "modified = CASE WHEN revision = ?3 THEN excluded.modified ELSE modified END "
+         "RETURNING revision"},
+        // length() of a blob reads the record header only; a note stored as text has its bytes
+        // counted, as its size is that of its UTF-8.
+        {&NoteStore::m_list,
+         "SELECT conIndex, CASE typeof(data) WHEN 'text' THEN length(CAST(data AS BLOB)) ELSE length(data) END "
+         "FROM UserCon ORDER BY conIndex",
+         nullptr},
+        {&NoteStore::m_all, "SELECT conIndex, data FROM UserCon ORDER BY conIndex", nullptr},
+        {&NoteStore::m_userVersion, "PRAGMA user_version", nullptr},
+    };
+
+    // All of a version's statements or none: a failure keeps the ones the store had.
+    const auto prepareFor = [this](int version) {
+        std::vector<sqlite3_stmt *> prepared;
+        NoteResult result = NoteResult::success();
+        for (const Statement &s : statements) {
+            const char *sql = version >= kNoteMetaSince && s.withNoteMeta ? s.withNoteMeta : s.sql;
+            sqlite3_stmt *statement = nullptr;
+            // The key is checked for readers too: a file whose table lacks it is not a note database.
+            const int rc = sql ? sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr)
+                               : SQLITE_OK;
+            prepared.push_back(statement);
+            if (rc == SQLITE_OK)
+                continue;
+            result = failure(rc);
+            if (result.failure == NoteFailure::Other) // no table UserCon, no such column, no key
+                result = NoteResult::failed(NoteFailure::NotNoteDatabase, QString::fromUtf8(sqlite3_errmsg(m_db)));
+            break;
+        }
+        if (!result.ok) {
+            for (sqlite3_stmt *statement : prepared)
+                sqlite3_finalize(statement);
+            return result;
+        }
+        finalizeStatements();
+        for (size_t i = 0; i < prepared.size(); ++i)
+            this->*statements[i].member = prepared[i];
+        m_statementVersion = version;
+        return result;
+    };
+    const int known = std::min(m_version, kSchemaVersion);
+    NoteResult result = prepareFor(known);
+    // A newer schema may have changed what came after UserCon: its notes are then read without it.
+    if (!result.ok && forReading && m_version > kSchemaVersion && known >= kNoteMetaSince)
+        result = prepareFor(0);
+    return result;
+}
+#undef TAVEMO_NOW_MS
+
+NoteResult NoteStore::followVersion()
+{
+    // Another program may have brought an older file up to date since this store opened it: its
+    // revisions are then in NoteMeta, and a store that went on reading 0 would miss every change.
+    if (m_statementVersion >= kNoteMetaSince)
+        return NoteResult::success();
+    int version = 0;
+    {
+        StatementUse use{m_userVersion};
+        const int rc = sqlite3_step(m_userVersion);
+        if (rc != SQLITE_ROW)
+            return failure(rc);
+        version = sqlite3_column_int(m_userVersion, 0);
     }
-    return NoteResult::success();
+    if (version == m_version)
+        return NoteResult::success();
+    m_version = version;
+    return prepareStatements(true);
 }
 
 NoteResult NoteStore::prepareForWriting()
@@ -275,6 +462,18 @@ NoteResult NoteStore::prepareForWriting()
     }
     if (m_readyForWriting)
         return NoteResult::success();
+    // The schema first, in the journal mode the file has, so that a step that fails leaves the
+    // file byte for byte as the steps before it left it.
+    if (NoteResult climbed = climbSchemaLadder(m_db, fileName(), &m_version); !climbed.ok) {
+        if (m_statementVersion < std::min(m_version, kSchemaVersion))
+            prepareStatements(true); // the steps that did succeed; on failure the older set still reads
+        return climbed;
+    }
+    // Saves need every statement of the current schema.
+    if (m_statementVersion != kSchemaVersion) {
+        if (NoteResult prepared = prepareStatements(false); !prepared.ok)
+            return prepared;
+    }
     // Write-ahead log with a flush at every commit: a returned save survives a crash or power cut.
     QByteArray mode;
     if (const int rc = pragmaValue(m_db, "PRAGMA journal_mode = WAL", &mode); rc != SQLITE_OK)
@@ -284,12 +483,6 @@ NoteResult NoteStore::prepareForWriting()
                                                                         : NoteFailure::Other;
         return NoteResult::failed(kind, QStringLiteral("cannot switch to the write-ahead log: journal_mode %1")
                                             .arg(QString::fromLatin1(mode)));
-    }
-    // A file from before the schema was versioned holds version 0; the table is the same.
-    if (m_version < kSchemaVersion) {
-        if (const int rc = exec(m_db, "PRAGMA user_version = 1"); rc != SQLITE_OK)
-            return failure(rc);
-        m_version = kSchemaVersion;
     }
     m_readyForWriting = true;
     return NoteResult::success();
@@ -323,18 +516,15 @@ NoteResult NoteStore::create(const QString &path, bool *created)
         // No bytes: a creation that stopped before its table. It holds nothing to lose.
     }
 
-    // The table goes into the claimed file in one transaction, so the file holds either the table
-    // or nothing, which the next call completes.
+    // The schema goes into the claimed file step by step, each step a transaction, so the file
+    // holds nothing or a database of some version, which the next call or the first save completes.
     sqlite3 *db = nullptr;
+    int version = 0;
     int rc = openConnection(name, SQLITE_OPEN_READWRITE, &db);
-    if (rc == SQLITE_OK)
-        rc = exec(db, kSchemaSql);
+    NoteResult result = rc == SQLITE_OK ? climbSchemaLadder(db, path, &version) : sqliteFailure(db, rc, path);
     QByteArray mode;
-    if (rc == SQLITE_OK)
-        rc = pragmaValue(db, "PRAGMA journal_mode = WAL", &mode);
-    NoteResult result = rc == SQLITE_OK ? NoteResult::success() : sqliteFailure(db, rc, path);
-    if (rc != SQLITE_OK)
-        exec(db, "ROLLBACK");
+    if (result.ok && (rc = pragmaValue(db, "PRAGMA journal_mode = WAL", &mode)) != SQLITE_OK)
+        result = sqliteFailure(db, rc, path);
     if (const int closed = sqlite3_close(db); closed != SQLITE_OK && result.ok)
         result = sqliteFailure(nullptr, closed, path);
     if (!result.ok) {
@@ -348,38 +538,133 @@ NoteResult NoteStore::create(const QString &path, bool *created)
     return result;
 }
 
-NoteResult NoteStore::load(const QString &key, std::optional<QByteArray> *note)
+NoteResult NoteStore::load(const QString &key, StoredNote *note)
 {
+    if (NoteResult followed = followVersion(); !followed.ok)
+        return followed;
     StatementUse use{m_select};
     int rc = bindKey(m_select, key);
     if (rc == SQLITE_OK)
         rc = sqlite3_step(m_select);
-    switch (rc) {
-    case SQLITE_ROW:
-        *note = columnBytes(m_select, 0);
-        return NoteResult::success();
-    case SQLITE_DONE:
-        note->reset();
-        return NoteResult::success();
-    default:
+    if (rc != SQLITE_ROW)
+        return failure(rc == SQLITE_DONE ? SQLITE_INTERNAL : rc); // the query always gives its row
+    StoredNote read;
+    if (sqlite3_column_int(m_select, 1))
+        read.data = columnBytes(m_select, 0);
+    read.revision = sqlite3_column_int64(m_select, 2);
+    read.modifiedMs = sqlite3_column_int64(m_select, 3);
+    read.origin = columnText(m_select, 4);
+    *note = std::move(read);
+    return NoteResult::success();
+}
+
+NoteResult NoteStore::load(const QString &key, std::optional<QByteArray> *note)
+{
+    StoredNote read;
+    NoteResult loaded = load(key, &read);
+    if (loaded.ok)
+        *note = std::move(read.data);
+    return loaded;
+}
+
+NoteResult NoteStore::revision(const QString &key, qint64 *revision)
+{
+    if (NoteResult followed = followVersion(); !followed.ok)
+        return followed;
+    StatementUse use{m_revision};
+    int rc = bindKey(m_revision, key);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(m_revision);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
         return failure(rc);
-    }
+    *revision = rc == SQLITE_ROW ? sqlite3_column_int64(m_revision, 0) : 0;
+    return NoteResult::success();
+}
+
+NoteResult NoteStore::save(const QString &key, const QByteArray &data, qint64 expectedRevision,
+                           const QString &origin, qint64 *newRevision)
+{
+    return writeNote(key, data, expectedRevision, origin, newRevision);
 }
 
 NoteResult NoteStore::save(const QString &key, const QByteArray &data)
 {
+    return writeNote(key, data, std::nullopt, QString(), nullptr);
+}
+
+NoteResult NoteStore::writeNote(const QString &key, const QByteArray &data, std::optional<qint64> expectedRevision,
+                                const QString &origin, qint64 *newRevision)
+{
     if (NoteResult ready = prepareForWriting(); !ready.ok)
         return ready;
-    StatementUse use{m_upsert};
-    int rc = bindKey(m_upsert, key);
-    // An empty array has no data pointer, and a null pointer would bind NULL: bind an empty blob.
-    if (rc == SQLITE_OK)
-        rc = data.isEmpty() ? sqlite3_bind_zeroblob(m_upsert, 2, 0)
-                            : sqlite3_bind_blob64(m_upsert, 2, data.constData(),
-                                                  static_cast<sqlite3_uint64>(data.size()), SQLITE_STATIC);
-    if (rc == SQLITE_OK)
-        rc = sqlite3_step(m_upsert);
-    return rc == SQLITE_DONE ? NoteResult::success() : failure(rc);
+    if (const int rc = exec(m_db, "BEGIN IMMEDIATE"); rc != SQLITE_OK)
+        return failure(rc);
+
+    // The whole save between BEGIN and COMMIT; whatever fails, the transaction is rolled back after.
+    qint64 stored = 0;
+    const NoteResult result = [&]() -> NoteResult {
+        {
+            // A newer program may have taken the file over since this store made it ready.
+            StatementUse use{m_userVersion};
+            const int rc = sqlite3_step(m_userVersion);
+            if (rc != SQLITE_ROW)
+                return failure(rc);
+            if (const int version = sqlite3_column_int(m_userVersion, 0); version > kSchemaVersion)
+                return newerSchema(version);
+        }
+        qint64 current = 0;
+        {
+            StatementUse use{m_revision};
+            int rc = bindKey(m_revision, key);
+            if (rc == SQLITE_OK)
+                rc = sqlite3_step(m_revision);
+            if (rc == SQLITE_ROW)
+                current = sqlite3_column_int64(m_revision, 0);
+            else if (rc != SQLITE_DONE)
+                return failure(rc);
+        }
+        if (expectedRevision && *expectedRevision != current) {
+            if (newRevision)
+                *newRevision = current;
+            return NoteResult::failed(NoteFailure::Conflict,
+                                      QStringLiteral("载入时的修订号是 %1，现在是 %2").arg(*expectedRevision).arg(current));
+        }
+        {
+            StatementUse use{m_upsert};
+            int rc = bindKey(m_upsert, key);
+            // An empty array has no data pointer, and a null pointer would bind NULL: bind an empty blob.
+            if (rc == SQLITE_OK)
+                rc = data.isEmpty() ? sqlite3_bind_zeroblob(m_upsert, 2, 0)
+                                    : sqlite3_bind_blob64(m_upsert, 2, data.constData(),
+                                                          static_cast<sqlite3_uint64>(data.size()), SQLITE_STATIC);
+            if (rc == SQLITE_OK)
+                rc = sqlite3_step(m_upsert);
+            if (rc != SQLITE_DONE)
+                return failure(rc);
+        }
+        {
+            StatementUse use{m_stamp};
+            const QByteArray who = (origin.isEmpty() ? defaultOrigin() : origin).toUtf8();
+            int rc = bindKey(m_stamp, key);
+            if (rc == SQLITE_OK)
+                rc = sqlite3_bind_text(m_stamp, 2, who.constData(), static_cast<int>(who.size()), SQLITE_TRANSIENT);
+            if (rc == SQLITE_OK)
+                rc = sqlite3_bind_int64(m_stamp, 3, current);
+            if (rc == SQLITE_OK)
+                rc = sqlite3_step(m_stamp);
+            if (rc != SQLITE_ROW)
+                return failure(rc == SQLITE_DONE ? SQLITE_INTERNAL : rc); // RETURNING always gives its row
+            stored = sqlite3_column_int64(m_stamp, 0);
+        }
+        if (const int rc = exec(m_db, "COMMIT"); rc != SQLITE_OK)
+            return failure(rc);
+        return NoteResult::success();
+    }();
+    if (!sqlite3_get_autocommit(m_db))
+        exec(m_db, "ROLLBACK");
+    if (result.ok && newRevision)
+        *newRevision = stored;
+    return result;
 }
 
 NoteResult NoteStore::list(std::vector<Entry> *entries)

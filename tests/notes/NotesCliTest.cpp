@@ -361,7 +361,8 @@ TEST_F(NotesCli, ReadingNeverChangesTheDatabase)
 
     put(QStringLiteral("2011-06-30"), "new");
     EXPECT_EQ(test::queryText(app.databasePath(), QStringLiteral("PRAGMA journal_mode")), QStringLiteral("wal"));
-    EXPECT_EQ(test::queryText(app.databasePath(), QStringLiteral("PRAGMA user_version")), QStringLiteral("1"));
+    EXPECT_EQ(test::queryText(app.databasePath(), QStringLiteral("PRAGMA user_version")),
+              QString::number(NoteStore::kSchemaVersion));
 }
 
 // A folder the user may read but not write (a shared or read-only installation): every read works,

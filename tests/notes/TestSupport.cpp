@@ -42,6 +42,14 @@ void TempAppDir::createDatabase() const
     ASSERT_TRUE(result.ok && created) << result.detail.toStdString();
 }
 
+std::unique_ptr<NoteStore> openStore(const QString &databasePath, NoteStore::Access access)
+{
+    std::unique_ptr<NoteStore> store;
+    const NoteResult opened = NoteStore::open(databasePath, access, &store);
+    EXPECT_TRUE(opened.ok) << opened.detail.toStdString();
+    return store;
+}
+
 void makeDatabase(const QString &databasePath, const char *sql)
 {
     QDir().mkpath(QFileInfo(databasePath).absolutePath());

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace tavemo::notes::test {
@@ -24,6 +25,10 @@ struct TempAppDir {
     // Gives the directory the empty database that the build delivers.
     void createDatabase() const;
 };
+
+// Opens the store, failing the test (and giving null) when it does not open.
+std::unique_ptr<NoteStore> openStore(const QString &databasePath,
+                                     NoteStore::Access access = NoteStore::Access::ReadWrite);
 
 // Makes a database file (and its folder) with SQL, as other programs or older builds made them.
 void makeDatabase(const QString &databasePath, const char *sql);
