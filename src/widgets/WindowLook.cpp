@@ -22,7 +22,7 @@ void setUpNoteEditor(QTextEdit& editor)
 {
     editor.setAcceptRichText(true);
     editor.setFrameShape(QFrame::NoFrame);
-    editor.setFont(drawing::makeFont(drawing::FontSpec{QStringLiteral("宋体"), 15}));
+    editor.setFont(drawing::makeFont(drawing::FontSpec{drawing::kSongFamily, 15}));
     QPalette palette = editor.palette();
     palette.setColor(QPalette::Base, Qt::white);
     palette.setColor(QPalette::Text, Qt::black);
