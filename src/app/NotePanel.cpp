@@ -56,10 +56,7 @@ NotePanel::NotePanel(notes::TDM &dm, Environment &env, QWidget &window, std::fun
     // pngRight is white; its white shape shpRight draws nothing more.
     m_pngRight = new QWidget(&window);
     m_pngRight->setObjectName(QStringLiteral("pngRight"));
-    m_pngRight->setAutoFillBackground(true);
-    QPalette white = m_pngRight->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    m_pngRight->setPalette(white);
+    widgets::setWhiteGround(*m_pngRight);
     m_pnlABC = new BevelPanel(m_pngRight);
     m_pnlABC->setObjectName(QStringLiteral("pnlABC"));
 

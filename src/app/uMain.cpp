@@ -196,10 +196,7 @@ void TMainFrm::createComponents(notes::TDM &dm)
     connect(imgAddToDesk, &PictureBox::clicked, this, &TMainFrm::imgAddToDeskClick);
 
     auto *pnlWeb = named(new QWidget(pnlLeft), "pnlWeb", design);
-    pnlWeb->setAutoFillBackground(true);
-    QPalette white = pnlWeb->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    pnlWeb->setPalette(white);
+    widgets::setWhiteGround(*pnlWeb);
     m_webLink = named(new WebPanel(pnlWeb), "webLink", design);
     m_webLink->setLinkHandler([this](const QUrl &url) { m_env.openUrl(url); });
 

@@ -29,4 +29,12 @@ void setUpNoteEditor(QTextEdit& editor)
     editor.setPalette(palette);
 }
 
+void setWhiteGround(QWidget& panel)
+{
+    panel.setAutoFillBackground(true);
+    QPalette palette = panel.palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    panel.setPalette(palette);
+}
+
 } // namespace tavemo::widgets
