@@ -1,9 +1,11 @@
-// The window's parts that can be driven alone: the layout table on plain widgets, and the editing
-// commands on a bare editor.
+// The window's parts that can be driven alone: the layout table on plain widgets, the editing
+// commands and the note panel's clearing of the protected attribute on a bare editor.
 
 #include "app/EditCommands.h"
 #include "app/MainWindowLayout.h"
+#include "app/NotePanel.h"
 #include "engine/DateTime.h"
+#include "notes/uDM.h"
 
 #include <gtest/gtest.h>
 
@@ -136,6 +138,38 @@ TEST(EditCommands, TheColourDialogOpensOnlyWhileTheEditorHasTheFocus)
     b.commands.chooseColor(nullptr);
     EXPECT_EQ(b.colourDialogs, 0);
     EXPECT_EQ(b.commands.lastColor(), QColor(Qt::black));
+}
+
+TEST(NotePanel, ClearsTheProtectedAttributeOfTheSelectionAndOfTypingOnly)
+{
+    QTextEdit editor;
+    editor.setPlainText(QStringLiteral("abcdef"));
+    QTextCharFormat protectedFormat;
+    protectedFormat.setProperty(notes::ProtectedCharProperty, true);
+    QTextCursor all(editor.document());
+    all.select(QTextCursor::Document);
+    all.mergeCharFormat(protectedFormat);
+    QTextCursor selection(editor.document());
+    selection.setPosition(1);
+    selection.setPosition(3, QTextCursor::KeepAnchor);
+    editor.setTextCursor(selection);
+    editor.mergeCurrentCharFormat(protectedFormat);
+
+    NotePanel::clearProtected(editor);
+    const auto isProtected = [&](int position) {
+        QTextCursor probe(editor.document());
+        probe.setPosition(position + 1); // the format of the character before the cursor
+        return probe.charFormat().hasProperty(notes::ProtectedCharProperty);
+    };
+    EXPECT_EQ((QList<bool>{isProtected(0), isProtected(1), isProtected(2), isProtected(3)}),
+              (QList<bool>{true, false, false, true}));
+    EXPECT_FALSE(editor.currentCharFormat().hasProperty(notes::ProtectedCharProperty));
+    EXPECT_EQ(editor.toPlainText(), QStringLiteral("abcdef"));
+
+    // Nothing protected any more: clearing again leaves the undo stack as it is.
+    const int steps = editor.document()->availableUndoSteps();
+    NotePanel::clearProtected(editor);
+    EXPECT_EQ(editor.document()->availableUndoSteps(), steps);
 }
 
 } // namespace
