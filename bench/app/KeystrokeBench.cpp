@@ -5,6 +5,7 @@
 
 #include "paths/AppPath.h"
 #include "app/Environment.h"
+#include "app/NotePanel.h"
 #include "notes/NoteStore.h"
 #include "richtext/RtfCodec.h"
 #include "notes/uDM.h"
@@ -58,12 +59,12 @@ struct Fixture {
         env.showMessage = [](QWidget *, const QString &, const QString &) {};
         window = std::make_unique<app::TMainFrm>(dm, dir.path(), env);
         window->FormCreate();
-        window->CurrentPage = 1; // as "data\FormSize.ini" gives it
+        window->setCurrentPage(1); // as "data\FormSize.ini" gives it
         rtfSize = store->list(&entries).ok ? entries.front().size : 0;
     }
     bool applicationReady = (bench::ensureApplication(), true); // before any widget
     QTemporaryDir dir;
-    notes::TDM dm{[this] { return window ? window->calendarDateTime() : 0.0; }};
+    notes::TDM dm{[this] { return window ? window->notePanel().selectedDay() : 0.0; }};
     std::unique_ptr<app::TMainFrm> window;
     std::vector<notes::NoteStore::Entry> entries;
     qint64 rtfSize = 0;
@@ -85,7 +86,7 @@ void BM_KeystrokeToStoredNote(benchmark::State &state)
         state.SkipWithError("cannot open or load the note");
         return;
     }
-    QTextEdit *editor = f.window->rdtAbc();
+    QTextEdit *editor = f.window->findChild<QTextEdit *>("rdtAbc");
     QTextCursor end = editor->textCursor();
     end.movePosition(QTextCursor::End);
     editor->setTextCursor(end);
@@ -105,7 +106,7 @@ void BM_KeystrokeToStoredNote(benchmark::State &state)
         state.SetIterationTime(std::chrono::duration<double>(took).count());
     }
     samples.report(state);
-    state.counters["saved"] = f.window->saveNotice()->isHidden() ? 1 : 0;
+    state.counters["saved"] = f.window->findChild<QLabel *>("saveNotice")->isHidden() ? 1 : 0;
 }
 BENCHMARK(BM_KeystrokeToStoredNote)->Arg(2 * 1024)->Arg(64 * 1024)->Iterations(400)->UseManualTime()->Unit(benchmark::kMillisecond);
 

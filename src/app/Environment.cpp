@@ -2,11 +2,11 @@
 
 #include "engine/DateTime.h"
 #include "platform/WallpaperInstaller.h"
-#include "dialogs/uPicSel.h"
 
 #include <QApplication>
 #include <QColorDialog>
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QMessageBox>
@@ -37,7 +37,12 @@ Environment Environment::system()
         // The dialog offers no colour: the font keeps the colour it had.
         return ChosenFont{font, initial.color};
     };
-    env.choosePictures = dialogs::TPicSelFrm::Services::system().choosePictures;
+    env.choosePictures = [](QWidget *parent) {
+        // Both letter cases: not every desktop's file dialog matches patterns without regard to case.
+        return QFileDialog::getOpenFileNames(
+            parent, QStringLiteral("添加背景图片"), QString(),
+            QStringLiteral("图片文件 (*.bmp *.jpg *.jpeg *.gif *.png *.BMP *.JPG *.JPEG *.GIF *.PNG);;所有文件 (*)"));
+    };
     env.makeWallpaperInstaller = [] { return platform::makeWallpaperInstaller(platform::currentDesktop()); };
     env.openUrl = [](const QUrl &url) { QDesktopServices::openUrl(url); };
     env.showMessage = [](QWidget *parent, const QString &text, const QString &detail) {
@@ -61,6 +66,14 @@ Environment Environment::system()
     };
     env.quit = [] { QCoreApplication::quit(); };
     return env;
+}
+
+QDate localDate(double value)
+{
+    int year = 0, month = 0, day = 0;
+    if (!engine::decodeDate(value, year, month, day))
+        return {};
+    return QDate(year, month, day);
 }
 
 } // namespace tavemo::app

@@ -4,7 +4,10 @@
 // event loop. The program uses the real
 // ones (system()); checks hand the window their own.
 
+#include "widgets/DialogParts.h"
+
 #include <QColor>
+#include <QDate>
 #include <QFont>
 #include <QList>
 #include <QRect>
@@ -39,13 +42,13 @@ struct Environment {
     // Modal font dialog starting at `initial`; nothing when cancelled.
     std::function<std::optional<ChosenFont>(QWidget *parent, const ChosenFont &initial)> chooseFont;
     // Modal open dialog for pictures, several selectable; the chosen files, none when cancelled.
-    std::function<QStringList(QWidget *parent)> choosePictures;
+    widgets::ChoosePictures choosePictures;
     // The wallpaper installer of the desktop the program runs on; null when there is none.
     std::function<std::unique_ptr<platform::WallpaperInstaller>()> makeWallpaperInstaller;
     // Opens a page in the user's web browser; failures are not reported.
     std::function<void(const QUrl &url)> openUrl;
     // A modal message box with `text`, and `detail` as its detailed text when not empty.
-    std::function<void(QWidget *parent, const QString &text, const QString &detail)> showMessage;
+    widgets::ShowMessage showMessage;
     // The geometry of the primary screen and of every screen, in screen pixels.
     std::function<QRect()> primaryScreen;
     std::function<QList<QRect>()> screens;
@@ -54,5 +57,9 @@ struct Environment {
 
     static Environment system();
 };
+
+// The local date of a date-time value such as now() gives; a null date for a value outside the
+// years 1 to 9999.
+QDate localDate(double value);
 
 } // namespace tavemo::app

@@ -11,6 +11,7 @@
 #include "drawing/FontSetup.h"
 #include "app/SingleInstance.h"
 #include "TavemoVersion.h"
+#include "app/NotePanel.h"
 #include "app/TerminationSignals.h"
 #include "widgets/WindowPictures.h"
 #include "notes/uDM.h"
@@ -134,7 +135,7 @@ int main(int argc, char **argv)
 
     // 2. The data module opens the note database; without it the program cannot go on.
     app::TMainFrm *window = nullptr;
-    notes::TDM dm([&window] { return window ? window->calendarDateTime() : 0.0; });
+    notes::TDM dm([&window] { return window ? window->notePanel().selectedDay() : 0.0; });
     const notes::OpenResult opened = dm.DataModuleCreate(appDir);
     if (!opened.ok) {
         showStartFailure(opened.message, opened.detail);

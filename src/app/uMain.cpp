@@ -1,53 +1,41 @@
 #include "app/uMain.h"
 
-#include "paths/AppPath.h"
-#include "wallpaper/ApplyToDesktop.h"
-#include "wallpaper/CaptureNotePicture.h"
-#include "calendar_view/ChnCalendarPicker.h"
-#include "engine/DateTime.h"
-#include "drawing/FontSetup.h"
-#include "widgets/PictureBox.h"
-#include "files/SettingsFile.h"
+#include "app/EditCommands.h"
+#include "app/MainWindowLayout.h"
+#include "app/NotePanel.h"
+#include "app/SettingsFiles.h"
+#include "app/WallpaperFlow.h"
 #include "app/WebPanel.h"
-#include "widgets/WindowFrame.h"
-#include "widgets/WindowPictures.h"
-#include "wallpaper/MonthPicture.h"
 #include "calendar_view/CalendarLook.h"
-#include "calendar_view/MonthPicture.h"
+#include "calendar_view/ChnCalendarPicker.h"
+#include "drawing/FontSetup.h"
+#include "engine/DateTime.h"
+#include "paths/AppPath.h"
+#include "wallpaper/MonthPicture.h"
+#include "widgets/CaptionButton.h"
+#include "widgets/CaptionButtons.h"
+#include "widgets/PictureBox.h"
+#include "widgets/WindowFrame.h"
 #include "widgets/WindowLook.h"
-#include "platform/WallpaperInstaller.h"
-#include "files/SettingsFile.h"
-#include "files/WindowSettings.h"
-#include "notes/uDM.h"
-#include "dialogs/uInfoFrm.h"
-#include "dialogs/uPicSel.h"
+#include "widgets/WindowPictures.h"
 
-#include <QCloseEvent>
-#include <QDate>
-#include <QDir>
-#include <QFileInfo>
-#include <QFrame>
 #include <QAction>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QTextCursor>
 #include <QTextEdit>
-#include <QTimer>
 #include <QToolButton>
 
 namespace tavemo::app {
 namespace {
 
-using namespace files; // the window's settings files
-
 using drawing::FontSpec;
 using drawing::makeFont;
-using widgets::kNotePanelBevel;
-using widgets::noteEditorSize;
-
-const QString kSong = QStringLiteral("宋体");
+using widgets::CaptionButton;
+using widgets::PictureBox;
+using CaptionEvent = widgets::CaptionButtons::Event;
 
 // The window face under every other component (imgBG): the pale blue field with its border.
 class FacePicture : public PictureBox {
@@ -80,39 +68,6 @@ private:
     QColor m_fill, m_border;
 };
 
-// The note's panel: white, framed by a raised outer and a lowered inner bevel of one pixel each.
-class BevelPanel : public QFrame {
-public:
-    using QFrame::QFrame;
-    static constexpr int kBevel = kNotePanelBevel;
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter p(this);
-        const QRect r = rect();
-        p.fillRect(r, Qt::white);
-        const QColor light(255, 255, 255), shadow(160, 160, 160), dark(105, 105, 105), face(227, 227, 227);
-        auto bevel = [&p](QRect b, const QColor &topLeft, const QColor &bottomRight) {
-            p.fillRect(QRect(b.left(), b.top(), b.width(), 1), topLeft);
-            p.fillRect(QRect(b.left(), b.top(), 1, b.height()), topLeft);
-            p.fillRect(QRect(b.left(), b.bottom(), b.width(), 1), bottomRight);
-            p.fillRect(QRect(b.right(), b.top(), 1, b.height()), bottomRight);
-        };
-        bevel(r, face.lighter(105), dark);                       // raised outer
-        bevel(r.adjusted(1, 1, -1, -1), shadow, light);          // lowered inner
-    }
-};
-
-// The weekday of a date-time value as the label writes it, Monday 一 .. Sunday 日.
-QString weekdayText(double value)
-{
-    static const QString names[] = {QStringLiteral("日"), QStringLiteral("一"), QStringLiteral("二"), QStringLiteral("三"),
-                                    QStringLiteral("四"), QStringLiteral("五"), QStringLiteral("六")};
-    const int day = engine::dayOfWeek(value); // 1 = Sunday
-    return day >= 1 && day <= 7 ? names[day - 1] : QString();
-}
-
 // A label's text colour.
 void setTextColor(QWidget *widget, const QColor &color)
 {
@@ -122,27 +77,22 @@ void setTextColor(QWidget *widget, const QColor &color)
     widget->setPalette(palette);
 }
 
-// The date-time value's date is always taken apart for its day; out-of-range clocks give year 0.
-struct CivilDate {
-    int year = 0, month = 0, day = 0;
-};
-CivilDate civilDate(double value)
+// `widget` under its name, placed where the layout table puts it.
+template <typename Widget>
+Widget *named(Widget *widget, const char *name, QSize windowSize)
 {
-    CivilDate d;
-    engine::decodeDate(value, d.year, d.month, d.day);
-    return d;
+    widget->setObjectName(QString::fromLatin1(name));
+    place(*widget, windowSize);
+    return widget;
 }
 
 } // namespace
 
 TMainFrm::TMainFrm(notes::TDM &dm, const QString &appDir, Environment env, QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_dm(dm), m_appDir(appDir), m_env(std::move(env))
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_appDir(appDir), m_env(std::move(env))
 {
-    // The font dialog starts on 宋体 of 16 pixels (12 points on a 96 dpi screen), black.
-    m_lastFont.font = QFont(kSong);
-    m_lastFont.font.setPointSizeF(12.0);
-    m_lastFont.color = Qt::black;
-    createComponents();
+    m_settings = new SettingsFiles(m_appDir, m_env, *this);
+    createComponents(dm);
 }
 
 TMainFrm::~TMainFrm()
@@ -152,32 +102,29 @@ TMainFrm::~TMainFrm()
     disconnect(m_rdtAbc, nullptr, this, nullptr);
 }
 
-double TMainFrm::calendarDateTime() const
-{
-    return m_chnCalendar->DateTime();
-}
-
 // ---------------------------------------------------------------------------------------------
 // Components
 
-void TMainFrm::createComponents()
+void TMainFrm::createComponents(notes::TDM &dm)
 {
     setWindowTitle(QStringLiteral("桌面日历"));
     setMinimumSize(widgets::kMinimumWindowSize);
     resize(widgets::kDesignSize);
-    m_frame = new WindowFrame(this);
+    const QSize design = size();
+    m_frame = new widgets::WindowFrame(this);
+    m_frame->setObjectName(QStringLiteral("windowFrame"));
 
     // shpBG (white with a pale blue border) lies under imgBG, which covers it whole.
-    m_imgBG = new FacePicture({}, this);
-    m_imgBG->setMouseTracking(true);
-    connect(m_imgBG, &PictureBox::mousePressed, this, [this](Qt::MouseButton) { imgBGMouseDown(); });
-    connect(m_imgBG, &PictureBox::mouseMoved, this, &TMainFrm::imgBGMouseMove);
+    auto *imgBG = named(new FacePicture({}, this), "imgBG", design);
+    imgBG->setMouseTracking(true);
+    connect(imgBG, &PictureBox::mousePressed, this, [this](Qt::MouseButton) { imgBGMouseDown(); });
+    connect(imgBG, &PictureBox::mouseMoved, this, &TMainFrm::imgBGMouseMove);
 
-    m_imgLogo = new PictureBox(&widgets::logoPicture, this);
-    m_imgLogo->setGeometry(QRect(QPoint(52, 13), widgets::kLogoSize));
+    named(new PictureBox(&widgets::logoPicture, this), "imgLogo", design);
 
-    m_imgClose = new CaptionButton(CaptionButton::Kind::Close, 0, this);
-    m_imgMini = new CaptionButton(CaptionButton::Kind::Minimise, 1, this);
+    m_imgClose = named(new CaptionButton(CaptionButton::Kind::Close, 0, this), "img_close", design);
+    m_imgMini = named(new CaptionButton(CaptionButton::Kind::Minimise, 1, this), "img_mini", design);
+    m_captions = std::make_unique<widgets::CaptionButtons>(*m_imgClose, m_imgMini);
     connect(m_imgClose, &CaptionButton::normalMouseMove, this, &TMainFrm::img_close_normalMouseMove);
     connect(m_imgClose, &CaptionButton::highlightMouseDown, this, &TMainFrm::img_close_highlightMouseDown);
     connect(m_imgClose, &CaptionButton::highlightClick, this, &TMainFrm::img_close_highlightClick);
@@ -185,106 +132,79 @@ void TMainFrm::createComponents()
     connect(m_imgMini, &CaptionButton::highlightMouseDown, this, &TMainFrm::img_mini_highlightMouseDown);
     connect(m_imgMini, &CaptionButton::highlightClick, this, &TMainFrm::img_mini_highlightClick);
 
-    m_lblDateTime = new QLabel(this);
+    m_lblDateTime = named(new QLabel(this), "lblDateTime", design);
     m_lblDateTime->setFont(makeFont(FontSpec{QStringLiteral("微软雅黑"), 12, true}));
     setTextColor(m_lblDateTime, drawing::toQColor(0x00000080));
-    m_lblDateTime->move(343, 19);
 
     m_lblSet = new QLabel(QStringLiteral("|  选项"), this);
-    m_lblSet->setFont(makeFont(FontSpec{kSong, 12}));
+    m_lblSet->setFont(makeFont(FontSpec{drawing::kSongFamily, 12}));
     m_lblSet->setCursor(Qt::PointingHandCursor);
     m_lblSet->adjustSize();
     m_lblSet->installEventFilter(this);
+    named(m_lblSet, "lblSet", design);
 
-    m_imgAppToDesk = new PictureBox([](qreal dpr) { return widgets::pictureButton(QStringLiteral("添加到桌面"), QSize(84, 29), dpr); }, this);
-    m_imgAppToDesk->resize(84, 29);
-    m_imgAppToDesk->setCursor(Qt::PointingHandCursor);
-    connect(m_imgAppToDesk, &PictureBox::clicked, this, &TMainFrm::imgAppToDeskClick);
+    auto *imgAppToDesk = named(new PictureBox([](qreal dpr) { return widgets::pictureButton(QStringLiteral("添加到桌面"), QSize(84, 29), dpr); }, this),
+                               "imgAppToDesk", design);
+    imgAppToDesk->setCursor(Qt::PointingHandCursor);
+    connect(imgAppToDesk, &PictureBox::clicked, this, &TMainFrm::imgAppToDeskClick);
 
     // The editing tools. None of them takes the keyboard focus, so the editor keeps its selection.
-    m_imgFont = new PictureBox(&widgets::fontToolPicture, this);
-    m_imgFont->setGeometry(QRect(QPoint(317, 58), widgets::kFontToolSize));
-    m_imgFont->setCursor(Qt::PointingHandCursor);
-    m_imgFont->setToolTip(QStringLiteral("字体大小设置"));
-    connect(m_imgFont, &PictureBox::clicked, this, &TMainFrm::imgFontClick);
+    auto tool = [this, design](PictureBox *box, const char *name, const QString &hint) {
+        named(box, name, design);
+        box->setCursor(Qt::PointingHandCursor);
+        box->setToolTip(hint);
+        return box;
+    };
+    connect(tool(new PictureBox(&widgets::fontToolPicture, this), "imgFont", QStringLiteral("字体大小设置")),
+            &PictureBox::clicked, this, &TMainFrm::imgFontClick);
 
-    auto flatButton = [this](const QString &caption, int pixelSize, QRect place) {
-        auto *button = new QToolButton(this);
+    auto flatButton = [this, design](const QString &caption, int pixelSize, const char *name) {
+        auto *button = named(new QToolButton(this), name, design);
         button->setText(caption);
         button->setAutoRaise(true);
         button->setFocusPolicy(Qt::NoFocus);
         button->setFont(makeFont(FontSpec{QStringLiteral("Arial Black"), pixelSize}));
-        button->setGeometry(place);
         return button;
     };
-    m_btnGou = flatButton(QStringLiteral("√"), 14, QRect(341, 55, 23, 22));
-    m_btnX = flatButton(QStringLiteral("X"), 12, QRect(365, 55, 23, 22));
-    connect(m_btnGou, &QToolButton::clicked, this, &TMainFrm::btnGouClick);
-    connect(m_btnX, &QToolButton::clicked, this, &TMainFrm::btnXClick);
+    connect(flatButton(QStringLiteral("√"), 14, "btnGou"), &QToolButton::clicked, this, &TMainFrm::btnGouClick);
+    connect(flatButton(QStringLiteral("X"), 12, "btnX"), &QToolButton::clicked, this, &TMainFrm::btnXClick);
 
-    m_imgDate = new PictureBox([](qreal dpr) { return widgets::smallPictureButton(QStringLiteral("时间"), QSize(37, 21), dpr); }, this);
-    m_imgDate->setGeometry(395, 54, 37, 21);
-    m_imgDate->setCursor(Qt::PointingHandCursor);
-    m_imgDate->setToolTip(QStringLiteral("插入时间"));
-    connect(m_imgDate, &PictureBox::clicked, this, &TMainFrm::imgDateClick);
+    connect(tool(new PictureBox([](qreal dpr) { return widgets::smallPictureButton(QStringLiteral("时间"), QSize(37, 21), dpr); }, this),
+                 "imgDate", QStringLiteral("插入时间")),
+            &PictureBox::clicked, this, &TMainFrm::imgDateClick);
+    connect(tool(new PictureBox(&widgets::colourSwatchPicture, this), "imgRedColor", QStringLiteral("字体颜色")),
+            &PictureBox::clicked, this, &TMainFrm::imgRedColorClick);
 
-    m_imgRedColor = new PictureBox(&widgets::colourSwatchPicture, this);
-    m_imgRedColor->setGeometry(QRect(QPoint(441, 61), widgets::kColourSwatchSize));
-    m_imgRedColor->setCursor(Qt::PointingHandCursor);
-    m_imgRedColor->setToolTip(QStringLiteral("字体颜色"));
-    connect(m_imgRedColor, &PictureBox::clicked, this, &TMainFrm::imgRedColorClick);
-
-    // The note: pngRight (white; its white shape shpRight draws nothing more) holds the bevelled
-    // panel pnlABC with the editor.
-    m_pngRight = new QWidget(this);
-    m_pngRight->setAutoFillBackground(true);
-    QPalette white = m_pngRight->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    m_pngRight->setPalette(white);
-    m_pnlABC = new BevelPanel(m_pngRight);
-
-    m_saveNotice = new QLabel(m_pnlABC);
-    m_saveNotice->setWordWrap(true);
-    m_saveNotice->setFont(makeFont(FontSpec{kSong, 12}));
-    m_saveNotice->setAutoFillBackground(true);
-    QPalette notice = m_saveNotice->palette();
-    notice.setColor(QPalette::Window, QColor(255, 236, 236));
-    notice.setColor(QPalette::WindowText, QColor(200, 0, 0));
-    m_saveNotice->setPalette(notice);
-    m_saveNotice->setContentsMargins(4, 2, 4, 2);
-    m_saveNotice->setFocusPolicy(Qt::NoFocus);
-    m_saveNotice->hide();
-
-    m_rdtAbc = new QTextEdit(m_pnlABC);
-    m_rdtAbc->setObjectName(QStringLiteral("rdtAbc"));
-    widgets::setUpNoteEditor(*m_rdtAbc);
+    // The note: pngRight with the bevelled panel pnlABC and the editor, made by the note panel.
+    m_notePanel = new NotePanel(dm, m_env, *this, [this] { return m_saved.currentPage != 0; });
+    place(m_notePanel->panel(), design);
+    m_rdtAbc = &m_notePanel->editor();
     m_rdtAbc->setContextMenuPolicy(Qt::CustomContextMenu);
     m_rdtAbc->installEventFilter(this);
     connect(m_rdtAbc, &QTextEdit::textChanged, this, &TMainFrm::rdtAbcChange);
+    m_edit = std::make_unique<EditCommands>(*m_rdtAbc, m_env);
 
     // The left panel, bottom to top: shpLeft, imgAddToDesk, pnlWeb with the web panel, the calendar.
-    m_pnlLeft = new QWidget(this);
-    m_pnlLeft->setGeometry(2, 82, 311, 441);
+    auto *pnlLeft = named(new QWidget(this), "pnlLeft", design);
     const QColor face = widgets::windowFaceColor();
-    m_shpLeft = new Shape(face, face, m_pnlLeft);
-    m_shpLeft->setGeometry(0, 253, 311, 441 - 253);
+    named(new Shape(face, face, pnlLeft), "shpLeft", design);
 
-    m_imgAddToDesk = new PictureBox([](qreal dpr) { return widgets::pictureButton(QStringLiteral("选择壁纸"), QSize(176, 50), dpr); }, m_pnlLeft);
-    m_imgAddToDesk->setGeometry(62, 341, 176, 50);
-    m_imgAddToDesk->setStretch(true);
-    m_imgAddToDesk->setCursor(Qt::PointingHandCursor);
-    connect(m_imgAddToDesk, &PictureBox::clicked, this, &TMainFrm::imgAddToDeskClick);
+    auto *imgAddToDesk = named(new PictureBox([](qreal dpr) { return widgets::pictureButton(QStringLiteral("选择壁纸"), QSize(176, 50), dpr); }, pnlLeft),
+                               "imgAddToDesk", design);
+    imgAddToDesk->setStretch(true);
+    imgAddToDesk->setCursor(Qt::PointingHandCursor);
+    connect(imgAddToDesk, &PictureBox::clicked, this, &TMainFrm::imgAddToDeskClick);
 
-    m_pnlWeb = new QWidget(m_pnlLeft);
-    m_pnlWeb->setGeometry(2, 253, 310, 70);
-    m_pnlWeb->setAutoFillBackground(true);
-    m_pnlWeb->setPalette(white);
-    m_webLink = new WebPanel(m_pnlWeb);
-    m_webLink->setGeometry(0, 0, 310, 70);
+    auto *pnlWeb = named(new QWidget(pnlLeft), "pnlWeb", design);
+    widgets::setWhiteGround(*pnlWeb);
+    m_webLink = named(new WebPanel(pnlWeb), "webLink", design);
     m_webLink->setLinkHandler([this](const QUrl &url) { m_env.openUrl(url); });
 
-    m_chnCalendar = new calendar_view::TChnCalendar(m_pnlLeft);
+    m_chnCalendar = named(new calendar_view::TChnCalendar(pnlLeft), "chnCalendar", design);
     configureCalendar();
+    m_notePanel->setCalendar(*m_chnCalendar);
+
+    m_wallpaper = new WallpaperFlow(*this, *m_rdtAbc, m_appDir, m_env, [this] { return m_monthPicturePath; });
 
     createMenus();
     connect(m_rdtAbc, &QWidget::customContextMenuRequested, this,
@@ -297,8 +217,6 @@ void TMainFrm::createComponents()
 void TMainFrm::configureCalendar()
 {
     calendar_view::TChnCalendar *c = m_chnCalendar;
-    c->setObjectName(QStringLiteral("chnCalendar"));
-    c->setGeometry(0, 0, 311, 253);
     c->setAutoFillBackground(true); // its own background, not the panel's
     calendar_view::setUpCalendarLook(*c);
     // The control's window step takes the clock's date itself; the creation step then writes the
@@ -313,7 +231,6 @@ void TMainFrm::configureCalendar()
     for (QWidget *child : c->findChildren<QWidget *>())
         child->installEventFilter(this);
 }
-
 
 void TMainFrm::createMenus()
 {
@@ -352,26 +269,9 @@ void TMainFrm::createMenus()
 
 void TMainFrm::layoutComponents()
 {
-    // Anchored components keep their distances to the right (and bottom) edges of the design size.
-    const int dw = width() - widgets::kDesignSize.width();
-    m_imgBG->setGeometry(rect());
-    m_imgClose->move(694 + dw, 1);
-    m_imgMini->move(664 + dw, 1); // the normal picture sits at 665
-    m_lblSet->move(587 + dw, 56);
-    m_imgAppToDesk->move(646 + dw, 45);
-    m_pngRight->setGeometry(QRect(QPoint(315, 80), noteEditorSize(size()) + QSize(2 * BevelPanel::kBevel, 2 * BevelPanel::kBevel)));
-    m_pnlABC->setGeometry(m_pngRight->rect());
-    const QRect inside = m_pnlABC->rect().adjusted(BevelPanel::kBevel, BevelPanel::kBevel, -BevelPanel::kBevel, -BevelPanel::kBevel);
-    int noticeHeight = 0;
-    if (!m_saveNotice->isHidden()) {
-        noticeHeight = m_saveNotice->heightForWidth(inside.width());
-        if (noticeHeight <= 0)
-            noticeHeight = m_saveNotice->sizeHint().height();
-        m_saveNotice->setGeometry(inside.left(), inside.top(), inside.width(), noticeHeight);
-    }
-    m_rdtAbc->setGeometry(inside.adjusted(0, noticeHeight, 0, 0));
+    layOut(*this);
+    m_notePanel->layOutInside();
 }
-
 
 // ---------------------------------------------------------------------------------------------
 // Creation and showing
@@ -382,12 +282,9 @@ void TMainFrm::FormCreate()
         return;
     m_created = true;
     // Widgets paint double-buffered of their own.
-    Backgrounds.currentBackgroundName.clear();
-    Backgrounds.entryCount = 0;
-    CurrentPage = 0;
-    MonthPicturePath = monthPicturePathNow();
-    Backgrounds.list.clear();
-    m_dm.setNoteReady(false);
+    m_saved.currentPage = 0;
+    m_monthPicturePath = monthPicturePathNow();
+    m_notePanel->clearReady();
 
     const double now = m_env.now();
     m_calendarChanged = false;
@@ -395,43 +292,31 @@ void TMainFrm::FormCreate()
     if (!m_calendarChanged) // the calendar held that very value already: no change event, but the note is due
         chnCalendarChange();
 
-    const CivilDate today = civilDate(now);
-    m_lblDateTime->setText(QStringLiteral("今天是 %1年%2月%3日(%4)").arg(today.year).arg(today.month).arg(today.day).arg(weekdayText(now)));
+    int year = 0, month = 0, day = 0;
+    engine::decodeDate(now, year, month, day); // out of range: year 0
+    m_lblDateTime->setText(QStringLiteral("今天是 %1年%2月%3日(%4)")
+                               .arg(year)
+                               .arg(month)
+                               .arg(day)
+                               .arg(QString::fromUtf8(engine::weekdayCharacter(engine::dayOfWeek(now)))));
     m_lblDateTime->adjustSize();
 
-    WallpaperPrompt = true;
-    ConfirmResult = 0;
-    FlagFilePath = paths::appPath(m_appDir, QString::fromLatin1(kConfigSetBgFile));
-    // A file that is empty or does not start with a number counts as missing.
-    const std::optional<QStringList> lines = readSettingsLines(FlagFilePath);
-    const std::optional<bool> prompt = lines ? parseWallpaperPrompt(*lines) : std::nullopt;
-    if (prompt)
-        WallpaperPrompt = *prompt;
-    else
-        writeSettings(QString::fromLatin1(kConfigSetBgFile), {QStringLiteral("1")});
-
+    // The background list starts empty, the prompt flag as the flag file says.
+    m_wallpaper->reset(m_settings->readWallpaperPrompt(), m_settings->flagFilePath());
     LoadBackgroundList(false);
 }
 
 void TMainFrm::createWallpaperDialogs()
 {
-    if (m_picSelFrm)
-        return;
-    dialogs::TPicSelFrm::Services services;
-    services.choosePictures = m_env.choosePictures;
-    services.showMessage = [this](QWidget *parent, const QString &text) { m_env.showMessage(parent, text, {}); };
-    m_picSelFrm = new dialogs::TPicSelFrm(m_appDir, services, this);
-    m_inforFrm = new dialogs::TInforFrm(services.showMessage, this);
+    m_wallpaper->createDialogs();
 }
 
 void TMainFrm::FormShow()
 {
     LoadWindowSize();
-    loadNote();
+    m_notePanel->load();
     m_webLink->navigate(QUrl(QStringLiteral("about:blank")));
     m_webLink->navigate(sitePage(QStringLiteral("rs/Tavemo3.htm")));
-    if (!m_unwritableFolder.isEmpty())
-        QTimer::singleShot(0, this, &TMainFrm::reportUnwritableFolder);
 }
 
 void TMainFrm::showEvent(QShowEvent *event)
@@ -441,6 +326,7 @@ void TMainFrm::showEvent(QShowEvent *event)
     if (m_shown || event->spontaneous())
         return;
     m_shown = true;
+    m_settings->windowShown();
     FormShow();
 }
 
@@ -461,41 +347,26 @@ void TMainFrm::FormResize()
 
 void TMainFrm::LoadWindowSize()
 {
-    const QString path = paths::appPath(m_appDir, QString::fromLatin1(kFormSizeFile));
-    // Fewer than five lines or one that is not a number: the file counts as missing.
-    const std::optional<QStringList> lines = readSettingsLines(path);
-    const std::optional<FormSize> saved = lines ? parseFormSize(*lines) : std::nullopt;
-    if (saved) {
-        SavedWidth = saved->width;
-        SavedHeight = saved->height;
-        SavedLeft = saved->left;
-        SavedTop = saved->top;
-        CurrentPage = saved->currentPage;
-        applyGeometry(SavedWidth, SavedHeight, SavedLeft, SavedTop);
-        return;
-    }
-    const QRect screen = m_env.primaryScreen();
-    SavedWidth = widgets::kDefaultWindowSize.width();
-    SavedHeight = widgets::kDefaultWindowSize.height();
-    SavedLeft = (screen.width() - SavedWidth) / 2;
-    SavedTop = (screen.height() - 30 - SavedHeight) / 2;
-    CurrentPage = 1;
-    applyGeometry(SavedWidth, SavedHeight, SavedLeft, SavedTop);
-    writeSettings(QString::fromLatin1(kFormSizeFile), formSizeLines({CurrentPage, SavedWidth, SavedHeight, SavedLeft, SavedTop}));
+    const std::optional<files::FormSize> saved = m_settings->readFormSize();
+    m_saved = saved.value_or(m_settings->defaultFormSize());
+    applyGeometry(m_saved);
+    if (!saved)
+        SaveWindowSize();
 }
 
 void TMainFrm::SaveWindowSize()
 {
-    writeSettings(QString::fromLatin1(kFormSizeFile), formSizeLines({CurrentPage, SavedWidth, SavedHeight, SavedLeft, SavedTop}));
+    m_settings->writeFormSize(m_saved);
 }
 
-void TMainFrm::applyGeometry(int width, int height, int left, int top)
+void TMainFrm::applyGeometry(const files::FormSize &size)
 {
-    resize(width, height); // the minimum size raises what is smaller
+    resize(size.width, size.height); // the minimum size raises what is smaller
     // A position saved on a screen that is gone (a monitor unplugged) would put the window out of
     // reach: it needs a strip of its top, 100 x 10 pixels, on some screen, else it opens centred on
     // the primary screen.
-    const QRect topStrip(left, top, this->width(), 20);
+    int left = size.left, top = size.top;
+    const QRect topStrip(left, top, width(), 20);
     bool reachable = false;
     for (const QRect &screen : m_env.screens()) {
         const QRect seen = screen.intersected(topStrip);
@@ -504,33 +375,10 @@ void TMainFrm::applyGeometry(int width, int height, int left, int top)
     }
     if (!reachable) {
         const QRect primary = m_env.primaryScreen();
-        left = primary.x() + (primary.width() - this->width()) / 2;
-        top = primary.y() + (primary.height() - 30 - this->height()) / 2;
+        left = primary.x() + (primary.width() - width()) / 2;
+        top = primary.y() + (primary.height() - 30 - height()) / 2;
     }
     move(left, top);
-}
-
-void TMainFrm::writeSettings(const QString &relative, const QStringList &lines)
-{
-    const QString path = paths::appPath(m_appDir, relative);
-    QString error;
-    if (writeSettingsLines(path, lines, &error))
-        return;
-    m_unwritableFolder = QFileInfo(path).absolutePath();
-    m_unwritableReason = error;
-    if (m_shown)
-        reportUnwritableFolder();
-}
-
-void TMainFrm::reportUnwritableFolder()
-{
-    if (m_unwritableReported || m_unwritableFolder.isEmpty())
-        return;
-    m_unwritableReported = true;
-    m_env.showMessage(this,
-                      QStringLiteral("无法写入文件夹 %1，窗口的大小、位置和设置将不会被保存。")
-                          .arg(QDir::toNativeSeparators(m_unwritableFolder)),
-                      m_unwritableReason);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -539,60 +387,28 @@ void TMainFrm::reportUnwritableFolder()
 void TMainFrm::chnCalendarChange()
 {
     m_calendarChanged = true;
-    loadNote();
-    MonthPicturePath = monthPicturePathNow();
+    m_notePanel->load();
+    m_monthPicturePath = monthPicturePathNow();
 }
 
 QString TMainFrm::monthPicturePathNow() const
 {
-    const CivilDate today = civilDate(m_env.now());
-    return wallpaper::monthPicturePath(m_appDir, QDate(today.year, today.month, today.day));
-}
-
-void TMainFrm::loadNote()
-{
-    const notes::LoadResult result = m_dm.LoadDayNote(*m_rdtAbc);
-    if (!result.ok)
-        m_env.showMessage(isVisible() ? this : nullptr, result.message, result.detail);
-}
-
-void TMainFrm::saveNote()
-{
-    showSaveResult(m_dm.SaveDayNote(*m_rdtAbc));
-}
-
-void TMainFrm::showSaveResult(const notes::NoteResult &result)
-{
-    if (result.ok) {
-        if (!m_saveNotice->isHidden()) {
-            m_saveNotice->hide();
-            layoutComponents();
-        }
-        return;
-    }
-    // Shown beside the note rather than in a box, so that typing goes on undisturbed.
-    const QString text = QStringLiteral("记事未能保存：") + result.detail;
-    if (m_saveNotice->isHidden() || m_saveNotice->text() != text) {
-        m_saveNotice->setText(text);
-        m_saveNotice->show();
-        layoutComponents();
-    }
+    return wallpaper::monthPicturePath(m_appDir, localDate(m_env.now()));
 }
 
 void TMainFrm::saveNoteNow()
 {
-    saveNote();
+    m_notePanel->save();
 }
 
 void TMainFrm::rdtAbcChange()
 {
-    if (CurrentPage != 0 && m_dm.NoteReady())
-        saveNote();
+    m_notePanel->textChanged();
 }
 
 void TMainFrm::rdtAbcExit()
 {
-    saveNote();
+    m_notePanel->save();
 }
 
 bool TMainFrm::eventFilter(QObject *watched, QEvent *event)
@@ -618,61 +434,24 @@ bool TMainFrm::eventFilter(QObject *watched, QEvent *event)
 // ---------------------------------------------------------------------------------------------
 // Caption buttons and the window drag
 
-void TMainFrm::setCaptionStates(CaptionButton::State close, CaptionButton::State mini)
-{
-    m_imgClose->setState(close);
-    m_imgMini->setState(mini);
-}
-
-void TMainFrm::imgBGMouseDown()
-{
-    m_frame->startMove(QCursor::pos());
-}
-
-void TMainFrm::imgBGMouseMove()
-{
-    setCaptionStates(CaptionButton::State::Normal, CaptionButton::State::Normal);
-}
-
-void TMainFrm::img_close_normalMouseMove()
-{
-    setCaptionStates(CaptionButton::State::Highlight, CaptionButton::State::Normal);
-}
-
-void TMainFrm::img_close_highlightMouseDown()
-{
-    setCaptionStates(CaptionButton::State::Down, CaptionButton::State::Normal);
-}
-
-void TMainFrm::img_close_highlightClick()
-{
-    endProgram(Ending::ClosePicture);
-}
-
-void TMainFrm::img_mini_normalMouseMove()
-{
-    setCaptionStates(CaptionButton::State::Normal, CaptionButton::State::Highlight);
-}
-
-void TMainFrm::img_mini_highlightMouseDown()
-{
-    setCaptionStates(CaptionButton::State::Normal, CaptionButton::State::Down);
-}
+void TMainFrm::imgBGMouseDown() { m_frame->startMove(QCursor::pos()); }
+void TMainFrm::imgBGMouseMove() { m_captions->on(CaptionEvent::BackgroundMove); }
+void TMainFrm::img_close_normalMouseMove() { m_captions->on(CaptionEvent::CloseNormalMove); }
+void TMainFrm::img_close_highlightMouseDown() { m_captions->on(CaptionEvent::CloseHighlightDown); }
+void TMainFrm::img_close_highlightClick() { endProgram(Ending::ClosePicture); }
+void TMainFrm::img_mini_normalMouseMove() { m_captions->on(CaptionEvent::MinimiseNormalMove); }
+void TMainFrm::img_mini_highlightMouseDown() { m_captions->on(CaptionEvent::MinimiseHighlightDown); }
 
 void TMainFrm::img_mini_highlightClick()
 {
-    setCaptionStates(CaptionButton::State::Normal, CaptionButton::State::Normal);
+    m_captions->on(CaptionEvent::MinimiseClick);
     showMinimized(); // the taskbar entry stays; restoring it shows the window again
 }
 
 void TMainFrm::leaveEvent(QEvent *event)
 {
     QWidget::leaveEvent(event);
-    // Leaving the window over a caption button must not leave it lit; a pressed one keeps its look.
-    if (m_imgClose->state() == CaptionButton::State::Highlight)
-        m_imgClose->setState(CaptionButton::State::Normal);
-    if (m_imgMini->state() == CaptionButton::State::Highlight)
-        m_imgMini->setState(CaptionButton::State::Normal);
+    m_captions->on(CaptionEvent::PointerLeft);
 }
 
 void TMainFrm::bringToFront()
@@ -690,13 +469,13 @@ void TMainFrm::endProgram(Ending how)
 {
     if (!m_ended) {
         m_ended = true;
-        saveNote();
+        m_notePanel->save();
     }
     if (how == Ending::ClosePicture) {
-        SavedWidth = width();
-        SavedHeight = height();
-        SavedLeft = x();
-        SavedTop = y();
+        m_saved.width = width();
+        m_saved.height = height();
+        m_saved.left = x();
+        m_saved.top = y();
         SaveWindowSize();
     }
     if (how != Ending::EventLoopEnding)
@@ -730,166 +509,34 @@ void TMainFrm::lblSetClick()
     m_popSysset->popup(at);
 }
 
-void TMainFrm::N_helpClick()
-{
-    m_env.openUrl(sitePage(QStringLiteral("help4/tavemo1.htm")));
-}
-
-void TMainFrm::N_SubmitClick()
-{
-    m_env.openUrl(sitePage(QStringLiteral("help4/tavemo2.htm")));
-}
-
-void TMainFrm::N_ExitPrjClick()
-{
-    endProgram(Ending::ExitCommand);
-}
+void TMainFrm::N_helpClick() { m_env.openUrl(sitePage(QStringLiteral("help4/tavemo1.htm"))); }
+void TMainFrm::N_SubmitClick() { m_env.openUrl(sitePage(QStringLiteral("help4/tavemo2.htm"))); }
+void TMainFrm::N_ExitPrjClick() { endProgram(Ending::ExitCommand); }
 
 // ---------------------------------------------------------------------------------------------
 // Wallpaper
 
-void TMainFrm::LoadBackgroundList(bool selectCurrent)
-{
-    const wallpaper::ListResult loaded = wallpaper::LoadBackgroundList(Backgrounds, m_appDir, selectCurrent);
-    if (!loaded.ok())
-        m_env.showMessage(isVisible() ? this : nullptr, loaded.error, {});
-}
-
-void TMainFrm::imgAddToDeskClick()
-{
-    createWallpaperDialogs();
-    m_picSelFrm->CurrentName = Backgrounds.currentBackgroundName;
-    m_picSelFrm->exec();
-    if (m_picSelFrm->CurrentName == Backgrounds.currentBackgroundName) {
-        LoadBackgroundList(false);
-    } else {
-        // The entry just chosen is the one the next application uses.
-        Backgrounds.currentBackgroundName = m_picSelFrm->CurrentName;
-        LoadBackgroundList(true);
-    }
-}
-
-bool TMainFrm::isApplyingWallpaper() const
-{
-    return m_road && m_road->isRunning();
-}
-
-void TMainFrm::imgAppToDeskClick()
-{
-    createWallpaperDialogs();
-    if (!m_road) {
-        wallpaper::ApplyPieces pieces;
-        pieces.appDir = m_appDir;
-        pieces.list = &Backgrounds;
-        pieces.askFirst = [this] { return WallpaperPrompt; };
-        pieces.confirm = [this] { return m_inforFrm->ask(WallpaperPrompt, ConfirmResult, FlagFilePath); };
-        pieces.repaint = [this] { repaint(); };
-        pieces.capture = [this] { return wallpaper::CaptureNotePicture(*m_rdtAbc, wallpaper::wallpaperFolder(m_appDir)); };
-        pieces.monthPicturePath = [this] { return MonthPicturePath; };
-        pieces.drawnMonthPicture = [this] {
-            const CivilDate today = civilDate(m_env.now());
-            return calendar_view::drawMonthPicture(QDate(today.year, today.month, today.day), &calendar_view::setUpCalendarLook);
-        };
-        m_road = std::make_unique<wallpaper::ApplyToDesktop>(std::move(pieces));
-    }
-    if (!m_installerMade) {
-        // Made once: the desktop does not change while the program runs.
-        m_installerMade = true;
-        if (m_env.makeWallpaperInstaller)
-            m_installer = m_env.makeWallpaperInstaller();
-    }
-    m_road->pieces().installer = m_installer.get();
-    m_road->imgAppToDeskClick([this](const wallpaper::ApplyResult &result) { wallpaperApplied(result); });
-}
-
-void TMainFrm::wallpaperApplied(const wallpaper::ApplyResult &result)
-{
-    if (!result.message.isEmpty())
-        m_env.showMessage(this, result.message, {});
-}
+void TMainFrm::LoadBackgroundList(bool selectCurrent) { m_wallpaper->loadBackgroundList(selectCurrent); }
+void TMainFrm::imgAddToDeskClick() { m_wallpaper->chooseBackground(); }
+void TMainFrm::imgAppToDeskClick() { m_wallpaper->applyToDesktop(); }
 
 // ---------------------------------------------------------------------------------------------
 // Editing commands
 
-void TMainFrm::replaceSelection(const QString &text)
-{
-    QTextCursor cursor = m_rdtAbc->textCursor();
-    cursor.insertText(text);
-    m_rdtAbc->setTextCursor(cursor);
-}
-
-void TMainFrm::setSelectionColor(const QColor &color)
-{
-    QTextCharFormat format;
-    format.setForeground(color);
-    m_rdtAbc->mergeCurrentCharFormat(format);
-}
-
-void TMainFrm::tag(const QColor &color)
-{
-    setSelectionColor(color);
-    replaceSelection(QStringLiteral("█"));
-}
-
-void TMainFrm::btnGouClick() { replaceSelection(QStringLiteral("√")); }
-void TMainFrm::btnXClick() { replaceSelection(QStringLiteral("×")); }
-void TMainFrm::V1Click() { replaceSelection(QStringLiteral("√")); }
-void TMainFrm::X1Click() { replaceSelection(QStringLiteral("×")); }
-void TMainFrm::N_RedTagClick() { tag(drawing::toQColor(0x000000FF)); }
-void TMainFrm::N_BlueTagClick() { tag(drawing::toQColor(0x00FF0000)); }
-void TMainFrm::N_FRedTagClick() { tag(drawing::toQColor(0x00FF00FF)); }
+void TMainFrm::btnGouClick() { m_edit->replaceSelection(EditCommands::kCheckMark); }
+void TMainFrm::btnXClick() { m_edit->replaceSelection(EditCommands::kCrossMark); }
+void TMainFrm::V1Click() { m_edit->replaceSelection(EditCommands::kCheckMark); }
+void TMainFrm::X1Click() { m_edit->replaceSelection(EditCommands::kCrossMark); }
+void TMainFrm::N_RedTagClick() { m_edit->tag(EditCommands::redTag()); }
+void TMainFrm::N_BlueTagClick() { m_edit->tag(EditCommands::blueTag()); }
+void TMainFrm::N_FRedTagClick() { m_edit->tag(EditCommands::pinkTag()); }
 void TMainFrm::N1Click() { m_rdtAbc->copy(); }
 void TMainFrm::N2Click() { m_rdtAbc->paste(); }
 void TMainFrm::N3Click() { m_rdtAbc->cut(); }
+void TMainFrm::N9Click() { m_edit->deleteSelection(); }
 void TMainFrm::CtrlZ1Click() { m_rdtAbc->undo(); }
-
-void TMainFrm::N9Click()
-{
-    QTextCursor cursor = m_rdtAbc->textCursor();
-    cursor.removeSelectedText();
-    m_rdtAbc->setTextCursor(cursor);
-}
-
-void TMainFrm::imgDateClick()
-{
-    int hour = 0, minute = 0, second = 0, msec = 0;
-    engine::decodeTime(m_env.now(), hour, minute, second, msec);
-    replaceSelection(QStringLiteral(" %1:%2 ").arg(hour, 2, 10, QLatin1Char('0')).arg(minute, 2, 10, QLatin1Char('0')));
-}
-
-void TMainFrm::imgRedColorClick()
-{
-    if (!m_rdtAbc->hasFocus())
-        return;
-    const std::optional<QColor> chosen = m_env.chooseColor(this, m_lastColor);
-    if (!chosen)
-        return;
-    m_lastColor = *chosen;
-    setSelectionColor(*chosen);
-}
-
-void TMainFrm::imgFontClick()
-{
-    const std::optional<ChosenFont> chosen = m_env.chooseFont(this, m_lastFont);
-    if (!chosen)
-        return;
-    m_lastFont = *chosen;
-    const QFont &font = chosen->font;
-    QTextCharFormat format;
-    // Name, colour, size, pitch, style; the code page of the text follows from the face when the
-    // note is written. Han text of a Latin face is shown in the simplified Chinese face.
-    QStringList families{font.family()};
-    if (font.family() != QLatin1String(drawing::kHanFallbackFamily))
-        families << QString::fromLatin1(drawing::kHanFallbackFamily);
-    format.setFontFamilies(families);
-    format.setForeground(chosen->color);
-    format.setFontPointSize(font.pointSizeF() > 0 ? font.pointSizeF() : font.pixelSize() * 0.75);
-    format.setFontFixedPitch(font.fixedPitch());
-    format.setFontWeight(font.weight());
-    format.setFontItalic(font.italic());
-    format.setFontUnderline(font.underline());
-    format.setFontStrikeOut(font.strikeOut());
-    m_rdtAbc->mergeCurrentCharFormat(format);
-}
+void TMainFrm::imgDateClick() { m_edit->insertTime(); }
+void TMainFrm::imgRedColorClick() { m_edit->chooseColor(this); }
+void TMainFrm::imgFontClick() { m_edit->chooseFont(this); }
 
 } // namespace tavemo::app

@@ -32,7 +32,7 @@ constexpr int kWeekColumnNarrow = 6;
 constexpr int kWeekColumnWide = 18;
 constexpr int kTitleGridLeft = 8, kTitleGridTop = 40, kTitleGridWidthLoss = 15, kTitleGridHeightLoss = 67;
 
-const QString kSong = QStringLiteral("宋体");
+using drawing::kSongFamily;
 
 // The interface is Chinese whatever the user's locale says.
 const QLocale& chineseLocale()
@@ -50,9 +50,7 @@ QString longWeekdayName(int column)
 
 QString shortWeekdayName(int column)
 {
-    static const QString names[] = {QStringLiteral("日"), QStringLiteral("一"), QStringLiteral("二"), QStringLiteral("三"),
-                                    QStringLiteral("四"), QStringLiteral("五"), QStringLiteral("六")};
-    return names[column - 1];
+    return QString::fromUtf8(engine::weekdayCharacter(column)); // column 1 is Sunday, as weekday 1
 }
 
 // A one-pixel line from (x1, y1) towards (x2, y2), horizontal or vertical, without its end point.
@@ -83,10 +81,8 @@ void drawOutline(QPainter& p, const QRect& r, const QColor& color)
 TChnCalendar::TChnCalendar(QWidget* parent) : QWidget(parent)
 {
     installFontSubstitutions();
-    setFont(makeFont({kSong, 12}));
-    m_fontDate = {makeFont({QStringLiteral("黑体"), 12, true}), -16777208 /* window text */};
-    m_fontCnDate = {makeFont({kSong, 12}), 0x00EEEEEE};
-    m_infoFont = makeFont({kSong, 12});
+    setFont(makeFont({kSongFamily, 12}));
+    m_infoFont = makeFont({kSongFamily, 12});
     resize(313, 253);
     createChildren();
 }
@@ -106,14 +102,14 @@ void TChnCalendar::createChildren()
         l->installEventFilter(this);
         return l;
     };
-    m_todayLink = label(272, 18, QStringLiteral("今天"), makeFont({kSong, 12, false, true}), 0x00FF0000, true);
-    m_monthLabel = label(34, 3, QString(), makeFont({QStringLiteral("Arial"), 32, true}), 0x00C08080, true);
+    m_todayLink = label(272, 18, QStringLiteral("今天"), makeFont({kSongFamily, 12, false, true}), m_look.colorTitleToday, true);
+    m_monthLabel = label(34, 3, QString(), makeFont({QStringLiteral("Arial"), 32, true}), m_look.colorTitleMonth, true);
     // Right-aligned: the label's right edge stays where its empty text ended.
     m_monthLabel->anchorRightEdgeAt(34 + QFontMetrics(m_monthLabel->font()).horizontalAdvance(QLatin1Char(' ')));
-    m_monthUnitLabel = label(45, 20, QStringLiteral("月"), makeFont({kSong, 12}), 0, true);
-    m_yearLabel = label(120, 0, QString(), makeFont({QStringLiteral("Arial Black"), 29}), 0x00FF0000, true);
-    m_yearUnitLabel = label(205, 18, QStringLiteral("年"), makeFont({kSong, 12}), 0, true);
-    m_dateInfoLabel = label(10, 236, QString(), makeFont({kSong, 12}), 0x00808080, false);
+    m_monthUnitLabel = label(45, 20, QStringLiteral("月"), makeFont({kSongFamily, 12}), 0, true);
+    m_yearLabel = label(120, 0, QString(), makeFont({QStringLiteral("Arial Black"), 29}), m_look.colorTitleYear, true);
+    m_yearUnitLabel = label(205, 18, QStringLiteral("年"), makeFont({kSongFamily, 12}), 0, true);
+    m_dateInfoLabel = label(10, 236, QString(), makeFont({kSongFamily, 12}), m_look.colorTitleSelected, false);
 
     m_monthStepper = new UpDownStepper(this);
     m_monthStepper->move(60, 10);
@@ -134,9 +130,9 @@ void TChnCalendar::createChildren()
     // Popup menus do not inherit fonts; give them a Chinese face so that their captions never
     // depend on the desktop's default font.
     m_monthMenu = new QMenu(this);
-    m_monthMenu->setFont(makeFont({kSong, 12}));
+    m_monthMenu->setFont(makeFont({kSongFamily, 12}));
     m_yearMenu = new QMenu(this);
-    m_yearMenu->setFont(makeFont({kSong, 12}));
+    m_yearMenu->setFont(makeFont({kSongFamily, 12}));
 
     connect(m_todayLink, &CaptionLabel::leftClicked, this, [this] { goToToday(); });
     for (CaptionLabel* l : {m_monthLabel, m_monthUnitLabel}) {
@@ -227,75 +223,91 @@ void TChnCalendar::setShowTitle(bool value)
 
 void TChnCalendar::setShowWeekNum(bool value)
 {
-    if (value == m_showWeekNum)
+    if (value == m_look.showWeekNum)
         return;
-    m_showWeekNum = value;
+    m_look.showWeekNum = value;
     m_grid->setColumnWidth(0, value ? kWeekColumnWide : kWeekColumnNarrow);
     refreshGrid();
 }
 
 void TChnCalendar::setShowFrame(bool value)
 {
-    m_showFrame = value;
+    m_look.showFrame = value;
     rebuildAndRepaint();
 }
 
 void TChnCalendar::setShowBackYearMonth(bool value)
 {
-    m_showBackYearMonth = value;
+    m_look.showBackYearMonth = value;
     rebuildAndRepaint();
 }
 
 void TChnCalendar::setShowWeekNumLine(bool value)
 {
-    m_showWeekNumLine = value;
+    m_look.showWeekNumLine = value;
     refreshGrid();
 }
 
 void TChnCalendar::setFontDate(const TFont& value)
 {
-    m_fontDate = value;
+    m_look.fontDate = value;
     refreshGrid();
 }
 
 void TChnCalendar::setFontCnDate(const TFont& value)
 {
-    m_fontCnDate = value;
+    m_look.fontCnDate = value;
     refreshGrid();
 }
 
-void TChnCalendar::setColorTitleWeekLine(TColor value) { m_colorTitleWeekLine = value; refreshGrid(); }
-void TChnCalendar::setColorTitleWeekEnd(TColor value) { m_colorTitleWeekEnd = value; refreshGrid(); }
-void TChnCalendar::setColorTitleWeek(TColor value) { m_colorTitleWeek = value; refreshGrid(); }
-void TChnCalendar::setColorSelectedStart(TColor value) { m_colorSelectedStart = value; refreshGrid(); }
-void TChnCalendar::setColorSelectedEnd(TColor value) { m_colorSelectedEnd = value; refreshGrid(); }
-void TChnCalendar::setColorSelectedFrame(TColor value) { m_colorSelectedFrame = value; refreshGrid(); }
+void TChnCalendar::setColorTitleWeekLine(TColor value) { m_look.colorTitleWeekLine = value; refreshGrid(); }
+void TChnCalendar::setColorTitleWeekEnd(TColor value) { m_look.colorTitleWeekEnd = value; refreshGrid(); }
+void TChnCalendar::setColorTitleWeek(TColor value) { m_look.colorTitleWeek = value; refreshGrid(); }
+void TChnCalendar::setColorSelectedStart(TColor value) { m_look.colorSelectedStart = value; refreshGrid(); }
+void TChnCalendar::setColorSelectedEnd(TColor value) { m_look.colorSelectedEnd = value; refreshGrid(); }
+void TChnCalendar::setColorSelectedFrame(TColor value) { m_look.colorSelectedFrame = value; refreshGrid(); }
 
 void TChnCalendar::setColorWeekNum(TColor value)
 {
-    m_colorWeekNum = value;
-    if (m_showWeekNum)
+    m_look.colorWeekNum = value;
+    if (m_look.showWeekNum)
         refreshGrid();
 }
 
 void TChnCalendar::setColorShowFrame(TColor value)
 {
-    m_colorShowFrame = value;
-    if (m_showFrame)
+    m_look.colorShowFrame = value;
+    if (m_look.showFrame)
         rebuildAndRepaint();
 }
 
-void TChnCalendar::setColorBackYear(TColor value) { m_colorBackYear = value; rebuildAndRepaint(); }
-void TChnCalendar::setColorBackMonth(TColor value) { m_colorBackMonth = value; rebuildAndRepaint(); }
+void TChnCalendar::setColorBackYear(TColor value) { m_look.colorBackYear = value; rebuildAndRepaint(); }
+void TChnCalendar::setColorBackMonth(TColor value) { m_look.colorBackMonth = value; rebuildAndRepaint(); }
 
 TColor TChnCalendar::ColorTitleToday() const { return fromQColor(m_todayLink->color()); }
-void TChnCalendar::setColorTitleToday(TColor value) { m_todayLink->setColor(toQColor(value)); }
+void TChnCalendar::setColorTitleToday(TColor value)
+{
+    m_look.colorTitleToday = value;
+    m_todayLink->setColor(toQColor(value));
+}
 TColor TChnCalendar::ColorTitleMonth() const { return fromQColor(m_monthLabel->color()); }
-void TChnCalendar::setColorTitleMonth(TColor value) { m_monthLabel->setColor(toQColor(value)); }
+void TChnCalendar::setColorTitleMonth(TColor value)
+{
+    m_look.colorTitleMonth = value;
+    m_monthLabel->setColor(toQColor(value));
+}
 TColor TChnCalendar::ColorTitleYear() const { return fromQColor(m_yearLabel->color()); }
-void TChnCalendar::setColorTitleYear(TColor value) { m_yearLabel->setColor(toQColor(value)); }
+void TChnCalendar::setColorTitleYear(TColor value)
+{
+    m_look.colorTitleYear = value;
+    m_yearLabel->setColor(toQColor(value));
+}
 TColor TChnCalendar::ColorTitleSelected() const { return fromQColor(m_dateInfoLabel->color()); }
-void TChnCalendar::setColorTitleSelected(TColor value) { m_dateInfoLabel->setColor(toQColor(value)); }
+void TChnCalendar::setColorTitleSelected(TColor value)
+{
+    m_look.colorTitleSelected = value;
+    m_dateInfoLabel->setColor(toQColor(value));
+}
 
 void TChnCalendar::setBackGround(const QImage& value)
 {
@@ -306,13 +318,13 @@ void TChnCalendar::setBackGround(const QImage& value)
 
 void TChnCalendar::setCenter(bool value)
 {
-    m_center = value;
+    m_look.center = value;
     m_layer = QImage();
     rebuildAndRepaint();
 }
 void TChnCalendar::setStretch(bool value)
 {
-    m_stretch = value;
+    m_look.stretch = value;
     m_layer = QImage();
     rebuildAndRepaint();
 }
@@ -320,7 +332,7 @@ void TChnCalendar::setTransparent(bool value) { m_transparent = value; rebuildAn
 
 void TChnCalendar::setAlphaBlend(int value)
 {
-    m_alphaBlend = std::clamp(value, 0, 255);
+    m_look.alphaBlend = std::clamp(value, 0, 255);
     rebuildAndRepaint();
 }
 
@@ -369,7 +381,7 @@ void TChnCalendar::LayoutGrid()
 
 DayColors TChnCalendar::dayColors() const
 {
-    return {m_colorDate, m_colorCnDate, m_colorHoliday, m_colorLunarHolDay, m_colorCnHolDay};
+    return m_look.days;
 }
 
 void TChnCalendar::setDateTime(double value)
@@ -416,9 +428,9 @@ void TChnCalendar::RebuildFace()
     {
         QPainter p(&m_face);
         p.fillRect(client, white);
-        if (m_showFrame)
-            drawOutline(p, client, toQColor(m_colorShowFrame));
-        if (m_showBackYearMonth) {
+        if (m_look.showFrame)
+            drawOutline(p, client, toQColor(m_look.colorShowFrame));
+        if (m_look.showBackYearMonth) {
             const int Y = m_month.year();
             const int M = m_month.month();
             const QRect g = m_grid->geometry();
@@ -428,10 +440,10 @@ void TChnCalendar::RebuildFace()
             const QRect boxB(QPoint(g.x(), split), QPoint(g.x() + g.width() - 1, gridBottom - 1));
             const TextBoxOptions centred{Qt::AlignHCenter | Qt::AlignVCenter, true, &white};
             p.setFont(makeFont({QStringLiteral("Arial Black"), 64}));
-            p.setPen(toQColor(m_colorBackYear));
+            p.setPen(toQColor(m_look.colorBackYear));
             drawTextInBox(p, boxA, QString::number(Y), centred);
             p.setFont(makeFont({QStringLiteral("Arial Black"), 120}));
-            p.setPen(toQColor(m_colorBackMonth));
+            p.setPen(toQColor(m_look.colorBackMonth));
             drawTextInBox(p, boxB, QString::number(M), centred);
         }
     }
@@ -451,17 +463,17 @@ void TChnCalendar::RebuildFace()
         const int ph = m_backGround.height();
         const int W = m_layer.width();
         const int H = m_layer.height();
-        if (m_center && !m_stretch) {
+        if (m_look.center && !m_look.stretch) {
             p.drawImage(QPoint((W - pw) / 2, (H - ph) / 2), m_backGround);
-        } else if (m_stretch) {
+        } else if (m_look.stretch) {
             QRect target;
-            if (FitRect(pw, ph, W, H, m_center, target))
+            if (FitRect(pw, ph, W, H, m_look.center, target))
                 p.drawImage(target, m_backGround);
         } else {
             p.drawImage(QPoint(0, 0), m_backGround);
         }
     }
-    BlendLayer(m_face, m_layer, QPoint(0, 0), m_alphaBlend, -1);
+    BlendLayer(m_face, m_layer, QPoint(0, 0), m_look.alphaBlend, -1);
 }
 
 void TChnCalendar::paintEvent(QPaintEvent* event)
@@ -506,41 +518,41 @@ void TChnCalendar::drawHeaderCell(QPainter& p, int column, const QRect& local)
     const QRect text = local.adjusted(0, 0, -2, 0);
     QString caption;
     if (column == 0)
-        caption = m_showWeekNum ? QStringLiteral("W") : QString();
+        caption = m_look.showWeekNum ? QStringLiteral("W") : QString();
     else if (column <= 7)
         caption = text.width() > 36 ? longWeekdayName(column) : shortWeekdayName(column);
-    TColor color = m_colorTitleWeek;
+    TColor color = m_look.colorTitleWeek;
     if (column == 0)
-        color = m_colorWeekNum;
+        color = m_look.colorWeekNum;
     else if (column == 1 || column == 7)
-        color = m_colorTitleWeekEnd;
+        color = m_look.colorTitleWeekEnd;
     p.setPen(toQColor(color));
     drawTextInBox(p, text, caption, {Qt::AlignHCenter | Qt::AlignTop, true, nullptr});
 
     const int w = local.width();
     const int h = local.height();
-    drawRuleLine(p, 0, h - 4, w, h - 4, toQColor(m_colorTitleWeekLine));
-    if (m_showWeekNum && m_showWeekNumLine && column == 0)
-        drawRuleLine(p, w - 1, 0, w - 1, h, toQColor(m_colorTitleWeekLine));
+    drawRuleLine(p, 0, h - 4, w, h - 4, toQColor(m_look.colorTitleWeekLine));
+    if (m_look.showWeekNum && m_look.showWeekNumLine && column == 0)
+        drawRuleLine(p, w - 1, 0, w - 1, h, toQColor(m_look.colorTitleWeekLine));
 }
 
 void TChnCalendar::drawWeekNumberCell(QPainter& p, int row, const QRect& local)
 {
     const QString& text = m_month.weekText(row);
-    if (!m_showWeekNum || text.isEmpty())
+    if (!m_look.showWeekNum || text.isEmpty())
         return;
     p.setFont(m_infoFont);
-    p.setPen(toQColor(m_colorWeekNum));
+    p.setPen(toQColor(m_look.colorWeekNum));
     drawTextInBox(p, local, text, {Qt::AlignHCenter | Qt::AlignVCenter, true, nullptr});
-    if (m_showWeekNumLine)
-        drawRuleLine(p, local.width() - 1, 0, local.width() - 1, local.height(), toQColor(m_colorTitleWeekLine));
+    if (m_look.showWeekNumLine)
+        drawRuleLine(p, local.width() - 1, 0, local.width() - 1, local.height(), toQColor(m_look.colorTitleWeekLine));
 }
 
 void TChnCalendar::drawDayAreaCell(QPainter& p, int column, int row, const QRect& local, bool selected, bool focused)
 {
-    const bool showSelection = selected && (!m_hideSelection || focused);
+    const bool showSelection = selected && (!m_look.hideSelection || focused);
     if (showSelection)
-        DrawGradient(p, local, 256, 0, m_colorSelectedStart, m_colorSelectedEnd);
+        DrawGradient(p, local, 256, 0, m_look.colorSelectedStart, m_look.colorSelectedEnd);
 
     const int k = recordOfCell(column, row);
     const TcnDateInf& r = m_month.record(k);
@@ -556,9 +568,9 @@ void TChnCalendar::drawDayAreaCell(QPainter& p, int column, int row, const QRect
         p.setFont(m_infoFont);
         Qt::Alignment align = Qt::AlignHCenter;
         if (k == kConstellationRecord) {
-            p.setPen(toQColor(m_colorTitleConstellation));
+            p.setPen(toQColor(m_look.colorTitleConstellation));
         } else {
-            p.setPen(toQColor(m_colorTitleAnimalsYear));
+            p.setPen(toQColor(m_look.colorTitleAnimalsYear));
             align = k == kYearNameRecord ? Qt::AlignRight : Qt::AlignLeft;
         }
         // Hangs from the top of its box: the three texts read as one line under the last week.
@@ -573,7 +585,7 @@ void TChnCalendar::drawDayAreaCell(QPainter& p, int column, int row, const QRect
     {
         const QRect text(2, 0, w - 4, h / 2);
         QString shown = r.DayText;
-        p.setFont(m_fontDate.font);
+        p.setFont(m_look.fontDate.font);
         p.setPen(toQColor(r.DateColor));
         bool defaultDraw = true;
         if (OnDrawDateCell)
@@ -585,7 +597,7 @@ void TChnCalendar::drawDayAreaCell(QPainter& p, int column, int row, const QRect
     {
         const QRect text(2, h / 2, w - 4, h - h / 2);
         QString shown = r.CnText;
-        p.setFont(m_fontCnDate.font);
+        p.setFont(m_look.fontCnDate.font);
         p.setPen(toQColor(r.CnColor));
         bool defaultDraw = true;
         whole = local;
@@ -594,7 +606,7 @@ void TChnCalendar::drawDayAreaCell(QPainter& p, int column, int row, const QRect
         if (defaultDraw) {
             drawTextInBox(p, text, shown, {Qt::AlignHCenter | Qt::AlignTop, true, nullptr});
             if (showSelection)
-                drawOutline(p, local, toQColor(m_colorSelectedFrame));
+                drawOutline(p, local, toQColor(m_look.colorSelectedFrame));
         }
     }
 }

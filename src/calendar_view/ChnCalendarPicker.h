@@ -9,6 +9,7 @@
 // one operation.
 
 #include "drawing/Drawing.h"
+#include "calendar_view/CalendarLook.h"
 #include "calendar_view/MonthModel.h"
 
 #include <QColor>
@@ -37,13 +38,6 @@ using drawing::fromQColor;
 using drawing::DrawGradient;
 using drawing::FitRect;
 using drawing::BlendLayer;
-
-// A font together with its colour (the colour is kept for callers; the calendar draws day cells in
-// the colours of their records).
-struct TFont {
-    QFont font;
-    TColor color = 0;
-};
 
 class TChnCalendar;
 
@@ -83,51 +77,51 @@ public:
 
     bool ShowTitle() const { return m_showTitle; }
     void setShowTitle(bool value);
-    bool ShowWeekNum() const { return m_showWeekNum; }
+    bool ShowWeekNum() const { return m_look.showWeekNum; }
     void setShowWeekNum(bool value);
-    bool ShowFrame() const { return m_showFrame; }
+    bool ShowFrame() const { return m_look.showFrame; }
     void setShowFrame(bool value);
-    bool ShowBackYearMonth() const { return m_showBackYearMonth; }
+    bool ShowBackYearMonth() const { return m_look.showBackYearMonth; }
     void setShowBackYearMonth(bool value);
-    bool ShowWeekNumLine() const { return m_showWeekNumLine; }
+    bool ShowWeekNumLine() const { return m_look.showWeekNumLine; }
     void setShowWeekNumLine(bool value);
-    bool HideSelection() const { return m_hideSelection; }
-    void setHideSelection(bool value) { m_hideSelection = value; }
+    bool HideSelection() const { return m_look.hideSelection; }
+    void setHideSelection(bool value) { m_look.hideSelection = value; }
 
-    const TFont& FontDate() const { return m_fontDate; }
+    const TFont& FontDate() const { return m_look.fontDate; }
     void setFontDate(const TFont& value);
-    const TFont& FontCnDate() const { return m_fontCnDate; }
+    const TFont& FontCnDate() const { return m_look.fontCnDate; }
     void setFontCnDate(const TFont& value);
 
-    TColor ColorTitleWeekLine() const { return m_colorTitleWeekLine; }
+    TColor ColorTitleWeekLine() const { return m_look.colorTitleWeekLine; }
     void setColorTitleWeekLine(TColor value);
-    TColor ColorTitleWeekEnd() const { return m_colorTitleWeekEnd; }
+    TColor ColorTitleWeekEnd() const { return m_look.colorTitleWeekEnd; }
     void setColorTitleWeekEnd(TColor value);
-    TColor ColorTitleWeek() const { return m_colorTitleWeek; }
+    TColor ColorTitleWeek() const { return m_look.colorTitleWeek; }
     void setColorTitleWeek(TColor value);
-    TColor ColorCnDate() const { return m_colorCnDate; }
-    void setColorCnDate(TColor value) { m_colorCnDate = value; }
-    TColor ColorDate() const { return m_colorDate; }
-    void setColorDate(TColor value) { m_colorDate = value; }
-    TColor ColorHoliday() const { return m_colorHoliday; }
-    void setColorHoliday(TColor value) { m_colorHoliday = value; }
-    TColor ColorLunarHolDay() const { return m_colorLunarHolDay; }
-    void setColorLunarHolDay(TColor value) { m_colorLunarHolDay = value; }
-    TColor ColorCnHolDay() const { return m_colorCnHolDay; }
-    void setColorCnHolDay(TColor value) { m_colorCnHolDay = value; }
-    TColor ColorSelectedStart() const { return m_colorSelectedStart; }
+    TColor ColorCnDate() const { return m_look.days.cnDate; }
+    void setColorCnDate(TColor value) { m_look.days.cnDate = value; }
+    TColor ColorDate() const { return m_look.days.date; }
+    void setColorDate(TColor value) { m_look.days.date = value; }
+    TColor ColorHoliday() const { return m_look.days.holiday; }
+    void setColorHoliday(TColor value) { m_look.days.holiday = value; }
+    TColor ColorLunarHolDay() const { return m_look.days.lunarHolDay; }
+    void setColorLunarHolDay(TColor value) { m_look.days.lunarHolDay = value; }
+    TColor ColorCnHolDay() const { return m_look.days.cnHolDay; }
+    void setColorCnHolDay(TColor value) { m_look.days.cnHolDay = value; }
+    TColor ColorSelectedStart() const { return m_look.colorSelectedStart; }
     void setColorSelectedStart(TColor value);
-    TColor ColorSelectedEnd() const { return m_colorSelectedEnd; }
+    TColor ColorSelectedEnd() const { return m_look.colorSelectedEnd; }
     void setColorSelectedEnd(TColor value);
-    TColor ColorSelectedFrame() const { return m_colorSelectedFrame; }
+    TColor ColorSelectedFrame() const { return m_look.colorSelectedFrame; }
     void setColorSelectedFrame(TColor value);
-    TColor ColorWeekNum() const { return m_colorWeekNum; }
+    TColor ColorWeekNum() const { return m_look.colorWeekNum; }
     void setColorWeekNum(TColor value);
-    TColor ColorShowFrame() const { return m_colorShowFrame; }
+    TColor ColorShowFrame() const { return m_look.colorShowFrame; }
     void setColorShowFrame(TColor value);
-    TColor ColorBackYear() const { return m_colorBackYear; }
+    TColor ColorBackYear() const { return m_look.colorBackYear; }
     void setColorBackYear(TColor value);
-    TColor ColorBackMonth() const { return m_colorBackMonth; }
+    TColor ColorBackMonth() const { return m_look.colorBackMonth; }
     void setColorBackMonth(TColor value);
     TColor ColorTitleToday() const;
     void setColorTitleToday(TColor value);
@@ -137,10 +131,10 @@ public:
     void setColorTitleYear(TColor value);
     TColor ColorTitleSelected() const;
     void setColorTitleSelected(TColor value);
-    TColor ColorTitleConstellation() const { return m_colorTitleConstellation; }
-    void setColorTitleConstellation(TColor value) { m_colorTitleConstellation = value; }
-    TColor ColorTitleAnimalsYear() const { return m_colorTitleAnimalsYear; }
-    void setColorTitleAnimalsYear(TColor value) { m_colorTitleAnimalsYear = value; }
+    TColor ColorTitleConstellation() const { return m_look.colorTitleConstellation; }
+    void setColorTitleConstellation(TColor value) { m_look.colorTitleConstellation = value; }
+    TColor ColorTitleAnimalsYear() const { return m_look.colorTitleAnimalsYear; }
+    void setColorTitleAnimalsYear(TColor value) { m_look.colorTitleAnimalsYear = value; }
 
     // Days since 1899-12-30 with the time of day. Writing a new value in the years 1..2100
     // refills the month and raises OnChange; an unchanged value or one outside those years is
@@ -159,14 +153,14 @@ public:
     // A null image is no picture.
     const QImage& BackGround() const { return m_backGround; }
     void setBackGround(const QImage& value);
-    bool Center() const { return m_center; }
+    bool Center() const { return m_look.center; }
     void setCenter(bool value);
-    bool Stretch() const { return m_stretch; }
+    bool Stretch() const { return m_look.stretch; }
     void setStretch(bool value);
     bool Transparent() const { return m_transparent; }
     void setTransparent(bool value);
     // Weight of the background picture in per cent (taken mod 100), 0..255.
-    int AlphaBlend() const { return m_alphaBlend; }
+    int AlphaBlend() const { return m_look.alphaBlend; }
     void setAlphaBlend(int value);
 
     // Events, raised only when assigned.
@@ -235,39 +229,13 @@ private:
 
     bool m_windowCreated = false;
     bool m_showTitle = false;
-    bool m_showWeekNum = false;
-    bool m_showFrame = true;
-    bool m_showBackYearMonth = true;
-    bool m_showWeekNumLine = true;
-    bool m_hideSelection = false;
-    TFont m_fontDate;
-    TFont m_fontCnDate;
-    TColor m_colorTitleWeekLine = 0x00C5C5C5;
-    TColor m_colorTitleWeekEnd = 0x000000FF;
-    TColor m_colorTitleWeek = 0x004F4F4F;
-    TColor m_colorCnDate = 0x00008000;
-    TColor m_colorDate = 0x004F4F4F;
-    TColor m_colorHoliday = 0x000080FF;
-    TColor m_colorLunarHolDay = 0x00FF5353;
-    TColor m_colorCnHolDay = 0x000080FF;
-    TColor m_colorSelectedStart = 0x0053AE00;
-    TColor m_colorSelectedEnd = 0x0065D500;
-    TColor m_colorSelectedFrame = 0x00469300;
-    TColor m_colorWeekNum = 0x00808080;
-    TColor m_colorShowFrame = 0x00808080;
-    TColor m_colorBackYear = 0x00DDE8FF;
-    TColor m_colorBackMonth = 0x00EBEBEB;
-    TColor m_colorTitleConstellation = 0x00000000;
-    TColor m_colorTitleAnimalsYear = 0x00000000;
+    CalendarLook m_look; // options, fonts and colours; the title colours are painted by their labels
     double m_dateTime = 0;
     QString m_cnDate;
     QString m_cnMonth;
     QString m_cnDay;
     QImage m_backGround;
-    bool m_center = false;
-    bool m_stretch = false;
     bool m_transparent = false;
-    int m_alphaBlend = 50;
 
     MonthModel m_month;
     bool m_clickFlag = false;

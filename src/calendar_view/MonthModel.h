@@ -9,6 +9,7 @@
 // Thursday the 4th. Records 38 and 39 stay empty; 40 to 42 (row 6, columns 5 to 7) hold the
 // constellation, the sexagenary year and the animal of the chosen date.
 
+#include "calendar_view/CalendarLook.h"
 #include "engine/ChnCalendarUse.h"
 #include "drawing/Drawing.h"
 
@@ -51,15 +52,6 @@ constexpr int recordOfCell(int column, int row)
 // The grid cell (column, row) of record 1..42.
 constexpr QPoint cellOfRecord(int k) { return QPoint((k - 1) % 7 + 1, (k - 1) / 7 + 1); }
 constexpr bool isInformationRecord(int k) { return k >= kConstellationRecord && k <= kAnimalRecord; }
-
-// The colours the month fill gives the day records (the calendar's colour properties).
-struct DayColors {
-    TColor date = 0x004F4F4F;        // day numbers on weekdays (weekends are always red)
-    TColor cnDate = 0x00008000;      // the lunar day
-    TColor holiday = 0x000080FF;     // a Gregorian festival
-    TColor lunarHolDay = 0x00FF5353; // a solar term
-    TColor cnHolDay = 0x000080FF;    // a lunar festival or 除夕
-};
 
 inline constexpr TColor kWeekendRed = 0x000000FF; // weekend day numbers and a lunar month's first day
 

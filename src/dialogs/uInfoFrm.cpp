@@ -45,7 +45,7 @@ private:
 
 } // namespace
 
-TInforFrm::TInforFrm(ShowMessage showMessage, QWidget* parent)
+TInforFrm::TInforFrm(widgets::ShowMessage showMessage, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), m_showMessage(std::move(showMessage))
 {
     setObjectName(QStringLiteral("InforFrm"));
@@ -62,24 +62,18 @@ TInforFrm::TInforFrm(ShowMessage showMessage, QWidget* parent)
     m_imgques->setAttribute(Qt::WA_TransparentForMouseEvents);
 
     m_lblInfo = new QLabel(QStringLiteral("您确定要更换壁纸？"), this);
-    m_lblInfo->setFont(makeFont(FontSpec{QStringLiteral("宋体"), 14, true}));
+    m_lblInfo->setFont(makeFont(FontSpec{drawing::kSongFamily, 14, true}));
     m_lblInfo->adjustSize();
     m_lblInfo->move(112, 40);
     m_lblInfo->setAttribute(Qt::WA_TransparentForMouseEvents);
 
     m_chkSetBgInfo = new QCheckBox(QStringLiteral("下次不再提示"), this);
-    m_chkSetBgInfo->setFont(makeFont(FontSpec{QStringLiteral("宋体"), 12}));
+    m_chkSetBgInfo->setFont(makeFont(FontSpec{drawing::kSongFamily, 12}));
     m_chkSetBgInfo->setGeometry(120, 88, 97, 17);
     m_chkSetBgInfo->setFocusPolicy(Qt::TabFocus);
 
-    auto button = [this](const QString& caption, QPoint at) {
-        auto* b = new QPushButton(caption, this);
-        b->setAutoDefault(false);
-        b->setGeometry(QRect(at, QSize(75, 25)));
-        return b;
-    };
-    m_btnok = button(QStringLiteral("确  定"), QPoint(176, 120));
-    m_btncancel = button(QStringLiteral("取  消"), QPoint(256, 120));
+    m_btnok = widgets::dialogButton(this, QStringLiteral("确  定"), QPoint(176, 120));
+    m_btncancel = widgets::dialogButton(this, QStringLiteral("取  消"), QPoint(256, 120));
     m_btnok->setDefault(true);
 
     m_btnClose = new QToolButton(this);
@@ -99,10 +93,7 @@ int TInforFrm::ask(bool& promptFlag, std::int32_t& confirmResult, const QString&
     m_prompt = &promptFlag;
     m_result = &confirmResult;
     m_flagFilePath = flagFilePath;
-    if (QWidget* owner = parentWidget()) {
-        const QRect over = owner->window()->geometry();
-        move(over.center() - QPoint(width() / 2, height() / 2));
-    }
+    widgets::centreOverOwner(*this);
     // Escape or the window manager closing the dialog is no "确  定".
     confirmResult = 0;
     exec();
@@ -127,7 +118,7 @@ void TInforFrm::btnokClick()
         QString error;
         if (!m_flagFilePath.isEmpty() && !files::writeSettingsLines(m_flagFilePath, {QStringLiteral("0")}, &error)
             && m_showMessage)
-            m_showMessage(this, QStringLiteral("“下次不再提示”没能保存（%1），下次启动后仍会询问。").arg(error));
+            m_showMessage(this, QStringLiteral("“下次不再提示”没能保存（%1），下次启动后仍会询问。").arg(error), {});
     }
     accept();
 }

@@ -6,11 +6,12 @@
 // good: the prompt flag becomes false and the flag file "data\configSetBg.ini" holds the single
 // line "0" (a later start reads it and does not ask). The tick stays between displays.
 
+#include "widgets/DialogParts.h"
+
 #include <QDialog>
 #include <QString>
 
 #include <cstdint>
-#include <functional>
 
 class QCheckBox;
 class QLabel;
@@ -32,8 +33,7 @@ public:
     static constexpr int kHeight = 156;
 
     // `showMessage` tells the user when the flag file cannot be written (absent: not told).
-    using ShowMessage = std::function<void(QWidget* parent, const QString& text)>;
-    explicit TInforFrm(ShowMessage showMessage = {}, QWidget* parent = nullptr);
+    explicit TInforFrm(widgets::ShowMessage showMessage = {}, QWidget* parent = nullptr);
 
     // Shows the question modally, centred over its parent, and returns the answer, which is also
     // left in `confirmResult`. `promptFlag` becomes false when the user switches the question off;
@@ -60,7 +60,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    ShowMessage m_showMessage;
+    widgets::ShowMessage m_showMessage;
     bool* m_prompt = nullptr;
     std::int32_t* m_result = nullptr;
     QString m_flagFilePath;

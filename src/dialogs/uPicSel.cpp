@@ -8,14 +8,11 @@
 #include "widgets/WindowPictures.h"
 #include "wallpaper/uGlobal.h"
 
-#include <QApplication>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QSaveFile>
@@ -85,22 +82,6 @@ QString hintText()
 
 } // namespace
 
-TPicSelFrm::Services TPicSelFrm::Services::system()
-{
-    Services services;
-    services.choosePictures = [](QWidget* parent) {
-        // Both letter cases: not every desktop's file dialog matches patterns without regard to case.
-        return QFileDialog::getOpenFileNames(
-            parent, QStringLiteral("添加背景图片"), QString(),
-            QStringLiteral("图片文件 (*.bmp *.jpg *.jpeg *.gif *.png *.BMP *.JPG *.JPEG *.GIF *.PNG);;所有文件 (*)"));
-    };
-    services.showMessage = [](QWidget* parent, const QString& text) {
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("背景图片选择"), text, QMessageBox::Ok, parent);
-        box.exec();
-    };
-    return services;
-}
-
 TPicSelFrm::TPicSelFrm(const QString& appDir, Services services, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), m_appDir(appDir), m_services(std::move(services))
 {
@@ -133,6 +114,7 @@ TPicSelFrm::TPicSelFrm(const QString& appDir, Services services, QWidget* parent
     connect(m_imgClose, &widgets::CaptionButton::highlightMouseDown, this, &TPicSelFrm::img_close_highlightMouseDown);
     connect(m_imgClose, &widgets::CaptionButton::highlightMouseUp, this, &TPicSelFrm::img_close_highlightMouseUp);
     connect(m_imgClose, &widgets::CaptionButton::highlightClick, this, &TPicSelFrm::img_close_highlightClick);
+    m_captions.emplace(*m_imgClose);
 
     m_imgLogo = new widgets::PictureBox([](qreal dpr) { return widgets::titlePicture(QStringLiteral("默认背景"), QSize(200, 57), dpr); }, this);
     m_imgLogo->setGeometry(5, 1, 200, 57);
@@ -155,7 +137,7 @@ TPicSelFrm::TPicSelFrm(const QString& appDir, Services services, QWidget* parent
     m_lvPic->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_lvPic->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_lvPic->setIconSize(widgets::kCheckMarkSize);
-    m_lvPic->setFont(makeFont(FontSpec{QStringLiteral("宋体"), 12}));
+    m_lvPic->setFont(makeFont(FontSpec{drawing::kSongFamily, 12}));
 
     m_lblTishi = new QLabel(hintText(), this);
     m_lblTishi->setGeometry(352, 64, 161, 153);
@@ -169,15 +151,9 @@ TPicSelFrm::TPicSelFrm(const QString& appDir, Services services, QWidget* parent
     m_imgSel->setGeometry(408, 168, 105, 105);
     m_imgSel->hide();
 
-    auto button = [this](const QString& caption, QPoint at) {
-        auto* b = new QPushButton(caption, this);
-        b->setAutoDefault(false);
-        b->setGeometry(QRect(at, QSize(75, 25)));
-        return b;
-    };
-    m_btnRemove = button(QStringLiteral("移  除"), QPoint(12, 240));
-    m_btnAdd = button(QStringLiteral("添  加"), QPoint(108, 240));
-    m_btnOk = button(QStringLiteral("确  定"), QPoint(209, 240));
+    m_btnRemove = widgets::dialogButton(this, QStringLiteral("移  除"), QPoint(12, 240));
+    m_btnAdd = widgets::dialogButton(this, QStringLiteral("添  加"), QPoint(108, 240));
+    m_btnOk = widgets::dialogButton(this, QStringLiteral("确  定"), QPoint(209, 240));
     connect(m_btnRemove, &QPushButton::clicked, this, &TPicSelFrm::btnRemoveClick);
     connect(m_btnAdd, &QPushButton::clicked, this, &TPicSelFrm::btnAddClick);
     connect(m_btnOk, &QPushButton::clicked, this, &TPicSelFrm::btnOkClick);
@@ -186,10 +162,7 @@ TPicSelFrm::TPicSelFrm(const QString& appDir, Services services, QWidget* parent
 int TPicSelFrm::exec()
 {
     FormShow();
-    if (QWidget* owner = parentWidget()) {
-        const QRect over = owner->window()->geometry();
-        move(over.center() - QPoint(width() / 2, height() / 2));
-    }
+    widgets::centreOverOwner(*this);
     return QDialog::exec();
 }
 
@@ -241,22 +214,26 @@ bool TPicSelFrm::writeList()
     if (error.isEmpty())
         return true;
     // The window reads the file after the dialog: what is not in it is gone, so the user must know.
-    if (m_services.showMessage)
-        m_services.showMessage(this, QStringLiteral("背景图片列表没能保存，这次的更改不会生效：%1").arg(error));
+    tell(QStringLiteral("背景图片列表没能保存，这次的更改不会生效：%1").arg(error));
     return false;
+}
+
+void TPicSelFrm::tell(const QString& text)
+{
+    if (m_services.showMessage)
+        m_services.showMessage(this, text, {});
 }
 
 void TPicSelFrm::FormShow()
 {
     const ListFileLines file = readBackgroundListFile(m_appDir);
     if (!file.error.isEmpty()) {
-        if (m_services.showMessage)
-            m_services.showMessage(this, file.error);
+        tell(file.error);
         return;
     }
     if (file.missing) {
-        if (const QString error = writeDefaultBackgroundListFile(m_appDir); !error.isEmpty() && m_services.showMessage)
-            m_services.showMessage(this, QStringLiteral("背景图片列表没能保存：%1").arg(error));
+        if (const QString error = writeDefaultBackgroundListFile(m_appDir); !error.isEmpty())
+            tell(QStringLiteral("背景图片列表没能保存：%1").arg(error));
         CurrentName = kDefaultBackgroundName;
         return;
     }
@@ -300,8 +277,8 @@ void TPicSelFrm::btnAddClick()
     for (const QString& path : chosen)
         if (const QString why = addPicture(path); !why.isEmpty())
             refused << why;
-    if (!refused.isEmpty() && m_services.showMessage)
-        m_services.showMessage(this, QStringLiteral("下列文件没有添加：\n") + refused.join(u'\n'));
+    if (!refused.isEmpty())
+        tell(QStringLiteral("下列文件没有添加：\n") + refused.join(u'\n'));
 }
 
 void TPicSelFrm::btnRemoveClick()
@@ -340,22 +317,22 @@ void TPicSelFrm::imgBGMouseDown()
 
 void TPicSelFrm::imgBGMouseMove()
 {
-    m_imgClose->setState(widgets::CaptionButton::State::Normal);
+    m_captions->on(widgets::CaptionButtons::Event::BackgroundMove);
 }
 
 void TPicSelFrm::img_close_normalMouseMove()
 {
-    m_imgClose->setState(widgets::CaptionButton::State::Highlight);
+    m_captions->on(widgets::CaptionButtons::Event::CloseNormalMove);
 }
 
 void TPicSelFrm::img_close_highlightMouseDown()
 {
-    m_imgClose->setState(widgets::CaptionButton::State::Down);
+    m_captions->on(widgets::CaptionButtons::Event::CloseHighlightDown);
 }
 
 void TPicSelFrm::img_close_highlightMouseUp()
 {
-    m_imgClose->setState(widgets::CaptionButton::State::Normal);
+    m_captions->on(widgets::CaptionButtons::Event::CloseHighlightUp);
 }
 
 void TPicSelFrm::img_close_highlightClick()

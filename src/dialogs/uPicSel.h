@@ -10,13 +10,15 @@
 // closes it without writing anything.
 
 #include "widgets/CaptionButton.h"
+#include "widgets/CaptionButtons.h"
+#include "widgets/DialogParts.h"
 
 #include <QDialog>
 #include <QIcon>
 #include <QString>
 #include <QStringList>
 
-#include <functional>
+#include <optional>
 
 class QFrame;
 class QLabel;
@@ -34,21 +36,18 @@ namespace tavemo::dialogs {
 class TPicSelFrm : public QDialog {
     Q_OBJECT
 public:
-    // What the dialog asks of the world around it; the program uses the real dialogs, checks
-    // answer in their place.
+    // What the dialog asks of the world around it: the program hands it the real dialogs, checks
+    // answer in their place. Without a picture dialog 添  加 adds nothing; without a message box
+    // the user is not told.
     struct Services {
-        // A modal open dialog for pictures with several files selectable; the chosen files, in
-        // the dialog's order, or none when cancelled.
-        std::function<QStringList(QWidget* parent)> choosePictures;
-        // A modal message box.
-        std::function<void(QWidget* parent, const QString& text)> showMessage;
-        static Services system();
+        widgets::ChoosePictures choosePictures;
+        widgets::ShowMessage showMessage;
     };
 
     static constexpr int kWidth = 524;
     static constexpr int kHeight = 286;
 
-    explicit TPicSelFrm(const QString& appDir, Services services = Services::system(), QWidget* parent = nullptr);
+    explicit TPicSelFrm(const QString& appDir, Services services = {}, QWidget* parent = nullptr);
 
     // The dialog's current name: the background the main window uses after the dialog closes.
     // The main window sets it before each display and reads it afterwards.
@@ -97,6 +96,7 @@ private:
     QTreeWidgetItem* firstSelected() const;
     // Rewrites the list file from the entries; false (with a message) when it cannot.
     bool writeList();
+    void tell(const QString& text);
 
     QString m_appDir;
     Services m_services;
@@ -113,6 +113,7 @@ private:
     QPushButton* m_btnAdd = nullptr;
     QPushButton* m_btnOk = nullptr;
     widgets::WindowFrame* m_frame = nullptr;
+    std::optional<widgets::CaptionButtons> m_captions;
 };
 
 } // namespace tavemo::dialogs

@@ -24,6 +24,9 @@ struct FontSpec {
 // requested family covers, so they never fall back to a Japanese one.
 QFont makeFont(const FontSpec& wanted);
 
+// 宋体, the face the interface sets most of its Chinese text in (mapped by the substitutions above).
+inline const QString kSongFamily = QStringLiteral("宋体");
+
 // The face the simplified Chinese text falls back to.
 inline constexpr const char* kHanFallbackFamily = "Noto Sans CJK SC";
 

@@ -135,6 +135,12 @@ int dayOfWeek(DateTime value)
     return static_cast<int>((d + 6) - floorDiv(d + 6, 7) * 7) + 1;
 }
 
+const char* weekdayCharacter(int weekday)
+{
+    static const char* const names[] = {"日", "一", "二", "三", "四", "五", "六"};
+    return weekday >= 1 && weekday <= 7 ? names[weekday - 1] : "";
+}
+
 int isoWeekNumber(DateTime value, int* weekYear)
 {
     long d = 0;

@@ -67,6 +67,10 @@ bool decodeTime(DateTime value, int& hour, int& minute, int& second, int& msec);
 // Weekday 1 = Sunday .. 7 = Saturday; 0 for a value decodeDate rejects.
 int dayOfWeek(DateTime value);
 
+// The weekday as the interface writes it, one character in UTF-8: 日 for 1 (Sunday), 一 .. 六 for
+// 2 .. 7 (Monday .. Saturday); empty for any other number.
+const char* weekdayCharacter(int weekday);
+
 // ISO 8601 week number 1..53 (weeks start on Monday; week 1 holds the year's first Thursday,
 // so early January can be week 52 or 53 and late December week 1). When weekYear is given it
 // receives the year the week belongs to. Years before 1583 are the historical calendar's years

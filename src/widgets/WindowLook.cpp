@@ -22,11 +22,19 @@ void setUpNoteEditor(QTextEdit& editor)
 {
     editor.setAcceptRichText(true);
     editor.setFrameShape(QFrame::NoFrame);
-    editor.setFont(drawing::makeFont(drawing::FontSpec{QStringLiteral("宋体"), 15}));
+    editor.setFont(drawing::makeFont(drawing::FontSpec{drawing::kSongFamily, 15}));
     QPalette palette = editor.palette();
     palette.setColor(QPalette::Base, Qt::white);
     palette.setColor(QPalette::Text, Qt::black);
     editor.setPalette(palette);
+}
+
+void setWhiteGround(QWidget& panel)
+{
+    panel.setAutoFillBackground(true);
+    QPalette palette = panel.palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    panel.setPalette(palette);
 }
 
 } // namespace tavemo::widgets

@@ -7,6 +7,7 @@
 #include <optional>
 
 class QTextEdit;
+class QWidget;
 
 namespace tavemo::widgets {
 
@@ -28,5 +29,8 @@ QSize startWindowSize(std::optional<QSize> saved);
 
 // The note editor's font (宋体, 15 pixels), white ground and black text, rich text accepted.
 void setUpNoteEditor(QTextEdit& editor);
+
+// A plain white panel of the window (pngRight, pnlWeb): it fills its ground with white itself.
+void setWhiteGround(QWidget& panel);
 
 } // namespace tavemo::widgets

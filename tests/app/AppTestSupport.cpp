@@ -174,7 +174,7 @@ void AppDir::sql(const QString &statement) const
 }
 
 Program::Program(const AppDir &dir, Recorder &recorder, bool show)
-    : dm([this] { return frm ? frm->calendarDateTime() : 0.0; })
+    : dm([this] { return frm ? frm->notePanel().selectedDay() : 0.0; })
 {
     const notes::OpenResult opened = dm.DataModuleCreate(dir.path());
     EXPECT_TRUE(opened.ok) << opened.detail.toStdString();
@@ -196,8 +196,8 @@ void Program::focusEditor()
 {
     frm->activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(frm.get()));
-    frm->rdtAbc()->setFocus(Qt::MouseFocusReason);
-    EXPECT_TRUE(frm->rdtAbc()->hasFocus());
+    find<QTextEdit>(*frm, "rdtAbc")->setFocus(Qt::MouseFocusReason);
+    EXPECT_TRUE(find<QTextEdit>(*frm, "rdtAbc")->hasFocus());
 }
 
 void Program::type(const QString &text)
@@ -217,7 +217,7 @@ void Program::type(const QString &text)
 
 void Program::selectDate(double value)
 {
-    frm->chnCalendar()->setDateTime(value);
+    find<calendar_view::TChnCalendar>(*frm, "chnCalendar")->setDateTime(value);
 }
 
 void closePopups()

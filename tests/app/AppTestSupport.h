@@ -6,10 +6,26 @@
 #include "engine/DateTime.h"
 #include "app/Environment.h"
 #include "notes/uDM.h"
+#include "app/NotePanel.h"
+#include "app/WallpaperFlow.h"
+#include "app/WebPanel.h"
 #include "app/uMain.h"
+#include "calendar_view/ChnCalendarPicker.h"
+#include "dialogs/uInfoFrm.h"
+#include "dialogs/uPicSel.h"
+#include "widgets/CaptionButton.h"
+#include "widgets/PictureBox.h"
+#include "widgets/WindowFrame.h"
+
+#include <gtest/gtest.h>
 
 #include <QByteArray>
 #include <QColor>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QTextEdit>
+#include <QToolButton>
 #include <QList>
 #include <QRect>
 #include <QString>
@@ -22,6 +38,21 @@
 #include <optional>
 
 namespace tavemo::app::test {
+
+using widgets::CaptionButton;
+using widgets::PictureBox;
+using widgets::WindowFrame;
+
+// The component or job of the window that carries `name` as its objectName (checks find the
+// window's parts as a user names them, not through the window's class); the check fails when there
+// is none.
+template <typename T>
+T *find(const QObject &window, const char *name)
+{
+    T *found = window.findChild<T *>(QString::fromLatin1(name));
+    EXPECT_NE(found, nullptr) << "no " << name;
+    return found;
+}
 
 // Days since 1899-12-30 of a local date and time.
 double dateTime(int year, int month, int day, int hour = 0, int minute = 0);
@@ -78,7 +109,7 @@ struct Program {
     ~Program();
 
     TMainFrm &window() { return *frm; }
-    QTextEdit &editor() { return *frm->rdtAbc(); }
+    QTextEdit &editor() { return *find<QTextEdit>(*frm, "rdtAbc"); }
     // Puts the keyboard focus into the editor (the window is active first).
     void focusEditor();
     // Types text at the end of the note the way a keyboard does.

@@ -53,7 +53,7 @@ protected:
         c.setPosition(position + 1);
         return c.charFormat().foreground().color();
     }
-    QAction *action(TMainFrm &w, const char *name) { return w.pmDeskTopMonCal()->findChild<QAction *>(name); }
+    QAction *action(TMainFrm &w, const char *name) { return find<QMenu>(w, "pmDeskTopMonCal")->findChild<QAction *>(name); }
 
     AppDir dir;
     Recorder env;
@@ -87,7 +87,7 @@ TEST_F(Note, PageZeroStoresOnlyWhenTheEditorLosesTheFocus)
     auto program = start(0);
     program->type("abc");
     EXPECT_FALSE(dir.noteText("20110629"));
-    program->window().chnCalendar()->setFocus();
+    find<calendar_view::TChnCalendar>(program->window(), "chnCalendar")->setFocus();
     EXPECT_EQ(dir.noteText("20110629"), QStringLiteral("abc"));
 }
 
@@ -113,8 +113,8 @@ TEST_F(Note, ClickOnTheCalendarStoresTheNoteUnderTheDayBeingLeft)
         auto program = start(0, fresh); // only the leave-save stores
         fresh.putNote("20110615", QStringLiteral("十五日"));
         program->type(QStringLiteral("旧的一天"));
-        c.click(*program->window().chnCalendar());
-        EXPECT_NE(program->window().calendarDateTime(), dateTime(2011, 6, 29, 10, 0)) << c.name;
+        c.click(*find<calendar_view::TChnCalendar>(program->window(), "chnCalendar"));
+        EXPECT_NE(program->window().notePanel().selectedDay(), dateTime(2011, 6, 29, 10, 0)) << c.name;
         EXPECT_FALSE(program->editor().hasFocus()) << c.name;
         EXPECT_EQ(fresh.noteText("20110629"), QStringLiteral("旧的一天")) << c.name;
         EXPECT_NE(program->editor().toPlainText(), QStringLiteral("旧的一天")) << c.name;
@@ -135,15 +135,15 @@ TEST_F(Note, NothingIsStoredForADayWhoseNoteFailedToLoad)
 
     program->type("x"); // no edit-time save after a failed load
     EXPECT_EQ(dir.noteText("20110630"), QStringLiteral("三十日的记事"));
-    program->window().chnCalendar()->setFocus(); // the leave-save refuses to overwrite it
+    find<calendar_view::TChnCalendar>(program->window(), "chnCalendar")->setFocus(); // the leave-save refuses to overwrite it
     EXPECT_EQ(dir.noteText("20110630"), QStringLiteral("三十日的记事"));
-    EXPECT_FALSE(program->window().saveNotice()->isHidden());
+    EXPECT_FALSE(find<QLabel>(program->window(), "saveNotice")->isHidden());
 
     program->selectDate(dateTime(2011, 7, 1)); // a good load, then a stored change: the notice goes
     program->focusEditor();
     program->type("y");
     EXPECT_EQ(dir.noteText("20110701"), QStringLiteral("y"));
-    EXPECT_TRUE(program->window().saveNotice()->isHidden());
+    EXPECT_TRUE(find<QLabel>(program->window(), "saveNotice")->isHidden());
 }
 
 TEST_F(Note, FailedSavesShowANoticeUntilASaveSucceeds)
@@ -151,22 +151,22 @@ TEST_F(Note, FailedSavesShowANoticeUntilASaveSucceeds)
     dir.putNote("20110629", QStringLiteral("stored"));
     auto program = start(1);
     TMainFrm &w = program->window();
-    const QSize editorSize = w.rdtAbc()->size();
+    const QSize editorSize = find<QTextEdit>(w, "rdtAbc")->size();
     ASSERT_EQ(sqlite3_exec(program->dm.store()->handle(), "PRAGMA query_only = 1", nullptr, nullptr, nullptr), SQLITE_OK);
     program->type("1");
     program->type("2");
-    EXPECT_FALSE(w.saveNotice()->isHidden());
-    EXPECT_TRUE(w.saveNotice()->text().startsWith(QStringLiteral("记事未能保存：")));
-    EXPECT_GT(w.saveNotice()->text().size(), QStringLiteral("记事未能保存：").size()); // with the reason
-    EXPECT_TRUE(w.rdtAbc()->hasFocus()); // typing goes on
+    EXPECT_FALSE(find<QLabel>(w, "saveNotice")->isHidden());
+    EXPECT_TRUE(find<QLabel>(w, "saveNotice")->text().startsWith(QStringLiteral("记事未能保存：")));
+    EXPECT_GT(find<QLabel>(w, "saveNotice")->text().size(), QStringLiteral("记事未能保存：").size()); // with the reason
+    EXPECT_TRUE(find<QTextEdit>(w, "rdtAbc")->hasFocus()); // typing goes on
     EXPECT_TRUE(env.messages.isEmpty()); // no box
     EXPECT_EQ(dir.noteText("20110629"), QStringLiteral("stored"));
-    EXPECT_LT(w.rdtAbc()->height(), editorSize.height());
+    EXPECT_LT(find<QTextEdit>(w, "rdtAbc")->height(), editorSize.height());
 
     ASSERT_EQ(sqlite3_exec(program->dm.store()->handle(), "PRAGMA query_only = 0", nullptr, nullptr, nullptr), SQLITE_OK);
     program->type("3");
-    EXPECT_TRUE(w.saveNotice()->isHidden());
-    EXPECT_EQ(w.rdtAbc()->size(), editorSize);
+    EXPECT_TRUE(find<QLabel>(w, "saveNotice")->isHidden());
+    EXPECT_EQ(find<QTextEdit>(w, "rdtAbc")->size(), editorSize);
     EXPECT_EQ(dir.noteText("20110629"), QStringLiteral("stored123"));
 }
 
@@ -181,12 +181,12 @@ TEST_F(Note, TimeStampIsTheClocksHourAndMinute)
     for (const Case &c : cases) {
         program->editor().clear();
         env.now = dateTime(2011, 6, 29, c.hour, c.minute);
-        QTest::mouseClick(program->window().imgDate(), Qt::LeftButton);
+        QTest::mouseClick(find<widgets::PictureBox>(program->window(), "imgDate"), Qt::LeftButton);
         EXPECT_EQ(program->editor().toPlainText(), QString::fromLatin1(c.text));
         EXPECT_EQ(program->editor().textCursor().position(), 7); // the caret after the stamp
     }
     EXPECT_EQ(dir.noteText("20110629"), QStringLiteral(" 00:00 "));
-    EXPECT_EQ(program->window().imgDate()->toolTip(), QStringLiteral("插入时间"));
+    EXPECT_EQ(find<widgets::PictureBox>(program->window(), "imgDate")->toolTip(), QStringLiteral("插入时间"));
 }
 
 TEST_F(Note, MarksReplaceTheSelection)
@@ -195,8 +195,8 @@ TEST_F(Note, MarksReplaceTheSelection)
     TMainFrm &w = program->window();
     QTextEdit &e = program->editor();
     const std::pair<std::function<void()>, QString> marks[] = {
-        {[&] { QTest::mouseClick(w.btnGou(), Qt::LeftButton); }, QStringLiteral("√")},
-        {[&] { QTest::mouseClick(w.btnX(), Qt::LeftButton); }, QStringLiteral("×")},
+        {[&] { QTest::mouseClick(find<QToolButton>(w, "btnGou"), Qt::LeftButton); }, QStringLiteral("√")},
+        {[&] { QTest::mouseClick(find<QToolButton>(w, "btnX"), Qt::LeftButton); }, QStringLiteral("×")},
         {[&] { action(w, "V1")->trigger(); }, QStringLiteral("√")},
         {[&] { action(w, "X1")->trigger(); }, QStringLiteral("×")},
     };
@@ -242,7 +242,7 @@ TEST_F(Note, ColourDialogOnlyWhileTheEditorHasTheFocus)
     e.setPlainText("colour");
     select(e, 0, 3);
     env.colorAnswer = QColor(0, 128, 0);
-    QTest::mouseClick(w.imgRedColor(), Qt::LeftButton);
+    QTest::mouseClick(find<widgets::PictureBox>(w, "imgRedColor"), Qt::LeftButton);
     ASSERT_EQ(env.colorDialogStarts.size(), 1);
     EXPECT_EQ(env.colorDialogStarts[0], QColor(Qt::black)); // black at first
     EXPECT_EQ(colorAt(e, 1), QColor(0, 128, 0));
@@ -251,17 +251,17 @@ TEST_F(Note, ColourDialogOnlyWhileTheEditorHasTheFocus)
 
     env.colorAnswer.reset(); // cancelled: nothing changes, the next dialog starts on the last colour
     select(e, 3, 6);
-    QTest::mouseClick(w.imgRedColor(), Qt::LeftButton);
+    QTest::mouseClick(find<widgets::PictureBox>(w, "imgRedColor"), Qt::LeftButton);
     ASSERT_EQ(env.colorDialogStarts.size(), 2);
     EXPECT_EQ(env.colorDialogStarts[1], QColor(0, 128, 0));
     EXPECT_NE(colorAt(e, 4), QColor(0, 128, 0));
 
     // After a click on the calendar the editor has lost the focus: the picture does nothing.
-    QTest::mouseClick(w.chnCalendar()->todayLink(), Qt::LeftButton, {}, QPoint(3, 3));
+    QTest::mouseClick(find<calendar_view::TChnCalendar>(w, "chnCalendar")->todayLink(), Qt::LeftButton, {}, QPoint(3, 3));
     env.colorAnswer = QColor(0, 0, 255);
-    QTest::mouseClick(w.imgRedColor(), Qt::LeftButton);
+    QTest::mouseClick(find<widgets::PictureBox>(w, "imgRedColor"), Qt::LeftButton);
     EXPECT_EQ(env.colorDialogStarts.size(), 2);
-    EXPECT_EQ(w.imgRedColor()->toolTip(), QStringLiteral("字体颜色"));
+    EXPECT_EQ(find<widgets::PictureBox>(w, "imgRedColor")->toolTip(), QStringLiteral("字体颜色"));
 }
 
 TEST_F(Note, FontDialogSetsTheSelectionsFontAndStartsOnTheLastOne)
@@ -278,8 +278,8 @@ TEST_F(Note, FontDialogSetsTheSelectionsFontAndStartsOnTheLastOne)
     chosen.setUnderline(true);
     chosen.setStrikeOut(true);
     env.fontAnswer = ChosenFont{chosen, QColor(128, 0, 0)};
-    w.chnCalendar()->setFocus(); // the font picture asks no focus
-    QTest::mouseClick(w.imgFont(), Qt::LeftButton);
+    find<calendar_view::TChnCalendar>(w, "chnCalendar")->setFocus(); // the font picture asks no focus
+    QTest::mouseClick(find<widgets::PictureBox>(w, "imgFont"), Qt::LeftButton);
 
     ASSERT_EQ(env.fontDialogStarts.size(), 1);
     const ChosenFont first = env.fontDialogStarts[0];
@@ -300,10 +300,10 @@ TEST_F(Note, FontDialogSetsTheSelectionsFontAndStartsOnTheLastOne)
     EXPECT_NE(c.charFormat().fontFamilies().toStringList().value(0), QStringLiteral("DejaVu Sans"));
 
     env.fontAnswer.reset();
-    QTest::mouseClick(w.imgFont(), Qt::LeftButton);
+    QTest::mouseClick(find<widgets::PictureBox>(w, "imgFont"), Qt::LeftButton);
     ASSERT_EQ(env.fontDialogStarts.size(), 2);
     EXPECT_EQ(env.fontDialogStarts[1].font.family(), QStringLiteral("DejaVu Sans"));
-    EXPECT_EQ(w.imgFont()->toolTip(), QStringLiteral("字体大小设置"));
+    EXPECT_EQ(find<widgets::PictureBox>(w, "imgFont")->toolTip(), QStringLiteral("字体大小设置"));
 }
 
 TEST_F(Note, PopupMenuItemsAndTheirCommands)
@@ -312,12 +312,12 @@ TEST_F(Note, PopupMenuItemsAndTheirCommands)
     TMainFrm &w = program->window();
     QTextEdit &e = program->editor();
     QStringList items;
-    for (QAction *a : w.pmDeskTopMonCal()->actions())
+    for (QAction *a : find<QMenu>(w, "pmDeskTopMonCal")->actions())
         items << (a->isSeparator() ? QStringLiteral("-") : a->text()) + '/' + a->objectName();
     EXPECT_EQ(items, QStringList({"复制/N1", "粘贴/N2", "删除/N9", "剪切/N3", "-/N6", "打V/V1", "打X/X1", "-/N5",
                                   "撤销(Ctrl+Z)/CtrlZ1", "添加标注/N7"}));
     QStringList tags;
-    for (QAction *a : w.pmDeskTopMonCal()->findChild<QMenu *>("N7")->actions())
+    for (QAction *a : find<QMenu>(w, "pmDeskTopMonCal")->findChild<QMenu *>("N7")->actions())
         tags << a->text() + '/' + a->objectName();
     EXPECT_EQ(tags, QStringList({"红/N_RedTag", "蓝/N_BlueTag", "粉红/N_FRedTag"}));
     EXPECT_TRUE(action(w, "CtrlZ1")->shortcut().isEmpty());

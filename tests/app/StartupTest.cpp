@@ -6,6 +6,7 @@
 #include "paths/AppPath.h"
 #include "calendar_view/ChnCalendarPicker.h"
 #include "notes/NoteStore.h"
+#include "app/WallpaperFlow.h"
 #include "app/WebPanel.h"
 
 #include <gtest/gtest.h>
@@ -35,20 +36,20 @@ TEST(StartUp, FirstStartWritesBothFilesAndOpensCentredOnTheScreen)
     EXPECT_EQ(dir.read(kConfigSetBg), QByteArray("1\r\n"));
     EXPECT_EQ(dir.read(kFormSize), QByteArray("1\r\n750\r\n500\r\n137\r\n119\r\n"));
     EXPECT_EQ(w.geometry(), QRect(137, 119, 750, 500));
-    EXPECT_EQ(w.CurrentPage, 1);
-    EXPECT_TRUE(w.WallpaperPrompt);
-    EXPECT_EQ(w.ConfirmResult, 0);
-    EXPECT_EQ(w.FlagFilePath, dir.path() + "/Data/configSetBg.ini"); // "data" and "Data" are one folder
+    EXPECT_EQ(w.CurrentPage(), 1);
+    EXPECT_TRUE(find<WallpaperFlow>(w, "wallpaperFlow")->prompt());
+    EXPECT_EQ(find<WallpaperFlow>(w, "wallpaperFlow")->confirmResult(), 0);
+    EXPECT_EQ(find<WallpaperFlow>(w, "wallpaperFlow")->flagFilePath(), dir.path() + "/Data/configSetBg.ini"); // "data" and "Data" are one folder
     EXPECT_EQ(w.windowTitle(), QStringLiteral("桌面日历"));
     EXPECT_TRUE(w.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(w.minimumSize(), QSize(650, 500));
-    EXPECT_EQ(w.lblDateTime()->text(), QStringLiteral("今天是 2011年6月29日(三)"));
-    EXPECT_EQ(w.MonthPicturePath, dir.path() + "/source/Month/201106.bmp");
-    EXPECT_DOUBLE_EQ(w.chnCalendar()->DateTime(), env.now);
+    EXPECT_EQ(find<QLabel>(w, "lblDateTime")->text(), QStringLiteral("今天是 2011年6月29日(三)"));
+    EXPECT_EQ(w.MonthPicturePath(), dir.path() + "/source/Month/201106.bmp");
+    EXPECT_DOUBLE_EQ(find<calendar_view::TChnCalendar>(w, "chnCalendar")->DateTime(), env.now);
     EXPECT_TRUE(program.dm.NoteReady());
     EXPECT_TRUE(program.editor().toPlainText().isEmpty());
     EXPECT_TRUE(env.messages.isEmpty()) << env.messages.join('|').toStdString();
-    EXPECT_EQ(w.webLink()->source(), QUrl::fromLocalFile(dir.path() + "/web/rs/Tavemo3.htm"));
+    EXPECT_EQ(find<WebPanel>(w, "webLink")->source(), QUrl::fromLocalFile(dir.path() + "/web/rs/Tavemo3.htm"));
     // Nothing of the notes was written by starting.
     EXPECT_FALSE(dir.noteText("20110629"));
 }
@@ -74,7 +75,7 @@ TEST(StartUp, WallpaperPromptFile)
         Recorder env;
         env.now = dateTime(2024, 2, 10, 8, 0);
         Program program(dir, env, false);
-        EXPECT_EQ(program.window().WallpaperPrompt, c.prompt) << c.name;
+        EXPECT_EQ(find<WallpaperFlow>(program.window(), "wallpaperFlow")->prompt(), c.prompt) << c.name;
         EXPECT_EQ(dir.read(kConfigSetBg), c.after) << c.name;
     }
 }
@@ -86,12 +87,12 @@ TEST(StartUp, LabelAndMonthPictureFollowTheClockNotTheCalendar)
     env.now = dateTime(2012, 1, 1, 9, 0); // a Sunday
     Program program(dir, env, false);
     TMainFrm &w = program.window();
-    EXPECT_EQ(w.lblDateTime()->text(), QStringLiteral("今天是 2012年1月1日(日)"));
-    EXPECT_TRUE(w.MonthPicturePath.endsWith("/source/Month/201201.bmp")) << w.MonthPicturePath.toStdString();
+    EXPECT_EQ(find<QLabel>(w, "lblDateTime")->text(), QStringLiteral("今天是 2012年1月1日(日)"));
+    EXPECT_TRUE(w.MonthPicturePath().endsWith("/source/Month/201201.bmp")) << w.MonthPicturePath().toStdString();
 
     program.selectDate(dateTime(2011, 6, 29));
-    EXPECT_TRUE(w.MonthPicturePath.endsWith("/source/Month/201201.bmp"));
-    EXPECT_EQ(w.lblDateTime()->text(), QStringLiteral("今天是 2012年1月1日(日)")); // written once
+    EXPECT_TRUE(w.MonthPicturePath().endsWith("/source/Month/201201.bmp"));
+    EXPECT_EQ(find<QLabel>(w, "lblDateTime")->text(), QStringLiteral("今天是 2012年1月1日(日)")); // written once
 }
 
 TEST(StartUp, SavedWindowSizeAndPosition)
@@ -126,7 +127,7 @@ TEST(StartUp, SavedWindowSizeAndPosition)
         env.screens = c.screens;
         Program program(dir, env);
         EXPECT_EQ(program.window().geometry(), c.geometry) << c.name;
-        EXPECT_EQ(program.window().CurrentPage, c.page) << c.name;
+        EXPECT_EQ(program.window().CurrentPage(), c.page) << c.name;
         EXPECT_EQ(dir.read(kFormSize), c.after.isEmpty() ? c.content : c.after) << c.name;
     }
 }
@@ -134,9 +135,9 @@ TEST(StartUp, SavedWindowSizeAndPosition)
 // Hover, press and release on the close picture.
 void clickClosePicture(TMainFrm &w)
 {
-    QTest::mouseMove(w.img_close(), QPoint(20, 10));
-    QTest::mousePress(w.img_close(), Qt::LeftButton, {}, QPoint(20, 10));
-    QTest::mouseRelease(w.img_close(), Qt::LeftButton, {}, QPoint(20, 10));
+    QTest::mouseMove(find<widgets::CaptionButton>(w, "img_close"), QPoint(20, 10));
+    QTest::mousePress(find<widgets::CaptionButton>(w, "img_close"), Qt::LeftButton, {}, QPoint(20, 10));
+    QTest::mouseRelease(find<widgets::CaptionButton>(w, "img_close"), Qt::LeftButton, {}, QPoint(20, 10));
 }
 
 TEST(Ending, ClosePictureStoresTheNoteAndWritesTheGeometry)
@@ -174,7 +175,7 @@ TEST(Ending, ExitCommandAndWindowCloseStoreTheNoteButNotTheGeometry)
         program.window().move(300, 200);
 
         if (viaMenu)
-            program.window().popSysset()->findChild<QAction *>("N_ExitPrj")->trigger();
+            find<QMenu>(program.window(), "popSysset")->findChild<QAction *>("N_ExitPrj")->trigger();
         else
             program.window().close(); // as the window manager's close (Alt+F4) does
         EXPECT_EQ(env.quits, 1);
@@ -196,7 +197,7 @@ TEST(StartUp, UnwritableSettingsFolderIsReportedOnceAndDefaultsApply)
     Program program(dir, env);
     QTest::qWait(20); // the report waits for the window to be up
     EXPECT_EQ(program.window().geometry(), QRect(137, 119, 750, 500));
-    EXPECT_TRUE(program.window().WallpaperPrompt);
+    EXPECT_TRUE(find<WallpaperFlow>(program.window(), "wallpaperFlow")->prompt());
     ASSERT_EQ(env.messages.size(), 1) << env.messages.join('|').toStdString();
     EXPECT_TRUE(env.messages[0].startsWith(QStringLiteral("无法写入文件夹 %1").arg(dir.path() + "/Data")))
         << env.messages[0].toStdString();

@@ -6,6 +6,7 @@
 #include "paths/AppPath.h"
 #include "widgets/PictureBox.h"
 #include "wallpaper/PictureCodecs.h"
+#include "app/WallpaperFlow.h"
 #include "dialogs/uInfoFrm.h"
 #include "dialogs/uPicSel.h"
 
@@ -40,8 +41,8 @@ void click(QWidget *widget)
 // Clicks 添加到桌面 and waits for the road to end (it pauses after the dialog).
 void applyToDesktop(TMainFrm &w)
 {
-    click(w.imgAppToDesk());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isApplyingWallpaper(); }, 5000));
+    click(find<widgets::PictureBox>(w, "imgAppToDesk"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !find<WallpaperFlow>(w, "wallpaperFlow")->isApplying(); }, 5000));
 }
 
 // The colour the desktop was given at its bottom left corner, far from the note and the month.
@@ -64,12 +65,12 @@ TEST(WallpaperButtons, FirstStartWritesTheDefaultList)
     env.now = dateTime(2024, 2, 10, 9, 0);
     Program program(dir, env);
     EXPECT_EQ(dir.read(kList), QByteArray("A1.bmp\r\nA1.bmp\r\n"));
-    EXPECT_EQ(program.window().Backgrounds.currentBackgroundName, QStringLiteral("A1.bmp"));
-    EXPECT_EQ(program.window().Backgrounds.backgroundIndex, 0);
-    ASSERT_NE(program.window().picSelFrm(), nullptr);
-    ASSERT_NE(program.window().inforFrm(), nullptr);
-    EXPECT_FALSE(program.window().picSelFrm()->isVisible());
-    EXPECT_FALSE(program.window().inforFrm()->isVisible());
+    EXPECT_EQ(find<WallpaperFlow>(program.window(), "wallpaperFlow")->backgrounds().currentBackgroundName, QStringLiteral("A1.bmp"));
+    EXPECT_EQ(find<WallpaperFlow>(program.window(), "wallpaperFlow")->backgrounds().backgroundIndex, 0);
+    ASSERT_NE(find<dialogs::TPicSelFrm>(program.window(), "PicSelFrm"), nullptr);
+    ASSERT_NE(find<dialogs::TInforFrm>(program.window(), "InforFrm"), nullptr);
+    EXPECT_FALSE(find<dialogs::TPicSelFrm>(program.window(), "PicSelFrm")->isVisible());
+    EXPECT_FALSE(find<dialogs::TInforFrm>(program.window(), "InforFrm")->isVisible());
 }
 
 TEST(WallpaperButtons, EachApplicationTakesTheNextBackgroundDownTheList)
@@ -88,7 +89,7 @@ TEST(WallpaperButtons, EachApplicationTakesTheNextBackgroundDownTheList)
     TMainFrm &w = program.window();
     program.focusEditor();
     program.type(QStringLiteral("买菜"));
-    EXPECT_EQ(w.Backgrounds.backgroundIndex, 3) << "a fresh start takes the last entry";
+    EXPECT_EQ(find<WallpaperFlow>(w, "wallpaperFlow")->backgrounds().backgroundIndex, 3) << "a fresh start takes the last entry";
 
     const int expected[] = {3, 2, 1, 3};
     for (int n = 0; n < 4; ++n) {
@@ -97,7 +98,7 @@ TEST(WallpaperButtons, EachApplicationTakesTheNextBackgroundDownTheList)
         EXPECT_TRUE(near(cornerOf(env.installed.back()), colours[expected[n]])) << "application " << n;
         EXPECT_TRUE(QFileInfo::exists(env.installed.back()));
     }
-    EXPECT_EQ(w.Backgrounds.backgroundIndex, 2);
+    EXPECT_EQ(find<WallpaperFlow>(w, "wallpaperFlow")->backgrounds().backgroundIndex, 2);
     EXPECT_TRUE(env.messages.isEmpty()) << env.messages.join('|').toStdString();
     EXPECT_EQ(QSet<QString>(env.installed.begin(), env.installed.end()).size(), 4) << "a fresh name each time";
     for (const char *name : {"Content.bmp", "Mix.bmp", "Mix.Jpg"})
@@ -116,14 +117,14 @@ TEST(WallpaperButtons, DeclineTouchesNoFileAndTheTickSwitchesTheQuestionOff)
     env.now = dateTime(2024, 2, 10, 9, 0);
     Program program(dir, env);
     TMainFrm &w = program.window();
-    ASSERT_TRUE(w.WallpaperPrompt);
+    ASSERT_TRUE(find<WallpaperFlow>(w, "wallpaperFlow")->prompt());
     const QStringList before = QDir(dir.file(kFolder)).entryList(QDir::Files);
 
     onNextModal([](QWidget *dialog) { click(static_cast<dialogs::TInforFrm *>(dialog)->btncancel()); });
     applyToDesktop(w);
     EXPECT_EQ(QDir(dir.file(kFolder)).entryList(QDir::Files), before) << "not even Content.bmp";
     EXPECT_TRUE(env.installed.isEmpty());
-    EXPECT_EQ(w.ConfirmResult, 0);
+    EXPECT_EQ(find<WallpaperFlow>(w, "wallpaperFlow")->confirmResult(), 0);
 
     onNextModal([](QWidget *dialog) {
         auto *info = static_cast<dialogs::TInforFrm *>(dialog);
@@ -132,7 +133,7 @@ TEST(WallpaperButtons, DeclineTouchesNoFileAndTheTickSwitchesTheQuestionOff)
     });
     applyToDesktop(w);
     EXPECT_EQ(env.installed.size(), 1);
-    EXPECT_FALSE(w.WallpaperPrompt);
+    EXPECT_FALSE(find<WallpaperFlow>(w, "wallpaperFlow")->prompt());
     EXPECT_EQ(dir.read("data\\configSetBg.ini"), QByteArray("0\r\n"));
 
     // From now on no question: a dialog would stop this click until it is answered.
@@ -156,7 +157,7 @@ TEST(WallpaperButtons, ADesktopThatCannotBeSetIsSaidAndTheIndexStays)
     applyToDesktop(w);
     ASSERT_EQ(env.messages.size(), 1);
     EXPECT_TRUE(env.messages.first().contains(QStringLiteral("Mix.bmp"))) << env.messages.first().toStdString();
-    EXPECT_EQ(w.Backgrounds.backgroundIndex, 2);
+    EXPECT_EQ(find<WallpaperFlow>(w, "wallpaperFlow")->backgrounds().backgroundIndex, 2);
     EXPECT_TRUE(dir.exists(kFolder + "Mix.bmp"));
 }
 
@@ -174,10 +175,10 @@ TEST(WallpaperButtons, ChoosingABackgroundInTheDialogMakesItTheNextOne)
     TMainFrm &w = program.window();
 
     // Closed without a change: the list is read again and the last entry is next.
-    w.Backgrounds.backgroundIndex = 1;
+    find<WallpaperFlow>(w, "wallpaperFlow")->backgrounds().backgroundIndex = 1;
     onNextModal([](QWidget *dialog) { click(static_cast<dialogs::TPicSelFrm *>(dialog)->btnOk()); });
-    click(w.imgAddToDesk());
-    EXPECT_EQ(w.Backgrounds.backgroundIndex, 3);
+    click(find<widgets::PictureBox>(w, "imgAddToDesk"));
+    EXPECT_EQ(find<WallpaperFlow>(w, "wallpaperFlow")->backgrounds().backgroundIndex, 3);
     EXPECT_EQ(dir.read(kList), QByteArray("A1.bmp\r\nA1.bmp\r\nb1.bmp\r\nb2.bmp\r\n"));
 
     // b1.bmp chosen: line 1 names it, and the next application uses it.
@@ -186,10 +187,10 @@ TEST(WallpaperButtons, ChoosingABackgroundInTheDialogMakesItTheNextOne)
         picSel->LVpic()->topLevelItem(1)->setSelected(true);
         click(picSel->btnOk());
     });
-    click(w.imgAddToDesk());
+    click(find<widgets::PictureBox>(w, "imgAddToDesk"));
     EXPECT_EQ(dir.read(kList), QByteArray("b1.bmp\r\nA1.bmp\r\nb1.bmp\r\nb2.bmp\r\n"));
-    EXPECT_EQ(w.Backgrounds.currentBackgroundName, QStringLiteral("b1.bmp"));
-    EXPECT_EQ(w.Backgrounds.backgroundIndex, 2);
+    EXPECT_EQ(find<WallpaperFlow>(w, "wallpaperFlow")->backgrounds().currentBackgroundName, QStringLiteral("b1.bmp"));
+    EXPECT_EQ(find<WallpaperFlow>(w, "wallpaperFlow")->backgrounds().backgroundIndex, 2);
     applyToDesktop(w);
     ASSERT_EQ(env.installed.size(), 1);
     EXPECT_TRUE(near(cornerOf(env.installed.back()), qRgb(0, 0, 160)));
@@ -205,12 +206,12 @@ TEST(WallpaperButtons, ChoosingABackgroundInTheDialogMakesItTheNextOne)
         click(picSel->btnAdd());
         click(picSel->btnOk());
     });
-    click(w.imgAddToDesk());
+    click(find<widgets::PictureBox>(w, "imgAddToDesk"));
     EXPECT_EQ(env.pictureDialogs, 1);
     EXPECT_EQ(dir.read(kList), QByteArray("b1.bmp\r\nA1.bmp\r\nb1.bmp\r\nb2.bmp\r\nholiday.bmp\r\n"));
     EXPECT_TRUE(dir.exists(kFolder + "holiday.jpg"));
     EXPECT_TRUE(dir.exists(kFolder + "holiday.bmp"));
-    EXPECT_EQ(w.Backgrounds.list.size(), 5u);
+    EXPECT_EQ(find<WallpaperFlow>(w, "wallpaperFlow")->backgrounds().list.size(), 5u);
     EXPECT_TRUE(env.messages.isEmpty()) << env.messages.join('|').toStdString();
 }
 

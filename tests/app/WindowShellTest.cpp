@@ -37,8 +37,8 @@ TEST_F(Shell, CaptionButtonsFollowTheirStateTable)
 {
     Program program(dir, env);
     TMainFrm &w = program.window();
-    CaptionButton *close = w.img_close();
-    CaptionButton *mini = w.img_mini();
+    CaptionButton *close = find<widgets::CaptionButton>(w, "img_close");
+    CaptionButton *mini = find<widgets::CaptionButton>(w, "img_mini");
     const QPoint inClose(20, 10), inMiniNormal(15, 10);
 
     struct Step {
@@ -52,12 +52,12 @@ TEST_F(Shell, CaptionButtonsFollowTheirStateTable)
         {"move over minimise", [&] { QTest::mouseMove(mini, inMiniNormal); }, State::Normal, State::Highlight},
         {"press on minimise", [&] { QTest::mousePress(mini, Qt::LeftButton, {}, inMiniNormal); }, State::Normal, State::Down},
         {"release outside it", [&] { QTest::mouseRelease(mini, Qt::LeftButton, {}, QPoint(-30, 5)); }, State::Normal, State::Down},
-        {"move over the background", [&] { QTest::mouseMove(w.imgBG(), QPoint(300, 30)); }, State::Normal, State::Normal},
+        {"move over the background", [&] { QTest::mouseMove(find<widgets::PictureBox>(w, "imgBG"), QPoint(300, 30)); }, State::Normal, State::Normal},
         {"move over close", [&] { QTest::mouseMove(close, inClose); }, State::Highlight, State::Normal},
         {"press on close, right button", [&] { QTest::mousePress(close, Qt::RightButton, {}, inClose); }, State::Down, State::Normal},
         {"release it", [&] { QTest::mouseRelease(close, Qt::RightButton, {}, inClose); }, State::Down, State::Normal},
         {"move over close while down", [&] { QTest::mouseMove(close, inClose); }, State::Down, State::Normal},
-        {"move over the background", [&] { QTest::mouseMove(w.imgBG(), QPoint(300, 30)); }, State::Normal, State::Normal},
+        {"move over the background", [&] { QTest::mouseMove(find<widgets::PictureBox>(w, "imgBG"), QPoint(300, 30)); }, State::Normal, State::Normal},
         // The minimise box's first column belongs to its highlight picture only.
         {"move over the minimise box's first column", [&] { QTest::mouseMove(mini, QPoint(0, 10)); }, State::Normal, State::Normal},
     };
@@ -74,11 +74,11 @@ TEST_F(Shell, MinimiseThenBringToFront)
 {
     Program program(dir, env);
     TMainFrm &w = program.window();
-    QTest::mouseMove(w.img_mini(), QPoint(15, 10));
-    QTest::mousePress(w.img_mini(), Qt::LeftButton, {}, QPoint(15, 10));
-    QTest::mouseRelease(w.img_mini(), Qt::LeftButton, {}, QPoint(15, 10));
+    QTest::mouseMove(find<widgets::CaptionButton>(w, "img_mini"), QPoint(15, 10));
+    QTest::mousePress(find<widgets::CaptionButton>(w, "img_mini"), Qt::LeftButton, {}, QPoint(15, 10));
+    QTest::mouseRelease(find<widgets::CaptionButton>(w, "img_mini"), Qt::LeftButton, {}, QPoint(15, 10));
     EXPECT_TRUE(w.isMinimized());
-    EXPECT_EQ(w.img_mini()->state(), State::Normal);
+    EXPECT_EQ(find<widgets::CaptionButton>(w, "img_mini")->state(), State::Normal);
 
     w.bringToFront(); // what a second start asks for
     EXPECT_FALSE(w.isMinimized());
@@ -93,18 +93,18 @@ TEST_F(Shell, AnchoredComponentsFollowTheSizeAndTheLeftPanelStays)
     for (const QSize size : {QSize(750, 500), QSize(1000, 700)}) {
         w.resize(size);
         const int dw = size.width() - 734, dh = size.height() - 462;
-        EXPECT_EQ(w.imgBG()->geometry(), QRect(QPoint(0, 0), size));
-        EXPECT_EQ(w.img_close()->geometry(), QRect(694 + dw, 1, 39, 20));
-        EXPECT_EQ(w.img_mini()->geometry(), QRect(664 + dw, 1, 29, 20));
-        EXPECT_EQ(w.imgAppToDesk()->geometry(), QRect(646 + dw, 45, 84, 29));
-        EXPECT_EQ(w.lblSet()->pos(), QPoint(587 + dw, 56));
-        EXPECT_EQ(w.pngRight()->geometry(), QRect(315, 80, 415 + dw, 377 + dh));
-        EXPECT_EQ(w.rdtAbc()->size(), QSize(411 + dw, 373 + dh));
-        EXPECT_EQ(w.pnlLeft()->geometry(), QRect(2, 82, 311, 441));
-        EXPECT_EQ(w.chnCalendar()->geometry(), QRect(0, 0, 311, 253));
-        EXPECT_EQ(w.pnlWeb()->geometry(), QRect(2, 253, 310, 70));
-        EXPECT_EQ(w.imgAddToDesk()->geometry(), QRect(62, 341, 176, 50));
-        EXPECT_EQ(w.imgLogo()->geometry(), QRect(52, 13, 210, 56));
+        EXPECT_EQ(find<widgets::PictureBox>(w, "imgBG")->geometry(), QRect(QPoint(0, 0), size));
+        EXPECT_EQ(find<widgets::CaptionButton>(w, "img_close")->geometry(), QRect(694 + dw, 1, 39, 20));
+        EXPECT_EQ(find<widgets::CaptionButton>(w, "img_mini")->geometry(), QRect(664 + dw, 1, 29, 20));
+        EXPECT_EQ(find<widgets::PictureBox>(w, "imgAppToDesk")->geometry(), QRect(646 + dw, 45, 84, 29));
+        EXPECT_EQ(find<QLabel>(w, "lblSet")->pos(), QPoint(587 + dw, 56));
+        EXPECT_EQ(find<QWidget>(w, "pngRight")->geometry(), QRect(315, 80, 415 + dw, 377 + dh));
+        EXPECT_EQ(find<QTextEdit>(w, "rdtAbc")->size(), QSize(411 + dw, 373 + dh));
+        EXPECT_EQ(find<QWidget>(w, "pnlLeft")->geometry(), QRect(2, 82, 311, 441));
+        EXPECT_EQ(find<calendar_view::TChnCalendar>(w, "chnCalendar")->geometry(), QRect(0, 0, 311, 253));
+        EXPECT_EQ(find<QWidget>(w, "pnlWeb")->geometry(), QRect(2, 253, 310, 70));
+        EXPECT_EQ(find<widgets::PictureBox>(w, "imgAddToDesk")->geometry(), QRect(62, 341, 176, 50));
+        EXPECT_EQ(find<widgets::PictureBox>(w, "imgLogo")->geometry(), QRect(52, 13, 210, 56));
     }
 }
 
@@ -129,7 +129,7 @@ TEST_F(Shell, SizingBandOnEveryEdgeAndCorner)
         {{1, 498}, Qt::LeftEdge | Qt::BottomEdge, Qt::SizeBDiagCursor},
     };
     for (const Case &c : cases) {
-        EXPECT_EQ(w.frame()->edgesAt(c.at), c.edges) << c.at.x() << ',' << c.at.y();
+        EXPECT_EQ(find<widgets::WindowFrame>(w, "windowFrame")->edgesAt(c.at), c.edges) << c.at.x() << ',' << c.at.y();
         EXPECT_EQ(WindowFrame::cursorFor(c.edges), c.cursor);
     }
     // The pointer over the band shows the sizing cursor, over the body the components' own.
@@ -167,20 +167,20 @@ TEST_F(Shell, OptionsMenuOpensBelowTheLabelAndItsPages)
 {
     Program program(dir, env);
     TMainFrm &w = program.window();
-    QMenu *menu = w.popSysset();
+    QMenu *menu = find<QMenu>(w, "popSysset");
     QStringList items;
     for (QAction *a : menu->actions())
         items << (a->isSeparator() ? QStringLiteral("-") : a->text()) + '/' + a->objectName();
     EXPECT_EQ(items, QStringList({"帮助说明/N_help", "意见反馈/N_Submit", "-/N4", "退出程序/N_ExitPrj"}));
 
-    EXPECT_EQ(w.lblSet()->text(), QStringLiteral("|  选项"));
-    EXPECT_EQ(w.lblSet()->contextMenuPolicy(), Qt::DefaultContextMenu); // no menu before the first click
+    EXPECT_EQ(find<QLabel>(w, "lblSet")->text(), QStringLiteral("|  选项"));
+    EXPECT_EQ(find<QLabel>(w, "lblSet")->contextMenuPolicy(), Qt::DefaultContextMenu); // no menu before the first click
     w.move(0, 0); // room for the menu on the checks' 800 x 600 screen, which would push it left
-    QTest::mouseClick(w.lblSet(), Qt::LeftButton);
+    QTest::mouseClick(find<QLabel>(w, "lblSet"), Qt::LeftButton);
     EXPECT_TRUE(menu->isVisible());
-    EXPECT_EQ(menu->pos(), w.lblSet()->mapToGlobal(QPoint(0, w.lblSet()->height())));
+    EXPECT_EQ(menu->pos(), find<QLabel>(w, "lblSet")->mapToGlobal(QPoint(0, find<QLabel>(w, "lblSet")->height())));
     menu->close();
-    EXPECT_EQ(w.lblSet()->contextMenuPolicy(), Qt::CustomContextMenu); // from now on the right click too
+    EXPECT_EQ(find<QLabel>(w, "lblSet")->contextMenuPolicy(), Qt::CustomContextMenu); // from now on the right click too
 
     menu->findChild<QAction *>("N_help")->trigger();
     menu->findChild<QAction *>("N_Submit")->trigger();
@@ -193,7 +193,7 @@ TEST_F(Shell, WebPanelShowsOurPageWithoutMenuAndOpensLinksOutside)
 {
     dir.write("web/rs/Tavemo3.htm", "<p>提示 <a href=\"../help4/tavemo1.htm\">帮助</a></p>");
     Program program(dir, env);
-    WebPanel *web = program.window().webLink();
+    WebPanel *web = find<WebPanel>(program.window(), "webLink");
     EXPECT_TRUE(web->toPlainText().contains(QStringLiteral("提示")));
     EXPECT_EQ(web->geometry(), QRect(0, 0, 310, 70));
     EXPECT_EQ(web->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
@@ -207,10 +207,10 @@ TEST_F(Shell, WebPanelShowsOurPageWithoutMenuAndOpensLinksOutside)
     EXPECT_FALSE(QApplication::activePopupWidget());
 
     // The editor beside it keeps its menu.
-    QTextEdit *editor = program.window().rdtAbc();
+    QTextEdit *editor = find<QTextEdit>(program.window(), "rdtAbc");
     QContextMenuEvent editorMenu(QContextMenuEvent::Mouse, QPoint(20, 20), editor->viewport()->mapToGlobal(QPoint(20, 20)));
     QApplication::sendEvent(editor->viewport(), &editorMenu);
-    EXPECT_EQ(QApplication::activePopupWidget(), program.window().pmDeskTopMonCal());
+    EXPECT_EQ(QApplication::activePopupWidget(), find<QMenu>(program.window(), "pmDeskTopMonCal"));
 
     emit web->anchorClicked(QUrl("../help4/tavemo1.htm"));
     EXPECT_EQ(env.openedUrls, QList<QUrl>({QUrl::fromLocalFile(dir.path() + "/web/help4/tavemo1.htm")}));
@@ -220,7 +220,7 @@ TEST_F(Shell, WebPanelShowsOurPageWithoutMenuAndOpensLinksOutside)
 TEST_F(Shell, WebPanelWithoutItsPageStaysEmpty)
 {
     Program program(dir, env); // no web folder
-    EXPECT_TRUE(program.window().webLink()->toPlainText().isEmpty());
+    EXPECT_TRUE(find<WebPanel>(program.window(), "webLink")->toPlainText().isEmpty());
     EXPECT_TRUE(env.messages.isEmpty());
 }
 

@@ -49,7 +49,7 @@ struct PicSel {
             ++dialogs;
             return chosen;
         };
-        s.showMessage = [this](QWidget*, const QString& text) { messages << text; };
+        s.showMessage = [this](QWidget*, const QString& text, const QString&) { messages << text; };
         return s;
     }
     void click(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
@@ -330,7 +330,7 @@ TEST(InforFrm, AnswersAndTheFlagFile)
         const QString flagFile = app.file(QStringLiteral("Data/configSetBg.ini"));
         writeFile(flagFile, "1\r\n");
         QStringList messages;
-        TInforFrm frm([&](QWidget*, const QString& text) { messages << text; });
+        TInforFrm frm([&](QWidget*, const QString& text, const QString&) { messages << text; });
         bool prompt = true;
         std::int32_t result = 1; // the last answer was yes
         const auto pick = c.pick ? c.pick : [](TInforFrm&) -> QWidget* { return nullptr; };

@@ -52,6 +52,19 @@ TEST(DateTime, EncodesAndDecodesAnchors)
     }
 }
 
+TEST(DateTime, WeekdayCharacters)
+{
+    // 29 June 2011 was a Wednesday (三); 1 January 2012 a Sunday (日).
+    DateTime wednesday = 0, sunday = 0;
+    ASSERT_TRUE(tryEncodeDate(2011, 6, 29, wednesday));
+    ASSERT_TRUE(tryEncodeDate(2012, 1, 1, sunday));
+    EXPECT_STREQ(weekdayCharacter(dayOfWeek(wednesday)), "三");
+    EXPECT_STREQ(weekdayCharacter(dayOfWeek(sunday)), "日");
+    EXPECT_STREQ(weekdayCharacter(7), "六");
+    EXPECT_STREQ(weekdayCharacter(0), ""); // what dayOfWeek gives a value it rejects
+    EXPECT_STREQ(weekdayCharacter(8), "");
+}
+
 TEST(DateTime, RejectsInvalidDatesAndLeavesOutputsUntouched)
 {
     // The ten days of October 1582 that never were, and a Gregorian century year's 29 February.
