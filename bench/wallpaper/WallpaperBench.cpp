@@ -23,6 +23,7 @@
 namespace {
 
 using namespace tavemo::wallpaper;
+namespace calendar_view = tavemo::calendar_view;
 
 const QString kImageMagick = QStringLiteral("/usr/bin/convert");
 
