@@ -7,7 +7,6 @@
 #include "engine/DateTime.h"
 #include "drawing/FontSetup.h"
 #include "widgets/PictureBox.h"
-#include "files/SettingsFile.h"
 #include "app/WebPanel.h"
 #include "widgets/WindowFrame.h"
 #include "widgets/WindowPictures.h"
@@ -16,7 +15,7 @@
 #include "calendar_view/MonthPicture.h"
 #include "widgets/WindowLook.h"
 #include "platform/WallpaperInstaller.h"
-#include "files/SettingsFile.h"
+#include "files/LineFile.h"
 #include "files/WindowSettings.h"
 #include "notes/uDM.h"
 #include "dialogs/uInfoFrm.h"
@@ -403,12 +402,11 @@ void TMainFrm::FormCreate()
     ConfirmResult = 0;
     FlagFilePath = paths::appPath(m_appDir, QString::fromLatin1(kConfigSetBgFile));
     // A file that is empty or does not start with a number counts as missing.
-    const std::optional<QStringList> lines = readSettingsLines(FlagFilePath);
-    const std::optional<bool> prompt = lines ? parseWallpaperPrompt(*lines) : std::nullopt;
+    const std::optional<bool> prompt = readWallpaperPrompt(FlagFilePath);
     if (prompt)
         WallpaperPrompt = *prompt;
     else
-        writeSettings(QString::fromLatin1(kConfigSetBgFile), {QStringLiteral("1")});
+        writeSettings(QString::fromLatin1(kConfigSetBgFile), wallpaperPromptLines(true));
 
     LoadBackgroundList(false);
 }
@@ -463,8 +461,7 @@ void TMainFrm::LoadWindowSize()
 {
     const QString path = paths::appPath(m_appDir, QString::fromLatin1(kFormSizeFile));
     // Fewer than five lines or one that is not a number: the file counts as missing.
-    const std::optional<QStringList> lines = readSettingsLines(path);
-    const std::optional<FormSize> saved = lines ? parseFormSize(*lines) : std::nullopt;
+    const std::optional<FormSize> saved = readFormSize(path);
     if (saved) {
         SavedWidth = saved->width;
         SavedHeight = saved->height;
@@ -513,11 +510,11 @@ void TMainFrm::applyGeometry(int width, int height, int left, int top)
 void TMainFrm::writeSettings(const QString &relative, const QStringList &lines)
 {
     const QString path = paths::appPath(m_appDir, relative);
-    QString error;
-    if (writeSettingsLines(path, lines, &error))
+    const Outcome written = writeLines(path, lines);
+    if (written.ok())
         return;
     m_unwritableFolder = QFileInfo(path).absolutePath();
-    m_unwritableReason = error;
+    m_unwritableReason = written.text();
     if (m_shown)
         reportUnwritableFolder();
 }
@@ -750,9 +747,9 @@ void TMainFrm::N_ExitPrjClick()
 
 void TMainFrm::LoadBackgroundList(bool selectCurrent)
 {
-    const wallpaper::ListResult loaded = wallpaper::LoadBackgroundList(Backgrounds, m_appDir, selectCurrent);
+    const Result<bool> loaded = wallpaper::LoadBackgroundList(Backgrounds, m_appDir, selectCurrent);
     if (!loaded.ok())
-        m_env.showMessage(isVisible() ? this : nullptr, loaded.error, {});
+        m_env.showMessage(isVisible() ? this : nullptr, loaded.outcome.text(), {});
 }
 
 void TMainFrm::imgAddToDeskClick()
@@ -804,8 +801,8 @@ void TMainFrm::imgAppToDeskClick()
 
 void TMainFrm::wallpaperApplied(const wallpaper::ApplyResult &result)
 {
-    if (!result.message.isEmpty())
-        m_env.showMessage(this, result.message, {});
+    if (!result.outcome.message.isEmpty())
+        m_env.showMessage(this, result.outcome.message, {});
 }
 
 // ---------------------------------------------------------------------------------------------
