@@ -1,7 +1,8 @@
 // Any bytes as a line file. The oracle does not restate the reading rule (which bytes are UTF-8
 // and which GB18030): it checks what must hold whatever the rule is.
 //   - Decoding never fails; no line holds CR or LF; there are never more lines than line breaks + 1.
-//   - A file with a UTF-8 byte order mark reads as Qt's UTF-8 reading of the rest.
+//   - A file with a UTF-8 byte order mark reads as Qt's UTF-8 reading of the rest (marks at the
+//     start are no text).
 //   - What we write reads back as the lines written, unless the written bytes are also valid UTF-8:
 //     then the reading is one of the two readings, the lines or the bytes' UTF-8.
 //   - The settings readers take or refuse the lines, and numbers survive a write; the background
@@ -42,8 +43,11 @@ QString joined(const QStringList& lines)
     return lines.join(u'\n');
 }
 
+// A byte order mark at the start is no text: what is left of the text once the marks there are gone.
 QString normalised(QString text)
 {
+    while (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
     if (text.endsWith(u'\n'))
         text.chop(1);

@@ -7,6 +7,8 @@
 //
 // Every file the program writes below the application folder goes through here: the line files,
 // the pictures of the wallpaper folder, the copies of the delivered files.
+//
+// Not QSaveFile: on a full disk its commit() reported success over an empty file (AtomicFile.cpp).
 
 #include "core/Outcome.h"
 

@@ -66,7 +66,7 @@ bool readsAsUtf8(QByteArrayView bytes)
     return !utf8.hasError();
 }
 
-QString decodeText(QByteArrayView bytes)
+QString decodeCode(QByteArrayView bytes)
 {
     if (bytes.startsWith(kUtf8Bom))
         return QString::fromUtf8(bytes.sliced(3));
@@ -79,6 +79,19 @@ QString decodeText(QByteArrayView bytes)
     for (const char c : bytes)
         text += std::uint8_t(c) < 0x80 ? QChar(c) : QChar(QChar::ReplacementCharacter);
     return text;
+}
+
+// The text without the byte order marks at its start: U+FEFF there is a mark in either code
+// (GB18030's is 84 31 95 33), never a character of the first line, however many an editor left.
+// Taking only one would give a first line that starts with U+FEFF, which the GB18030 we write
+// turns back into a mark: the line would change on its way through the file.
+QString decodeText(QByteArrayView bytes)
+{
+    QString text = decodeCode(bytes);
+    qsizetype marks = 0;
+    while (marks < text.size() && text.at(marks) == QChar(0xFEFF))
+        ++marks;
+    return text.remove(0, marks);
 }
 
 Outcome readFailed(const QString &path, Outcome why)

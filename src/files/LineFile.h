@@ -7,7 +7,8 @@
 // never leaves half a file.
 //
 // Read leniently, since people edit these files by hand:
-//   - a UTF-8 byte order mark means UTF-8;
+//   - a UTF-8 byte order mark means UTF-8; byte order marks at the start (GB18030 has one too)
+//     are not text, however many there are;
 //   - otherwise the bytes are UTF-8 only when they are valid UTF-8 and none of their characters
 //     takes two bytes there, else GB18030. Chinese typed in UTF-8 takes three bytes a character,
 //     while GB18030 Chinese is often valid UTF-8 of two-byte characters (图片 CD BC C6 AC is "ͼƬ"):

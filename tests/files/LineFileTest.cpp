@@ -37,6 +37,9 @@ TEST(LineFile, DecodesLineEndsAndBothCodes)
         {"LF CR is two breaks", "1\n\r2", {"1", "", "2"}},
         {"empty lines kept", "\r\n\r\n5\r\n", {"", "", "5"}},
         {"UTF-8 with BOM", "\xEF\xBB\xBF" "1\r\n", {"1"}},
+        {"marks twice", "\xEF\xBB\xBF\xEF\xBB\xBF" "1\r\n", {"1"}},
+        {"GB18030's own mark", "\x84\x31\x95\x33\xB1\xDA\xD6\xBD\r\n", {QStringLiteral("壁纸")}},
+        {"U+FEFF after the start is text", "1\xEF\xBB\xBF\r\n", {QStringLiteral("1\uFEFF")}},
         // The mark decides even for bytes that would read as GB18030 without it.
         {"UTF-8 BOM before two-byte UTF-8", "\xEF\xBB\xBF\xCD\xBC\r\n", {QStringLiteral("ͼ")}},
         {"UTF-8 text", "\xE5\xA3\x81\xE7\xBA\xB8.bmp\r\n", {QStringLiteral("壁纸.bmp")}},
