@@ -7,6 +7,7 @@
 
 #include "wallpaper/ApplyToDesktop.h"
 #include "wallpaper/DefaultBackground.h"
+#include "calendar_view/MonthPicture.h"
 #include "wallpaper/MonthPicture.h"
 #include "wallpaper/PictureCodecs.h"
 
@@ -44,7 +45,7 @@ const Folder& folderFor(int width, int height)
     folder->background = folder->path(QStringLiteral("A1.bmp"));
     folder->month = folder->path(QStringLiteral("month.bmp"));
     saveBmp24(drawDefaultBackground(QSize(width, height)), folder->background);
-    saveBmp24(drawMonthPicture(QDate(2024, 2, 10)), folder->month);
+    saveBmp24(tavemo::calendar_view::drawMonthPicture(QDate(2024, 2, 10)), folder->month);
     // A note: dark lines of text on white, as the editor shows it.
     QImage note(411, 373, QImage::Format_RGB32);
     note.fill(Qt::white);

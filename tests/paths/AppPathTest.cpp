@@ -138,13 +138,15 @@ TEST(ApplicationDirectory, AFolderWithNotesKeepsEveryFileAndGetsOnlyWhatIsMissin
     writeFile(appDir + QStringLiteral("/data/userdata.db"), "the user's notes");
     writeFile(appDir + QStringLiteral("/source/DeskTopBG/A1.bmp"), "the user's picture");
     writeFile(appDir + QStringLiteral("/web/help4/tavemo1.htm.copying"), "he");
+    writeFile(appDir + QStringLiteral("/web/help4/.tavemo1.htm.Xy12Zq"), "he"); // the temporary file of today's copy
 
     EXPECT_TRUE(fillFromDeliveredTree(tree, appDir).ok());
     EXPECT_EQ(readFile(appDir + QStringLiteral("/data/userdata.db")), "the user's notes");
     EXPECT_FALSE(QFile::exists(appDir + QStringLiteral("/Data"))) << "a second Data folder beside data";
     EXPECT_EQ(readFile(appDir + QStringLiteral("/source/DeskTopBG/A1.bmp")), "the user's picture");
     EXPECT_EQ(readFile(appDir + QStringLiteral("/web/help4/tavemo1.htm")), "help");
-    EXPECT_FALSE(QFile::exists(appDir + QStringLiteral("/web/help4/tavemo1.htm.copying")));
+    EXPECT_EQ(QDir(appDir + QStringLiteral("/web/help4")).entryList(QDir::Files | QDir::Hidden),
+              QStringList{"tavemo1.htm"});
 
     // Unwritable: the reason is told, nothing is claimed.
     const QString blocked = root.path() + QStringLiteral("/file-in-the-way");

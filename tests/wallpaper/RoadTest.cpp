@@ -117,7 +117,7 @@ TEST_F(Road, EachApplicationStepsDownThroughTheListAndWrapsToTheLastEntry)
         const std::int32_t index = m_state.backgroundIndex;
         const ApplyResult result = click();
         ASSERT_EQ(result.ending, Ending::Installed) << result.outcome.message.toStdString();
-        EXPECT_TRUE(result.outcome.message.isEmpty());
+        EXPECT_TRUE(result.outcome.ok());
         used.push_back(QFileInfo(result.backgroundPath).fileName());
         // The desktop got this background, under a name it has not seen before.
         ASSERT_EQ(m_installer.pictures.size(), std::size_t(n + 1));
@@ -171,7 +171,10 @@ TEST_F(Road, DecliningTouchesNoFileAndMovesNothing)
     const auto before = snapshot(m_app.wallpaperFolder());
     const ApplyResult result = click();
     EXPECT_EQ(result.ending, Ending::Declined);
+    // Not done, so no success; but silent: the window shows only a message.
+    EXPECT_EQ(result.outcome.failure, Failure::Cancelled);
     EXPECT_TRUE(result.outcome.message.isEmpty());
+    EXPECT_FALSE(result.outcome.detail.isEmpty());
     EXPECT_EQ(m_confirmations, 1);
     EXPECT_EQ(m_repaints, 1);
     EXPECT_EQ(snapshot(m_app.wallpaperFolder()), before) << "not even Content.bmp";
@@ -217,6 +220,7 @@ TEST_F(Road, AMissingPictureEndsTheClickAfterTheCaptureAndTheNextClickTakesTheNe
     m_state.backgroundIndex = 2;
     ApplyResult result = click();
     EXPECT_EQ(result.ending, Ending::MissingBackground);
+    EXPECT_EQ(result.outcome.failure, Failure::Missing);
     EXPECT_TRUE(result.outcome.message.isEmpty()) << "nothing is shown";
     EXPECT_TRUE(QFileInfo::exists(contentPicturePath(m_app.wallpaperFolder())));
     EXPECT_FALSE(QFileInfo::exists(folderFile(QStringLiteral("Mix.bmp"))));
