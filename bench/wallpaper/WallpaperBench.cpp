@@ -62,10 +62,10 @@ void BM_Road(benchmark::State& state)
 {
     const Folder& folder = folderFor(int(state.range(0)), int(state.range(1)));
     for (auto _ : state) {
-        const PictureResult month = readPicture(folder.month);
-        const CompositeFiles files = writeComposite(folder.dir.path(), folder.background, month.image);
-        if (!files.ok()) {
-            state.SkipWithError(qPrintable(files.error));
+        const tavemo::Result<QImage> month = readPicture(folder.month);
+        const CompositeFiles files = writeComposite(folder.dir.path(), folder.background, month.value);
+        if (!files.outcome.ok()) {
+            state.SkipWithError(qPrintable(files.outcome.text()));
             return;
         }
     }

@@ -16,11 +16,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     using namespace tavemo::wallpaper;
     const QByteArrayView bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    const PictureResult result = FUZZ_DECODER(bytes, fuzz::kFuzzMaxPixels);
+    const tavemo::Result<QImage> result = FUZZ_DECODER(bytes, fuzz::kFuzzMaxPixels);
 #ifdef FUZZ_JPEG_TO_BMP
     // The road's straight decode into bitmap rows agrees with the decode into a picture.
-    const QByteArray bitmap = jpegToBmp24(bytes, fuzz::kFuzzMaxPixels);
-    if (bitmap != (result.ok() ? encodeBmp24(result.image) : QByteArray())) {
+    const QByteArray bitmap = jpegToBmp24(bytes, fuzz::kFuzzMaxPixels).value;
+    if (bitmap != (result.ok() ? encodeBmp24(result.value) : QByteArray())) {
         std::fprintf(stderr, "jpegToBmp24 differs from decodeJpeg\n");
         std::abort();
     }

@@ -32,29 +32,29 @@ inline void startApplication(int* argc, char*** argv)
     (void)decodeBmp(encodeBmp24(one));
 }
 
-inline int checkDecoded(const PictureResult& result)
+inline int checkDecoded(const Result<QImage>& result)
 {
     if (!result.ok()) {
-        if (result.error.isEmpty() || !result.image.isNull()) {
+        if (result.outcome.message.isEmpty() || !result.value.isNull()) {
             std::fprintf(stderr, "a failed decode must give an error and no picture\n");
             std::abort();
         }
         return 0;
     }
-    if (result.image.format() != QImage::Format_RGB32
-        || std::int64_t(result.image.width()) * result.image.height() > kFuzzMaxPixels) {
-        std::fprintf(stderr, "decoded picture of format %d and size %dx%d\n", int(result.image.format()),
-                     result.image.width(), result.image.height());
+    if (result.value.format() != QImage::Format_RGB32
+        || std::int64_t(result.value.width()) * result.value.height() > kFuzzMaxPixels) {
+        std::fprintf(stderr, "decoded picture of format %d and size %dx%d\n", int(result.value.format()),
+                     result.value.width(), result.value.height());
         std::abort();
     }
-    const PictureResult back = decodeBmp(encodeBmp24(result.image), kFuzzMaxPixels);
-    if (!back.ok() || back.image.size() != result.image.size()) {
+    const tavemo::Result<QImage> back = decodeBmp(encodeBmp24(result.value), kFuzzMaxPixels);
+    if (!back.ok() || back.value.size() != result.value.size()) {
         std::fprintf(stderr, "our bitmap of the picture did not read back\n");
         std::abort();
     }
-    for (int y = 0; y < back.image.height(); ++y)
-        for (int x = 0; x < back.image.width(); ++x)
-            if ((back.image.pixel(x, y) ^ result.image.pixel(x, y)) & 0xFFFFFF) {
+    for (int y = 0; y < back.value.height(); ++y)
+        for (int x = 0; x < back.value.width(); ++x)
+            if ((back.value.pixel(x, y) ^ result.value.pixel(x, y)) & 0xFFFFFF) {
                 std::fprintf(stderr, "pixel %d,%d changed through our bitmap\n", x, y);
                 std::abort();
             }

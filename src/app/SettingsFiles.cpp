@@ -1,7 +1,8 @@
 #include "app/SettingsFiles.h"
 
 #include "app/Environment.h"
-#include "files/SettingsFile.h"
+#include "files/LineFile.h"
+#include "files/WindowSettings.h"
 #include "paths/AppPath.h"
 #include "widgets/WindowLook.h"
 
@@ -20,8 +21,7 @@ SettingsFiles::SettingsFiles(const QString &appDir, Environment &env, QWidget &w
 
 std::optional<files::FormSize> SettingsFiles::readFormSize() const
 {
-    const std::optional<QStringList> lines = files::readSettingsLines(paths::appPath(m_appDir, QString::fromLatin1(files::kFormSizeFile)));
-    return lines ? files::parseFormSize(*lines) : std::nullopt;
+    return files::readFormSize(paths::appPath(m_appDir, QString::fromLatin1(files::kFormSizeFile)));
 }
 
 files::FormSize SettingsFiles::defaultFormSize() const
@@ -43,10 +43,10 @@ void SettingsFiles::writeFormSize(const files::FormSize &size)
 
 bool SettingsFiles::readWallpaperPrompt()
 {
-    const std::optional<QStringList> lines = files::readSettingsLines(flagFilePath());
-    if (const std::optional<bool> prompt = lines ? files::parseWallpaperPrompt(*lines) : std::nullopt)
+    // A file that is empty or does not start with a number counts as missing.
+    if (const std::optional<bool> prompt = files::readWallpaperPrompt(flagFilePath()))
         return *prompt;
-    write(files::kConfigSetBgFile, {QStringLiteral("1")});
+    write(files::kConfigSetBgFile, files::wallpaperPromptLines(true));
     return true;
 }
 
@@ -65,11 +65,11 @@ void SettingsFiles::windowShown()
 void SettingsFiles::write(const char *relative, const QStringList &lines)
 {
     const QString path = paths::appPath(m_appDir, QString::fromLatin1(relative));
-    QString error;
-    if (files::writeSettingsLines(path, lines, &error))
+    const Outcome written = files::writeLines(path, lines);
+    if (written.ok())
         return;
     m_unwritableFolder = QFileInfo(path).absolutePath();
-    m_unwritableReason = error;
+    m_unwritableReason = written.text();
     if (m_shown)
         reportUnwritableFolder();
 }

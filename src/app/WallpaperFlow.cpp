@@ -47,9 +47,9 @@ void WallpaperFlow::createDialogs()
 
 void WallpaperFlow::loadBackgroundList(bool selectCurrent)
 {
-    const wallpaper::ListResult loaded = wallpaper::LoadBackgroundList(m_backgrounds, m_appDir, selectCurrent);
+    const Result<bool> loaded = wallpaper::LoadBackgroundList(m_backgrounds, m_appDir, selectCurrent);
     if (!loaded.ok())
-        m_env.showMessage(m_window.isVisible() ? &m_window : nullptr, loaded.error, {});
+        m_env.showMessage(m_window.isVisible() ? &m_window : nullptr, loaded.outcome.text(), {});
 }
 
 void WallpaperFlow::chooseBackground()
@@ -99,8 +99,8 @@ void WallpaperFlow::applyToDesktop()
 
 void WallpaperFlow::applied(const wallpaper::ApplyResult &result)
 {
-    if (!result.message.isEmpty())
-        m_env.showMessage(&m_window, result.message, {});
+    if (!result.outcome.message.isEmpty())
+        m_env.showMessage(&m_window, result.outcome.message, {});
 }
 
 } // namespace tavemo::app

@@ -113,10 +113,10 @@ int main(int argc, char **argv)
         QApplication::installTranslator(&qtTexts);
     drawing::installFontSubstitutions();
 
-    QString appDirError;
-    const QString appDir = paths::applicationDirectory(&appDirError);
-    if (!appDirError.isEmpty()) {
-        showStartFailure(QStringLiteral("无法准备数据文件夹，程序无法启动。"), appDirError);
+    Outcome filled;
+    const QString appDir = paths::applicationDirectory(&filled);
+    if (!filled.ok()) {
+        showStartFailure(QStringLiteral("无法准备数据文件夹，程序无法启动。"), filled.text());
         return 1;
     }
 

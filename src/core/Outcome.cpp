@@ -22,6 +22,7 @@ QString failureText(Failure failure)
     case Failure::OutOfMemory: return QStringLiteral("内存不足");
     case Failure::Refused: return QStringLiteral("数据库拒绝了这次写入");
     case Failure::NotReady: return QStringLiteral("暂时不能存取");
+    case Failure::Cancelled: return QStringLiteral("已取消");
     case Failure::Unreadable: return QStringLiteral("内容无法读取");
     case Failure::BadInput: return QStringLiteral("输入有误");
     case Failure::Unsupported: return QStringLiteral("系统不支持");

@@ -24,7 +24,7 @@ enum class Failure {
     Missing,         // the file (or the database) does not exist
     NotNoteDatabase, // not a SQLite file, or without the table of notes
     NewerSchema,     // written by a newer version of the program
-    Busy,            // another program holds the lock past the wait
+    Busy,            // another program holds the lock past the wait, or the same work is already running
     Conflict,        // someone else changed it since it was read; nothing was written
     Corrupt,         // the file is damaged
     DiskFull,
@@ -34,6 +34,7 @@ enum class Failure {
     OutOfMemory,
     Refused,         // the database refused the write (a constraint or a trigger)
     NotReady,        // the operation cannot act now (nothing open, no day, a day not loaded)
+    Cancelled,       // the user chose not to go on
     Unreadable,      // bytes the reader cannot read faithfully (a note, a picture, a file)
     BadInput,        // what the caller handed in is not acceptable (a name, a size, a date)
     Unsupported,     // the system offers no way to do it (no desktop that takes a wallpaper)

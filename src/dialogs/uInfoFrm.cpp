@@ -2,7 +2,7 @@
 
 #include "drawing/FontSetup.h"
 #include "widgets/PictureBox.h"
-#include "files/SettingsFile.h"
+#include "files/WindowSettings.h"
 #include "widgets/WindowFrame.h"
 #include "widgets/WindowPictures.h"
 
@@ -115,10 +115,10 @@ void TInforFrm::btnokClick()
     if (m_chkSetBgInfo->isChecked()) {
         if (m_prompt)
             *m_prompt = false;
-        QString error;
-        if (!m_flagFilePath.isEmpty() && !files::writeSettingsLines(m_flagFilePath, {QStringLiteral("0")}, &error)
-            && m_showMessage)
-            m_showMessage(this, QStringLiteral("“下次不再提示”没能保存（%1），下次启动后仍会询问。").arg(error), {});
+        const Outcome written = m_flagFilePath.isEmpty() ? Outcome::success()
+                                                         : files::writeWallpaperPrompt(m_flagFilePath, false);
+        if (!written.ok() && m_showMessage)
+            m_showMessage(this, QStringLiteral("“下次不再提示”没能保存（%1），下次启动后仍会询问。").arg(written.text()), {});
     }
     accept();
 }

@@ -1,6 +1,7 @@
 #include "dialogs/uPicSel.h"
 
 #include "drawing/Drawing.h"
+#include "files/AtomicFile.h"
 #include "drawing/FontSetup.h"
 #include "widgets/PictureBox.h"
 #include "wallpaper/PictureCodecs.h"
@@ -15,7 +16,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTreeWidget>
 
 namespace tavemo::dialogs {
@@ -42,30 +42,6 @@ protected:
 private:
     QColor m_pen;
 };
-
-// Copies `from` over `to` whole or not at all: a picture of the folder is never left half written.
-QString copyReplacing(const QString& from, const QString& to)
-{
-    QFile source(from);
-    if (!source.open(QIODevice::ReadOnly))
-        return QStringLiteral("无法读取 %1：%2").arg(from, source.errorString());
-    QSaveFile target(to);
-    if (!target.open(QIODevice::WriteOnly))
-        return QStringLiteral("无法写入 %1：%2").arg(to, target.errorString());
-    char buffer[64 * 1024];
-    for (;;) {
-        const qint64 n = source.read(buffer, sizeof buffer);
-        if (n < 0)
-            return QStringLiteral("无法读取 %1：%2").arg(from, source.errorString());
-        if (n == 0)
-            break;
-        if (target.write(buffer, n) != n)
-            return QStringLiteral("无法写入 %1：%2").arg(to, target.errorString());
-    }
-    if (!target.commit())
-        return QStringLiteral("无法写入 %1：%2").arg(to, target.errorString());
-    return {};
-}
 
 bool sameFile(const QString& a, const QString& b)
 {
@@ -210,11 +186,11 @@ QTreeWidgetItem* TPicSelFrm::firstSelected() const
 
 bool TPicSelFrm::writeList()
 {
-    const QString error = writeBackgroundListFile(m_appDir, CurrentName, captions());
-    if (error.isEmpty())
+    const Outcome written = writeBackgroundListFile(m_appDir, CurrentName, captions());
+    if (written.ok())
         return true;
     // The window reads the file after the dialog: what is not in it is gone, so the user must know.
-    tell(QStringLiteral("背景图片列表没能保存，这次的更改不会生效：%1").arg(error));
+    tell(QStringLiteral("背景图片列表没能保存，这次的更改不会生效：%1").arg(written.text()));
     return false;
 }
 
@@ -226,23 +202,24 @@ void TPicSelFrm::tell(const QString& text)
 
 void TPicSelFrm::FormShow()
 {
-    const ListFileLines file = readBackgroundListFile(m_appDir);
-    if (!file.error.isEmpty()) {
-        tell(file.error);
-        return;
-    }
-    if (file.missing) {
-        if (const QString error = writeDefaultBackgroundListFile(m_appDir); !error.isEmpty())
-            tell(QStringLiteral("背景图片列表没能保存：%1").arg(error));
+    const Result<QStringList> file = readBackgroundListFile(m_appDir);
+    if (file.outcome.failure == Failure::Missing) {
+        if (const Outcome written = writeDefaultBackgroundListFile(m_appDir); !written.ok())
+            tell(QStringLiteral("背景图片列表没能保存：%1").arg(written.text()));
         CurrentName = kDefaultBackgroundName;
         return;
     }
-    if (file.lines.isEmpty())
+    if (!file.ok()) {
+        tell(file.outcome.text());
+        return;
+    }
+    const QStringList& lines = file.value;
+    if (lines.isEmpty())
         return; // no line 1: the dialog stays as it was
-    CurrentName = file.lines.first();
+    CurrentName = lines.first();
     m_lvPic->clear();
-    for (qsizetype i = 1; i < file.lines.size(); ++i)
-        addEntry(file.lines[i], file.lines[i] == CurrentName);
+    for (qsizetype i = 1; i < lines.size(); ++i)
+        addEntry(lines[i], lines[i] == CurrentName);
 }
 
 QString TPicSelFrm::addPicture(const QString& path)
@@ -255,17 +232,17 @@ QString TPicSelFrm::addPicture(const QString& path)
         return QStringLiteral("%1：文件名不能使用。").arg(path);
     // A picture chosen from the wallpaper folder itself is already in place.
     if (!sameFile(path, copy))
-        if (const QString error = copyReplacing(path, copy); !error.isEmpty())
-            return QStringLiteral("%1：%2").arg(name, error);
-    const BmpResult bitmap = PictureToBmp(copy);
+        if (const Outcome copied = files::copyAtomically(path, copy); !copied.ok())
+            return QStringLiteral("%1：%2").arg(name, copied.text());
+    const Result<QString> bitmap = PictureToBmp(copy);
     if (!bitmap.ok())
-        return bitmap.error;
-    const PictureResult loaded = readPicture(bitmap.path);
+        return bitmap.outcome.text();
+    const Result<QImage> loaded = readPicture(bitmap.value);
     if (!loaded.ok())
-        return loaded.error;
-    const QImage thumbnail = loaded.image.scaled(m_imgSel->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        return loaded.outcome.text();
+    const QImage thumbnail = loaded.value.scaled(m_imgSel->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
     m_imgSel->setDraw([thumbnail](qreal) { return thumbnail; });
-    addEntry(QFileInfo(bitmap.path).fileName(), false);
+    addEntry(QFileInfo(bitmap.value).fileName(), false);
     writeList();
     return {};
 }

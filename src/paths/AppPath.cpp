@@ -1,5 +1,7 @@
 #include "paths/AppPath.h"
 
+#include "files/AtomicFile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
@@ -66,10 +68,13 @@ QString chooseApplicationDirectory(const QString &executableDir, const QString &
     return perUser;
 }
 
-QString fillFromDeliveredTree(const QString &deliveredTree, const QString &appDir)
+Outcome fillFromDeliveredTree(const QString &deliveredTree, const QString &appDir)
 {
+    const auto cannotCreate = [](const QString &folder) {
+        return Outcome::failedSaying(Failure::Io, QStringLiteral("无法创建文件夹 %1").arg(folder));
+    };
     if (!QDir().mkpath(appDir))
-        return QStringLiteral("无法创建数据文件夹 %1").arg(appDir);
+        return Outcome::failedSaying(Failure::Io, QStringLiteral("无法创建数据文件夹 %1").arg(appDir));
     const QDir tree(deliveredTree);
     for (const QString &top : {QStringLiteral("Data"), QStringLiteral("source"), QStringLiteral("web")}) {
         const QString from = appPath(deliveredTree, top);
@@ -79,7 +84,7 @@ QString fillFromDeliveredTree(const QString &deliveredTree, const QString &appDi
         QDirIterator entries(from, QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot,
                              QDirIterator::Subdirectories);
         if (!QDir().mkpath(appPath(appDir, top)))
-            return QStringLiteral("无法创建文件夹 %1").arg(appPath(appDir, top));
+            return cannotCreate(appPath(appDir, top));
         while (entries.hasNext()) {
             const QString source = entries.next();
             const QString target = appPath(appDir, tree.relativeFilePath(source));
@@ -87,39 +92,43 @@ QString fillFromDeliveredTree(const QString &deliveredTree, const QString &appDi
                 continue;
             if (entries.fileInfo().isDir()) {
                 if (!QDir().mkpath(target))
-                    return QStringLiteral("无法创建文件夹 %1").arg(target);
+                    return cannotCreate(target);
                 continue;
             }
             const QString folder = QFileInfo(target).absolutePath();
             if (!QDir().mkpath(folder))
-                return QStringLiteral("无法创建文件夹 %1").arg(folder);
-            const QString partial = target + QStringLiteral(".copying");
-            QFile::remove(partial); // left by an interrupted start
-            if (!QFile::copy(source, partial))
-                return QStringLiteral("无法复制 %1 到 %2").arg(source, target);
-            QFile::setPermissions(partial, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-            // rename() of QFile never replaces: a file that appeared meanwhile stays.
-            if (!QFile::rename(partial, target)) {
-                QFile::remove(partial);
-                if (!QFileInfo::exists(target))
-                    return QStringLiteral("无法写入 %1").arg(target);
-            }
+                return cannotCreate(folder);
+            // What an interrupted start left of its copy goes (".copying" is the name earlier
+            // versions gave it). The copy is a new file of the user's (writable, whatever the
+            // delivered file's mode); a file that appeared meanwhile stays: a Conflict, no failure.
+            files::AtomicFile::removeLeftovers(target);
+            QFile::remove(target + QStringLiteral(".copying"));
+            const Outcome copied = files::copyAtomically(source, target, files::AtomicFile::Replace::Never);
+            if (!copied.ok() && copied.failure != Failure::Conflict)
+                return copied.saying(QStringLiteral("无法复制 %1 到 %2：%3").arg(source, target, copied.detail));
         }
     }
-    return {};
+    return Outcome::success();
 }
 
-QString applicationDirectory(QString *error)
+QString applicationDirectory(Outcome *filled)
 {
     QString deliveredTree;
     const QString appDir = chooseApplicationDirectory(
         QCoreApplication::applicationDirPath(),
         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation), &deliveredTree);
-    QString failure;
-    if (!deliveredTree.isEmpty())
-        failure = fillFromDeliveredTree(deliveredTree, appDir);
+    const Outcome fill = deliveredTree.isEmpty() ? Outcome::success() : fillFromDeliveredTree(deliveredTree, appDir);
+    if (filled)
+        *filled = fill;
+    return appDir;
+}
+
+QString applicationDirectory(QString *error)
+{
+    Outcome filled;
+    const QString appDir = applicationDirectory(&filled);
     if (error)
-        *error = failure;
+        *error = filled.text();
     return appDir;
 }
 

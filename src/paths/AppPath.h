@@ -4,6 +4,8 @@
 // "data/userdata.db" are one file). appPath maps every such name to one spelling on disk, so two
 // spellings never become two files.
 
+#include "core/Outcome.h"
+
 #include <QString>
 
 namespace tavemo::paths {
@@ -27,16 +29,20 @@ QString chooseApplicationDirectory(const QString &executableDir, const QString &
                                    QString *deliveredTree = nullptr);
 
 // Copies what is missing of the delivered files (Data/, source/ and web/ below `deliveredTree`)
-// into `appDir`, creating it; a file that is there in any letter case is never replaced. Each file
-// appears whole or not at all (copied under a temporary name, then renamed), so an interrupted
-// fill is completed by the next start. Returns an empty string or what failed, in Chinese.
-QString fillFromDeliveredTree(const QString &deliveredTree, const QString &appDir);
+// into `appDir`, creating it; a file that is there in any letter case is never replaced, not even
+// one that appears while it is copied. Each file appears whole or not at all (files::AtomicFile),
+// so an interrupted fill is completed by the next start. A failure's message says what failed.
+Outcome fillFromDeliveredTree(const QString &deliveredTree, const QString &appDir);
 
 // The application directory of the running program (QCoreApplication must exist): the choice
 // above for its executable and $XDG_DATA_HOME (~/.local/share by default), filled from the
-// delivered tree when it is not the executable's folder. `error` receives what could not be
-// created or copied; the directory is returned all the same, and opening its files then tells.
-QString applicationDirectory(QString *error = nullptr);
+// delivered tree when it is not the executable's folder. `filled` receives the outcome of that
+// fill (success when there was none); the directory is returned all the same, and opening its
+// files then tells.
+QString applicationDirectory(Outcome *filled = nullptr);
+// The same with the failure's text (empty on success), for the callers not on Outcome yet
+// (tools/tavemo-notes, whose conversion is under way apart from this one). To go with them.
+QString applicationDirectory(QString *error);
 
 // The full path of `relative` below `appDir`. Each part of the name that already exists on disk in
 // some letter case takes that spelling (an exact match first); a part that does not exist yet

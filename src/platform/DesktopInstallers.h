@@ -35,7 +35,7 @@ class GSettingsWallpaper final : public WallpaperInstaller {
 public:
     explicit GSettingsWallpaper(GSettingsKeys keys);
     QString name() const override { return m_keys.desktopName; }
-    InstallResult SetWallpaper(const QString& path) override;
+    Outcome SetWallpaper(const QString& path) override;
 
 private:
     GSettingsKeys m_keys;
@@ -47,7 +47,7 @@ class KdePlasmaWallpaper final : public WallpaperInstaller {
 public:
     explicit KdePlasmaWallpaper(QDBusConnection bus = QDBusConnection::sessionBus());
     QString name() const override { return QStringLiteral("KDE Plasma"); }
-    InstallResult SetWallpaper(const QString& path) override;
+    Outcome SetWallpaper(const QString& path) override;
 
     // The script for the picture whose file URL is `url`.
     static QString script(const QString& url);
@@ -65,7 +65,7 @@ public:
     // Without `monitorNames`, the names of the application's screens (when it has a GUI).
     explicit XfceWallpaper(QDBusConnection bus = QDBusConnection::sessionBus(), MonitorNames monitorNames = {});
     QString name() const override { return QStringLiteral("XFCE"); }
-    InstallResult SetWallpaper(const QString& path) override;
+    Outcome SetWallpaper(const QString& path) override;
 
     static constexpr int kStretched = 3;
 
@@ -78,7 +78,7 @@ private:
 class UnsupportedDesktopWallpaper final : public WallpaperInstaller {
 public:
     QString name() const override { return QStringLiteral("未知桌面"); }
-    InstallResult SetWallpaper(const QString& path) override;
+    Outcome SetWallpaper(const QString& path) override;
 };
 
 } // namespace tavemo::platform

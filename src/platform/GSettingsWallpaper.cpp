@@ -62,13 +62,14 @@ GSettingsWallpaper::GSettingsWallpaper(GSettingsKeys keys)
 {
 }
 
-InstallResult GSettingsWallpaper::SetWallpaper(const QString& path)
+Outcome GSettingsWallpaper::SetWallpaper(const QString& path)
 {
     const QString schemaName = QString::fromLatin1(m_keys.schema);
     GSettingsSchemaSource* source = g_settings_schema_source_get_default(); // not ours to free
     Schema schema(source ? g_settings_schema_source_lookup(source, m_keys.schema, TRUE) : nullptr);
     if (!schema)
-        return {QStringLiteral("这台电脑没有安装桌面设置 %1，无法设置 %2 桌面的壁纸。").arg(schemaName, m_keys.desktopName)};
+        return Outcome::failedSaying(Failure::Unsupported,
+                                     QStringLiteral("这台电脑没有安装桌面设置 %1，无法设置 %2 桌面的壁纸。").arg(schemaName, m_keys.desktopName));
 
     const QByteArray fileName = QFile::encodeName(path);
     GError* uriError = nullptr;
@@ -76,7 +77,7 @@ InstallResult GSettingsWallpaper::SetWallpaper(const QString& path)
     if (!uri) {
         const QString reason = fromUtf8(uriError ? uriError->message : nullptr);
         g_clear_error(&uriError);
-        return {QStringLiteral("壁纸文件名 %1 无法使用：%2").arg(path, reason)};
+        return Outcome::failedSaying(Failure::BadInput, QStringLiteral("壁纸文件名 %1 无法使用：%2").arg(path, reason));
     }
 
     struct Write {
@@ -88,7 +89,8 @@ InstallResult GSettingsWallpaper::SetWallpaper(const QString& path)
         if (!g_settings_schema_has_key(schema.get(), key.name)) {
             if (key.optional)
                 continue;
-            return {QStringLiteral("桌面设置 %1 中没有 %2，无法设置壁纸。").arg(schemaName, QLatin1String(key.name))};
+            return Outcome::failedSaying(Failure::Unsupported,
+                                         QStringLiteral("桌面设置 %1 中没有 %2，无法设置壁纸。").arg(schemaName, QLatin1String(key.name)));
         }
         switch (key.value) {
         case GSettingsKeys::Value::FileUri:
@@ -107,9 +109,11 @@ InstallResult GSettingsWallpaper::SetWallpaper(const QString& path)
         Settings settings(g_settings_new_full(schema.get(), nullptr, nullptr));
         for (const Write& write : writes) {
             if (!g_settings_is_writable(settings.get(), write.key))
-                return {QStringLiteral("桌面设置 %1 的 %2 被锁定，无法修改。").arg(schemaName, QLatin1String(write.key))};
+                return Outcome::failedSaying(Failure::NoPermission,
+                                             QStringLiteral("桌面设置 %1 的 %2 被锁定，无法修改。").arg(schemaName, QLatin1String(write.key)));
             if (!g_settings_set_string(settings.get(), write.key, write.value.constData()))
-                return {QStringLiteral("桌面设置 %1 没有接受 %2 的新值。").arg(schemaName, QLatin1String(write.key))};
+                return Outcome::failedSaying(Failure::Refused,
+                                             QStringLiteral("桌面设置 %1 没有接受 %2 的新值。").arg(schemaName, QLatin1String(write.key)));
         }
     }
     g_settings_sync(); // every write has reached the store
@@ -119,8 +123,8 @@ InstallResult GSettingsWallpaper::SetWallpaper(const QString& path)
     for (const Write& write : writes) {
         GText stored(g_settings_get_string(check.get(), write.key));
         if (!stored || write.value != stored.get())
-            return {QStringLiteral("桌面设置 %1 的 %2 没有变成新的值（现在是“%3”）。")
-                        .arg(schemaName, QLatin1String(write.key), fromUtf8(stored.get()))};
+            return Outcome::failedSaying(Failure::Refused, QStringLiteral("桌面设置 %1 的 %2 没有变成新的值（现在是“%3”）。")
+                        .arg(schemaName, QLatin1String(write.key), fromUtf8(stored.get())));
     }
     return {};
 }

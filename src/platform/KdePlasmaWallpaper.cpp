@@ -61,10 +61,10 @@ QString KdePlasmaWallpaper::script(const QString& url)
         .arg(jsString(url));
 }
 
-InstallResult KdePlasmaWallpaper::SetWallpaper(const QString& path)
+Outcome KdePlasmaWallpaper::SetWallpaper(const QString& path)
 {
     if (!m_bus.isConnected())
-        return {QStringLiteral("无法连接到桌面的 D-Bus 会话总线，无法设置 KDE Plasma 的壁纸。")};
+        return Outcome::failedSaying(Failure::NotReady, QStringLiteral("无法连接到桌面的 D-Bus 会话总线，无法设置 KDE Plasma 的壁纸。"));
     const QString url = QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
     QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.kde.plasmashell"), QStringLiteral("/PlasmaShell"),
                                                        QStringLiteral("org.kde.PlasmaShell"),
@@ -72,7 +72,7 @@ InstallResult KdePlasmaWallpaper::SetWallpaper(const QString& path)
     call << script(url);
     const QDBusMessage reply = m_bus.call(call, QDBus::Block, kCallTimeoutMs);
     if (reply.type() == QDBusMessage::ErrorMessage)
-        return {busError(QDBusError(reply))};
+        return Outcome::failedSaying(Failure::Refused, busError(QDBusError(reply)));
 
     // Plasma answers with what the script printed: one image per desktop. (Versions that answer
     // nothing ran the script without an error, which is all they can tell.)
@@ -80,9 +80,10 @@ InstallResult KdePlasmaWallpaper::SetWallpaper(const QString& path)
     const QStringList images = printed.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
     for (const QString& image : images)
         if (image != url)
-            return {QStringLiteral("KDE Plasma 的壁纸没有变成新的图片（现在是“%1”）。").arg(image)};
+            return Outcome::failedSaying(Failure::Refused,
+                                         QStringLiteral("KDE Plasma 的壁纸没有变成新的图片（现在是“%1”）。").arg(image));
     if (!printed.isEmpty() && images.isEmpty())
-        return {QStringLiteral("KDE Plasma 没有可以设置壁纸的桌面。")};
+        return Outcome::failedSaying(Failure::Unsupported, QStringLiteral("KDE Plasma 没有可以设置壁纸的桌面。"));
     return {};
 }
 

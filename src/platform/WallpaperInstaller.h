@@ -10,17 +10,13 @@
 //   XFCE                                     xfconf channel xfce4-desktop over D-Bus
 //   anything else                            an installer that says it cannot
 
+#include "core/Outcome.h"
+
 #include <QString>
 
 #include <memory>
 
 namespace tavemo::platform {
-
-// The outcome of one installation. `error` is a Chinese sentence for the user (empty on success).
-struct InstallResult {
-    QString error;
-    bool ok() const { return error.isEmpty(); }
-};
 
 class WallpaperInstaller {
 public:
@@ -28,8 +24,9 @@ public:
     // The desktop this installer writes to, for messages and the command line ("GNOME", "KDE Plasma").
     virtual QString name() const = 0;
     // Makes the picture file at `path` (absolute) the wallpaper of the desktop, stretched to the
-    // screen. Succeeds only when the desktop's store holds the new value afterwards.
-    virtual InstallResult SetWallpaper(const QString& path) = 0;
+    // screen. Succeeds only when the desktop's store holds the new value afterwards; a failure's
+    // message is a Chinese sentence for the user.
+    virtual Outcome SetWallpaper(const QString& path) = 0;
 };
 
 enum class Desktop { GnomeFamily, Cinnamon, Mate, KdePlasma, Xfce, Unknown };

@@ -41,10 +41,10 @@ XfceWallpaper::XfceWallpaper(QDBusConnection bus, MonitorNames monitorNames)
 {
 }
 
-InstallResult XfceWallpaper::SetWallpaper(const QString& path)
+Outcome XfceWallpaper::SetWallpaper(const QString& path)
 {
     if (!m_bus.isConnected())
-        return {QStringLiteral("无法连接到桌面的 D-Bus 会话总线，无法设置 XFCE 的壁纸。")};
+        return Outcome::failedSaying(Failure::NotReady, QStringLiteral("无法连接到桌面的 D-Bus 会话总线，无法设置 XFCE 的壁纸。"));
     auto call = [this](const QString& method, const QVariantList& arguments) {
         QDBusMessage message = QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
         message.setArguments(arguments);
@@ -63,7 +63,7 @@ InstallResult XfceWallpaper::SetWallpaper(const QString& path)
     } else if (all.type() == QDBusMessage::ErrorMessage
                && all.errorName() != QLatin1String("org.xfce.Xfconf.Error.ChannelNotFound")
                && all.errorName() != QLatin1String("org.xfce.Xfconf.Error.PropertyNotFound")) {
-        return {busError(all)};
+        return Outcome::failedSaying(Failure::Refused, busError(all));
     }
     if (imageKeys.isEmpty()) {
         QStringList monitors = m_monitorNames();
@@ -87,16 +87,17 @@ InstallResult XfceWallpaper::SetWallpaper(const QString& path)
         const QDBusMessage reply =
             call(QStringLiteral("SetProperty"), {kChannel, property.key, QVariant::fromValue(QDBusVariant(property.value))});
         if (reply.type() == QDBusMessage::ErrorMessage)
-            return {busError(reply)};
+            return Outcome::failedSaying(Failure::Refused, busError(reply));
     }
     for (const Property& property : writes) {
         const QDBusMessage reply = call(QStringLiteral("GetProperty"), {kChannel, property.key});
         if (reply.type() == QDBusMessage::ErrorMessage)
-            return {busError(reply)};
+            return Outcome::failedSaying(Failure::Refused, busError(reply));
         const QVariant stored =
             reply.arguments().isEmpty() ? QVariant() : qvariant_cast<QDBusVariant>(reply.arguments().first()).variant();
         if (stored != property.value)
-            return {QStringLiteral("XFCE 的设置 %1 没有变成新的值（现在是“%2”）。").arg(property.key, stored.toString())};
+            return Outcome::failedSaying(Failure::Refused,
+                                         QStringLiteral("XFCE 的设置 %1 没有变成新的值（现在是“%2”）。").arg(property.key, stored.toString()));
     }
     return {};
 }

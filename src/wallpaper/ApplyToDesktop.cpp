@@ -4,7 +4,7 @@
 #include "wallpaper/CaptureNotePicture.h"
 #include "wallpaper/MixPictures.h"
 #include "platform/WallpaperInstaller.h"
-
+#include "files/AtomicFile.h"
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -26,12 +26,11 @@ QString compositeFailedText(const QString& reason, const QString& composite)
     return QStringLiteral("桌面壁纸没有更换：%1\n合成的壁纸已保存为 %2，可以手动把它设为桌面壁纸。").arg(reason, composite);
 }
 
-ApplyResult ended(ApplyResult::Outcome outcome, const QString& message, const QString& detail)
+ApplyResult ended(ApplyResult::Ending ending, Failure failure, const QString& message, const QString& detail)
 {
     ApplyResult result;
-    result.outcome = outcome;
-    result.message = message;
-    result.detail = detail;
+    result.ending = ending;
+    result.outcome = Outcome::failedSaying(failure, message, detail);
     return result;
 }
 
@@ -46,12 +45,13 @@ QString freshCopyPath(const QString& folder)
 }
 
 // A second name for the file: a hard link where the file system has them (Mix.bmp is always
-// replaced by a new file, never written in place, so the link keeps this composite), else a copy.
+// replaced by a new file, never written in place, so the link keeps this composite), else a copy
+// (whole or not at all, never over a file of that name).
 bool duplicateFile(const QString& from, const QString& to)
 {
     if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
         return true;
-    return QFile::copy(from, to);
+    return files::copyAtomically(from, to, files::AtomicFile::Replace::Never).ok();
 }
 
 void removeEarlierCopies(const QString& folder, const QString& keep)
@@ -88,62 +88,62 @@ CompositeFiles writeComposite(const QString& wallpaperFolder, const QString& bac
     CompositeFiles files;
     files.mixBmp = paths::appPath(wallpaperFolder, QStringLiteral("Mix.bmp"));
     files.mixJpg = paths::appPath(wallpaperFolder, QStringLiteral("Mix.Jpg"));
-    const PictureResult content = readPicture(contentPicturePath(wallpaperFolder));
+    const Result<QImage> content = readPicture(contentPicturePath(wallpaperFolder));
     if (!content.ok()) {
-        files.error = content.error;
+        files.outcome = content.outcome;
         return files;
     }
-    PictureResult background = readPicture(backgroundPath);
+    Result<QImage> background = readPicture(backgroundPath);
     if (!background.ok()) {
-        files.error = background.error;
+        files.outcome = background.outcome;
         return files;
     }
     // Handed over, so the composition works on the background's own pixels instead of a copy.
-    const QImage composite = composeWallpaper(std::move(background.image), content.image, month);
+    const QImage composite = composeWallpaper(std::move(background.value), content.value, month);
 
     // Once through JPEG: the wallpaper is what the JPEG file holds, and Mix.bmp ends as its decoded
     // pixels. The composite goes to Mix.bmp only when the JPEG step fails (so that it is there to be
     // set by hand); on success it would be replaced at once by the decoded pixels anyway.
-    auto keepComposite = [&](const QString& error) {
-        files.error = error;
-        if (const WriteResult written = saveBmp24(composite, files.mixBmp); !written.ok())
-            files.error = written.error;
+    auto keepComposite = [&](const Outcome& failure) {
+        files.outcome = failure;
+        if (const Outcome written = saveBmp24(composite, files.mixBmp); !written.ok())
+            files.outcome = written;
         else
             files.composed = true;
         return files;
     };
-    QString reason;
-    const QByteArray jpeg = encodeJpeg(composite, kJpegQuality, &reason);
-    if (jpeg.isEmpty())
-        return keepComposite(QStringLiteral("无法生成 JPEG 文件 %1：%2").arg(files.mixJpg, reason));
-    if (const WriteResult written = saveFileAtomically(files.mixJpg, jpeg); !written.ok())
-        return keepComposite(written.error);
-    const QByteArray decoded = jpegToBmp24(jpeg, kMaxPicturePixels, &reason);
-    if (decoded.isEmpty())
-        return keepComposite(reason);
-    if (const WriteResult written = saveFileAtomically(files.mixBmp, decoded); !written.ok()) {
-        files.error = written.error;
-        return files;
-    }
-    files.composed = true;
+    const Result<QByteArray> jpeg = encodeJpeg(composite, kJpegQuality);
+    if (!jpeg.ok())
+        return keepComposite(
+            jpeg.outcome.saying(QStringLiteral("无法生成 JPEG 文件 %1：%2").arg(files.mixJpg, jpeg.outcome.text())));
+    if (const Outcome written = files::saveAtomically(files.mixJpg, jpeg.value); !written.ok())
+        return keepComposite(written);
+    const Result<QByteArray> decoded = jpegToBmp24(jpeg.value, kMaxPicturePixels);
+    if (!decoded.ok())
+        return keepComposite(decoded.outcome);
+    files.outcome = files::saveAtomically(files.mixBmp, decoded.value);
+    files.composed = files.outcome.ok();
     return files;
 }
 
 ApplyResult applyNotePicture(ApplyPieces& pieces)
 {
-    using Outcome = ApplyResult::Outcome;
+    using Ending = ApplyResult::Ending;
     const QString folder = wallpaperFolder(pieces.appDir);
 
     // The note's picture first, as it is now.
-    const WriteResult captured = pieces.capture ? pieces.capture() : WriteResult{QStringLiteral("没有记事编辑框。")};
+    const Outcome captured = pieces.capture ? pieces.capture()
+                                            : Outcome::failedSaying(Failure::NotReady, QStringLiteral("没有记事编辑框。"));
     if (!captured.ok())
-        return ended(Outcome::Failed, QStringLiteral("无法保存记事的画面：%1").arg(captured.error), captured.error);
+        return ended(Ending::Failed, captured.failure, QStringLiteral("无法保存记事的画面：%1").arg(captured.text()),
+                     captured.text());
+
 
     // The background at the index. A missing picture ends the click without a word; the next click
     // takes the next entry (wrapping to entry 1).
     BackgroundListState* state = pieces.list;
     if (!state || state->list.empty())
-        return ended(Outcome::EmptyList, QString(), QStringLiteral("背景图片列表是空的。"));
+        return ended(Ending::EmptyList, Failure::NotReady, QString(), QStringLiteral("背景图片列表是空的。"));
     const auto size = std::int32_t(state->list.size());
     if (state->backgroundIndex < 0 || state->backgroundIndex >= size)
         state->backgroundIndex = size - 1; // a stale index: the last entry, as a fresh load gives
@@ -155,7 +155,7 @@ ApplyResult applyNotePicture(ApplyPieces& pieces)
             if (state->backgroundIndex >= size)
                 state->backgroundIndex = 1;
         }
-        ApplyResult result = ended(Outcome::MissingBackground, QString(),
+        ApplyResult result = ended(Ending::MissingBackground, Failure::Missing, QString(),
                                    QStringLiteral("背景图片 %1 不存在。").arg(state->list[std::size_t(i)].FileName));
         result.backgroundPath = backgroundPath;
         return result;
@@ -165,10 +165,11 @@ ApplyResult applyNotePicture(ApplyPieces& pieces)
     QImage month;
     const QString monthPath = pieces.monthPicturePath ? pieces.monthPicturePath() : QString();
     if (!monthPath.isEmpty() && QFileInfo(monthPath).isFile()) {
-        const PictureResult read = readPicture(monthPath);
+        const Result<QImage> read = readPicture(monthPath);
         if (!read.ok())
-            return ended(Outcome::Failed, QStringLiteral("无法合成壁纸：%1").arg(read.error), read.error);
-        month = read.image;
+            return ended(Ending::Failed, read.outcome.failure, QStringLiteral("无法合成壁纸：%1").arg(read.outcome.text()),
+                         read.outcome.text());
+        month = read.value;
     } else if (pieces.drawnMonthPicture) {
         month = pieces.drawnMonthPicture();
     }
@@ -176,46 +177,39 @@ ApplyResult applyNotePicture(ApplyPieces& pieces)
     ApplyResult result;
     result.backgroundPath = backgroundPath;
     const CompositeFiles files = writeComposite(folder, backgroundPath, month);
+    // Composed but not installed: the message tells where the composite is, to be set by hand.
+    auto notInstalled = [&](Failure failure, const QString& reason) {
+        result.outcome = Outcome::failedSaying(failure, compositeFailedText(reason, files.mixBmp), reason);
+        return result;
+    };
     if (!files.composed) {
-        result.message = QStringLiteral("无法合成壁纸：%1").arg(files.error);
-        result.detail = files.error;
+        const QString reason = files.outcome.text();
+        result.outcome = Outcome::failedSaying(files.outcome.failure, QStringLiteral("无法合成壁纸：%1").arg(reason), reason);
         return result;
     }
     result.compositePath = files.mixBmp;
-    if (!files.ok()) {
-        result.message = compositeFailedText(files.error, files.mixBmp);
-        result.detail = files.error;
-        return result;
-    }
-
+    if (!files.outcome.ok())
+        return notInstalled(files.outcome.failure, files.outcome.text());
     if (!pieces.install) {
-        result.outcome = Outcome::Composed;
+        result.ending = Ending::Composed;
         return result;
     }
 
     // A fresh name each time, so the desktop cannot keep showing the picture it has under the old one.
-    if (!pieces.installer) {
-        result.detail = QStringLiteral("不知道怎样设置这个桌面的壁纸。");
-        result.message = compositeFailedText(result.detail, files.mixBmp);
-        return result;
-    }
+    if (!pieces.installer)
+        return notInstalled(Failure::Unsupported, QStringLiteral("不知道怎样设置这个桌面的壁纸。"));
     result.backend = pieces.installer->name();
     const QString copy = freshCopyPath(folder);
-    if (!duplicateFile(files.mixBmp, copy)) {
-        result.detail = QStringLiteral("无法在 %1 中复制壁纸文件。").arg(folder);
-        result.message = compositeFailedText(result.detail, files.mixBmp);
-        return result;
-    }
-    const platform::InstallResult installed = pieces.installer->SetWallpaper(copy);
+    if (!duplicateFile(files.mixBmp, copy))
+        return notInstalled(Failure::Io, QStringLiteral("无法在 %1 中复制壁纸文件。").arg(folder));
+    const Outcome installed = pieces.installer->SetWallpaper(copy);
     if (!installed.ok()) {
         QFile::remove(copy);
-        result.detail = installed.error;
-        result.message = compositeFailedText(installed.error, files.mixBmp);
-        return result;
+        return notInstalled(installed.failure, installed.text());
     }
     removeEarlierCopies(folder, copy);
     result.installedPath = copy;
-    result.outcome = Outcome::Installed;
+    result.ending = Ending::Installed;
 
     // Each application steps down to the next entry, wrapping from 1 to the last.
     state->backgroundIndex -= 1;
@@ -240,7 +234,7 @@ void ApplyToDesktop::imgAppToDeskClick(Done done)
 {
     if (m_running) {
         if (done)
-            done(ended(ApplyResult::Outcome::Busy, QString(), QStringLiteral("上一次更换壁纸还没有完成。")));
+            done(ended(ApplyResult::Ending::Busy, Failure::Busy, QString(), QStringLiteral("上一次更换壁纸还没有完成。")));
         return;
     }
     m_done = std::move(done);
@@ -249,7 +243,7 @@ void ApplyToDesktop::imgAppToDeskClick(Done done)
         if (m_pieces.repaint)
             m_pieces.repaint();
         if (answer == 0) {
-            finish(ended(ApplyResult::Outcome::Declined, QString(), QStringLiteral("没有更换壁纸。")));
+            finish(ended(ApplyResult::Ending::Declined, Failure::Cancelled, QString(), QStringLiteral("没有更换壁纸。")));
             return;
         }
         // The dialog has just gone: the screen needs a moment to show the note without it.

@@ -24,21 +24,22 @@ class WallpaperInstaller;
 
 namespace tavemo::wallpaper {
 
+// How a road ended, and the outcome: ok() exactly for Installed and Composed. Every other ending
+// fails, with a `detail` that says why (also for the command line); the outcome's `message` is
+// what the window shows in one message box, empty where the road ends silently (declined, busy, an
+// empty list or a missing background: the next click simply goes on).
 struct ApplyResult {
-    enum class Outcome {
+    enum class Ending {
         Installed,          // the desktop shows the new composite; the index moved
         Declined,           // the user said no: no file was touched
         Busy,               // a road was already running; this click did nothing
         EmptyList,          // no background list: only Content.bmp was written
         MissingBackground,  // the entry's picture is gone: only Content.bmp was written (index moved past it)
-        Failed,             // an error; `message` says what and, once composed, names Mix.bmp
+        Failed,             // an error; the message says what and, once composed, names Mix.bmp
         Composed,           // Mix.bmp is written and installing was not asked for; the index stays
     };
-    Outcome outcome = Outcome::Failed;
-    // What the window shows in one message box; empty where the road ends silently (declined,
-    // busy, an empty list or a missing background: the next click simply goes on).
-    QString message;
-    QString detail;          // why the road ended, also for the silent outcomes (for the command line)
+    Ending ending = Ending::Failed;
+    Outcome outcome;
     QString backgroundPath;  // the background chosen (or found missing)
     QString compositePath;   // "Mix.bmp", once written
     QString installedPath;   // the copy the desktop was given
@@ -49,9 +50,8 @@ struct ApplyResult {
 struct CompositeFiles {
     QString mixBmp;  // the composite, finally the pixels decoded from mixJpg
     QString mixJpg;
-    QString error;   // empty on success
-    bool composed = false; // mixBmp holds the composite or its JPEG form
-    bool ok() const { return error.isEmpty(); }
+    bool composed = false; // mixBmp holds the composite or its JPEG form (even when the outcome failed)
+    Outcome outcome;
 };
 
 // Lays the content picture, 10 pixels from the right edge and 30 from the top, and the month
@@ -63,7 +63,7 @@ QImage composeWallpaper(QImage background, QImage content, QImage month);
 
 // Reads the background and "Content.bmp", composes them with `month`, writes the composite as
 // "Mix.Jpg" (quality 90, baseline) and the JPEG's decoded pixels as "Mix.bmp". When the JPEG step
-// fails, "Mix.bmp" holds the composite itself (`composed`, with the error).
+// fails, "Mix.bmp" holds the composite itself (`composed`, with the failed outcome).
 CompositeFiles writeComposite(const QString& wallpaperFolder, const QString& backgroundPath, const QImage& month);
 
 // What the window lends to the road.
@@ -73,7 +73,7 @@ struct ApplyPieces {
     std::function<bool()> askFirst;             // the wallpaper prompt flag (absent: never ask)
     std::function<int()> confirm;               // shows the confirmation dialog modally: 1 go on, 0 stop
     std::function<void()> repaint;              // repaints the main window at once (may be absent)
-    std::function<WriteResult()> capture;       // writes "Content.bmp" (CaptureNotePicture)
+    std::function<Outcome()> capture;           // writes "Content.bmp" (CaptureNotePicture)
     std::function<QString()> monthPicturePath;  // the window's MonthPicturePath (may be absent)
     // The month picture when no month picture file exists; a null picture means none. Absent: none.
     std::function<QImage()> drawnMonthPicture;

@@ -3,9 +3,9 @@
 #include "wallpaper/PictureCodecs.h"
 
 #include "wallpaper/CodecSupport.h"
+#include "files/AtomicFile.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <array>
@@ -135,19 +135,19 @@ void unpackRow24(const std::uint8_t* in, QRgb* out, int width)
 
 // `rows(first, count)` gives the bytes of `count` file rows from file row `first` on, or nullptr.
 template<typename Rows>
-PictureResult readPlain24Rows(const Plain24& layout, Rows rows)
+Result<QImage> readPlain24Rows(const Plain24& layout, Rows rows)
 {
     QString error;
     QImage picture = detail::allocatePicture(int(layout.width), int(layout.height), &error);
     if (picture.isNull())
-        return {QImage(), error};
+        return detail::unusable(error, Failure::OutOfMemory);
     const int height = int(layout.height);
     const int block = int(std::max<std::int64_t>(1, (1 << 20) / layout.stride));
     for (int first = 0; first < height; first += block) {
         const int count = std::min(block, height - first);
         const std::uint8_t* data = rows(first, count);
         if (!data)
-            return {QImage(), QStringLiteral("BMP 图片读取失败。")};
+            return detail::unusable(QStringLiteral("BMP 图片读取失败。"));
         for (int i = 0; i < count; ++i) {
             const int fileRow = first + i;
             const int y = layout.topDown ? fileRow : height - 1 - fileRow;
@@ -155,7 +155,7 @@ PictureResult readPlain24Rows(const Plain24& layout, Rows rows)
                         int(layout.width));
         }
     }
-    return {picture, QString()};
+    return {picture, {}};
 }
 
 const QImage& asRgb32(const QImage& picture, QImage& converted)
@@ -188,14 +188,14 @@ QByteArray blankBmp24(int width, int height)
     return file;
 }
 
-bool readPlainBmpFile(QFile& file, std::int64_t maxPixels, PictureResult& result)
+bool readPlainBmpFile(QFile& file, std::int64_t maxPixels, Result<QImage>& result)
 {
     const QByteArray header = file.peek(kFileHeaderSize + kInfoHeaderSize);
     Plain24 layout;
     if (!plain24Layout(header, file.size(), layout))
         return false;
     if (QString error = checkPictureSize(layout.width, layout.height, maxPixels); !error.isEmpty()) {
-        result = {QImage(), error};
+        result = detail::unusable(error, Failure::BadInput);
         return true;
     }
     std::vector<std::uint8_t> buffer;
@@ -212,14 +212,14 @@ bool readPlainBmpFile(QFile& file, std::int64_t maxPixels, PictureResult& result
 
 } // namespace detail
 
-PictureResult decodeBmp(QByteArrayView bytes, std::int64_t maxPixels)
+Result<QImage> decodeBmp(QByteArrayView bytes, std::int64_t maxPixels)
 {
     // The size is checked from the header before Qt's reader sees the file.
     std::int64_t width = 0, height = 0;
     if (!headerSize(bytes, width, height))
-        return {QImage(), QStringLiteral("BMP 图片已损坏或格式不受支持。")};
+        return detail::unusable(QStringLiteral("BMP 图片已损坏或格式不受支持。"));
     if (QString error = detail::checkPictureSize(width, height, maxPixels); !error.isEmpty())
-        return {QImage(), error};
+        return detail::unusable(error, Failure::BadInput);
     if (Plain24 layout; plain24Layout(bytes, bytes.size(), layout))
         return readPlain24Rows(layout, [&](int first, int) {
             return reinterpret_cast<const std::uint8_t*>(bytes.data() + layout.offset + first * layout.stride);
@@ -227,12 +227,12 @@ PictureResult decodeBmp(QByteArrayView bytes, std::int64_t maxPixels)
     QString reason;
     QImage image = detail::readWithQt(bytes, "bmp", maxPixels, 4, &reason);
     if (image.isNull())
-        return {QImage(), QStringLiteral("BMP 图片已损坏或格式不受支持（%1）。").arg(reason)};
+        return detail::unusable(QStringLiteral("BMP 图片已损坏或格式不受支持（%1）。").arg(reason));
     // Many programs write 0 into every fourth byte of a 32-bit bitmap: that is no transparency.
     image = detail::toOpaqueRgb32(std::move(image), true);
     image.setDotsPerMeterX(0);
     image.setDotsPerMeterY(0);
-    return {image, QString()};
+    return {image, {}};
 }
 
 QByteArray encodeBmp24(const QImage& picture)
@@ -254,20 +254,18 @@ QByteArray encodeBmp24(const QImage& picture)
     return out;
 }
 
-WriteResult saveBmp24(const QImage& picture, const QString& path)
+Outcome saveBmp24(const QImage& picture, const QString& path)
 {
     if (picture.isNull())
-        return {QStringLiteral("没有可以写入 %1 的图片。").arg(path)};
+        return Outcome::failedSaying(Failure::BadInput, QStringLiteral("没有可以写入 %1 的图片。").arg(path));
     QImage converted;
     const QImage& rgb = asRgb32(picture, converted);
-    QSaveFile file(path);
-    auto failed = [&] { return WriteResult{QStringLiteral("无法写入文件 %1：%2").arg(path, file.errorString())}; };
-    if (!file.open(QIODevice::WriteOnly))
-        return failed();
+    files::AtomicFile file(path);
+    file.open();
     const auto header = bmpHeader(rgb.width(), rgb.height());
-    if (file.write(reinterpret_cast<const char*>(header.data()), qint64(header.size())) != qint64(header.size()))
-        return failed();
-    // Rows go out in blocks of about a megabyte, so a large picture is never held twice.
+    file.write(QByteArrayView(reinterpret_cast<const char*>(header.data()), qsizetype(header.size())));
+    // Rows go out in blocks of about a megabyte, so a large picture is never held twice. A failed
+    // write makes the later ones do nothing; commit() reports it.
     const int stride = rowBytes24(rgb.width());
     const int rowsPerBlock = std::max(1, (1 << 20) / stride);
     std::vector<unsigned char> block(std::size_t(stride) * std::size_t(rowsPerBlock));
@@ -275,13 +273,10 @@ WriteResult saveBmp24(const QImage& picture, const QString& path)
         int rows = 0;
         for (; rows < rowsPerBlock && y >= 0; ++rows, --y)
             packRow24(rgb, y, block.data() + std::size_t(rows) * std::size_t(stride));
-        const qint64 size = qint64(rows) * stride;
-        if (file.write(reinterpret_cast<const char*>(block.data()), size) != size)
-            return failed();
+        if (!file.write(QByteArrayView(reinterpret_cast<const char*>(block.data()), qsizetype(rows) * stride)).ok())
+            break;
     }
-    if (!file.commit())
-        return failed();
-    return {};
+    return file.commit();
 }
 
 } // namespace tavemo::wallpaper

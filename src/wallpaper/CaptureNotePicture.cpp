@@ -21,13 +21,13 @@ QString contentPicturePath(const QString& wallpaperFolder)
     return paths::appPath(wallpaperFolder, QStringLiteral("Content.bmp"));
 }
 
-WriteResult CaptureNotePicture(QAbstractScrollArea& editor, const QString& wallpaperFolder)
+Outcome CaptureNotePicture(QAbstractScrollArea& editor, const QString& wallpaperFolder)
 {
     if (!QFileInfo(wallpaperFolder).isDir())
-        return {QStringLiteral("壁纸文件夹 %1 不存在。").arg(wallpaperFolder)};
+        return Outcome::failedSaying(Failure::Missing, QStringLiteral("壁纸文件夹 %1 不存在。").arg(wallpaperFolder));
     const QImage picture = grabNotePicture(editor);
     if (picture.isNull())
-        return {QStringLiteral("无法复制记事的画面。")};
+        return Outcome::failedSaying(Failure::System, QStringLiteral("无法复制记事的画面。"));
     return saveBmp24(picture, contentPicturePath(wallpaperFolder));
 }
 

@@ -16,7 +16,7 @@ QImage grabNotePicture(QAbstractScrollArea& editor);
 
 // Writes grabNotePicture as the 24-bit bitmap "Content.bmp" in `wallpaperFolder`, replacing the
 // earlier one. The folder is not created: when it is missing the error says so.
-WriteResult CaptureNotePicture(QAbstractScrollArea& editor, const QString& wallpaperFolder);
+Outcome CaptureNotePicture(QAbstractScrollArea& editor, const QString& wallpaperFolder);
 
 // "Content.bmp" in the folder, in the spelling it has on disk.
 QString contentPicturePath(const QString& wallpaperFolder);

@@ -13,6 +13,12 @@ class QFile;
 
 namespace tavemo::wallpaper::detail {
 
+// A picture that cannot be used: `sentence` (for the user) says why.
+inline Result<QImage> unusable(QString sentence, Failure failure = Failure::Unreadable)
+{
+    return {QImage(), Outcome::failedSaying(failure, std::move(sentence))};
+}
+
 // Empty when a picture of width × height may be decoded; otherwise why not.
 QString checkPictureSize(std::int64_t width, std::int64_t height, std::int64_t maxPixels);
 
@@ -40,6 +46,6 @@ QByteArray blankBmp24(int width, int height);
 
 // Reads an uncompressed 24-bit bitmap from the open file a block of rows at a time, without holding
 // the file in memory. False, reading nothing, when the file is of another kind or layout.
-bool readPlainBmpFile(QFile& file, std::int64_t maxPixels, PictureResult& result);
+bool readPlainBmpFile(QFile& file, std::int64_t maxPixels, Result<QImage>& result);
 
 } // namespace tavemo::wallpaper::detail

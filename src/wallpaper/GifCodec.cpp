@@ -46,26 +46,26 @@ struct GifCloser {
 
 } // namespace
 
-PictureResult decodeGif(QByteArrayView bytes, std::int64_t maxPixels)
+Result<QImage> decodeGif(QByteArrayView bytes, std::int64_t maxPixels)
 {
     MemoryInput input{reinterpret_cast<const GifByteType*>(bytes.data()), std::size_t(bytes.size()), 0};
     int error = 0;
     std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(&input, readFromMemory, &error));
     if (!gif)
-        return {QImage(), gifError(error)};
+        return detail::unusable(gifError(error));
 
     int transparent = NO_TRANSPARENT_COLOR; // from the graphic control block before the image
     for (;;) {
         GifRecordType record = UNDEFINED_RECORD_TYPE;
         if (DGifGetRecordType(gif.get(), &record) == GIF_ERROR)
-            return {QImage(), gifError(gif->Error)};
+            return detail::unusable(gifError(gif->Error));
         if (record == TERMINATE_RECORD_TYPE)
-            return {QImage(), QStringLiteral("GIF 文件中没有图像。")};
+            return detail::unusable(QStringLiteral("GIF 文件中没有图像。"));
         if (record == EXTENSION_RECORD_TYPE) {
             int code = 0;
             GifByteType* block = nullptr;
             if (DGifGetExtension(gif.get(), &code, &block) == GIF_ERROR)
-                return {QImage(), gifError(gif->Error)};
+                return detail::unusable(gifError(gif->Error));
             if (code == GRAPHICS_EXT_FUNC_CODE && block) {
                 GraphicsControlBlock control;
                 if (DGifExtensionToGCB(block[0], block + 1, &control) == GIF_OK)
@@ -73,7 +73,7 @@ PictureResult decodeGif(QByteArrayView bytes, std::int64_t maxPixels)
             }
             while (block) {
                 if (DGifGetExtensionNext(gif.get(), &block) == GIF_ERROR)
-                    return {QImage(), gifError(gif->Error)};
+                    return detail::unusable(gifError(gif->Error));
             }
             continue;
         }
@@ -81,20 +81,20 @@ PictureResult decodeGif(QByteArrayView bytes, std::int64_t maxPixels)
             continue;
 
         if (DGifGetImageDesc(gif.get()) == GIF_ERROR)
-            return {QImage(), gifError(gif->Error)};
+            return detail::unusable(gifError(gif->Error));
         const GifImageDesc& frame = gif->Image;
         const ColorMapObject* colours = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
         if (!colours || frame.Width <= 0 || frame.Height <= 0)
-            return {QImage(), QStringLiteral("GIF 图片已损坏：第一幅图像没有颜色表或大小为 0。")};
+            return detail::unusable(QStringLiteral("GIF 图片已损坏：第一幅图像没有颜色表或大小为 0。"));
         // The screen holds the image; a screen smaller than the image (or of size 0) grows to it.
         const std::int64_t width = std::max<std::int64_t>(gif->SWidth, std::int64_t(frame.Left) + frame.Width);
         const std::int64_t height = std::max<std::int64_t>(gif->SHeight, std::int64_t(frame.Top) + frame.Height);
         if (QString tooLarge = detail::checkPictureSize(width, height, maxPixels); !tooLarge.isEmpty())
-            return {QImage(), tooLarge};
+            return detail::unusable(tooLarge, Failure::BadInput);
         QString memoryError;
         QImage picture = detail::allocatePicture(int(width), int(height), &memoryError);
         if (picture.isNull())
-            return {QImage(), memoryError};
+            return detail::unusable(memoryError, Failure::OutOfMemory);
         picture.fill(Qt::white);
 
         std::vector<QRgb> palette(256, qRgb(0, 0, 0)); // indexes past the colour table are black
@@ -115,13 +115,13 @@ PictureResult decodeGif(QByteArrayView bytes, std::int64_t maxPixels)
             const int step = interlaced ? passStep[pass] : 1;
             for (int y = start; y < frame.Height; y += step) {
                 if (DGifGetLine(gif.get(), line.data(), frame.Width) == GIF_ERROR)
-                    return {QImage(), gifError(gif->Error)};
+                    return detail::unusable(gifError(gif->Error));
                 auto* row = reinterpret_cast<QRgb*>(picture.scanLine(frame.Top + y)) + frame.Left;
                 for (int x = 0; x < frame.Width; ++x)
                     row[x] = palette[line[std::size_t(x)]];
             }
         }
-        return {picture, QString()};
+        return {picture, {}};
     }
 }
 

@@ -204,7 +204,7 @@ void cmykToRgb(QImage& picture, bool inverted)
 
 } // namespace
 
-PictureResult decodeJpeg(QByteArrayView bytes, std::int64_t maxPixels)
+Result<QImage> decodeJpeg(QByteArrayView bytes, std::int64_t maxPixels)
 {
     DecodeTarget target;
     JpegSink sink{&target, beginPicture, 4, static_cast<unsigned long long>(std::max<std::int64_t>(maxPixels, 0)),
@@ -213,17 +213,17 @@ PictureResult decodeJpeg(QByteArrayView bytes, std::int64_t maxPixels)
     if (decodeJpegInto(reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<unsigned long>(bytes.size()),
                        &sink, message) != 0) {
         if (sink.tooLarge)
-            return {QImage(), detail::checkPictureSize(sink.width, sink.height, maxPixels)};
+            return detail::unusable(detail::checkPictureSize(sink.width, sink.height, maxPixels), Failure::BadInput);
         if (!target.error.isEmpty())
-            return {QImage(), target.error};
-        return {QImage(), QStringLiteral("JPEG 图片已损坏或格式不受支持（%1）。").arg(QString::fromLocal8Bit(message))};
+            return detail::unusable(target.error, Failure::OutOfMemory);
+        return detail::unusable(QStringLiteral("JPEG 图片已损坏或格式不受支持（%1）。").arg(QString::fromLocal8Bit(message)));
     }
     if (sink.cmyk)
         cmykToRgb(target.picture, sink.adobeInverted); // otherwise libjpeg-turbo has set every X byte to 0xFF
-    return {target.picture, QString()};
+    return {target.picture, {}};
 }
 
-QByteArray jpegToBmp24(QByteArrayView bytes, std::int64_t maxPixels, QString* error)
+Result<QByteArray> jpegToBmp24(QByteArrayView bytes, std::int64_t maxPixels)
 {
     BitmapTarget target;
     JpegSink sink{&target, beginBitmap, 3, static_cast<unsigned long long>(std::max<std::int64_t>(maxPixels, 0)),
@@ -231,28 +231,24 @@ QByteArray jpegToBmp24(QByteArrayView bytes, std::int64_t maxPixels, QString* er
     char message[JMSG_LENGTH_MAX];
     if (decodeJpegInto(reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<unsigned long>(bytes.size()),
                        &sink, message) == 0)
-        return target.file; // the padding at the end of each row was zeroed when the file was laid out
+        return {target.file, {}}; // the padding at the end of each row was zeroed when the file was laid out
     if (target.cmyk) {
-        const PictureResult picture = decodeJpeg(bytes, maxPixels);
-        if (picture.ok())
-            return encodeBmp24(picture.image);
-        if (error)
-            *error = picture.error;
-        return {};
+        const Result<QImage> picture = decodeJpeg(bytes, maxPixels);
+        if (!picture.ok())
+            return {{}, picture.outcome};
+        return {encodeBmp24(picture.value), {}};
     }
-    if (error)
-        *error = sink.tooLarge ? detail::checkPictureSize(sink.width, sink.height, maxPixels)
-                               : QStringLiteral("JPEG 图片已损坏或格式不受支持（%1）。").arg(QString::fromLocal8Bit(message));
-    return {};
+    if (sink.tooLarge)
+        return {{}, Outcome::failedSaying(Failure::BadInput,
+                                          detail::checkPictureSize(sink.width, sink.height, maxPixels))};
+    return {{}, Outcome::failedSaying(Failure::Unreadable, QStringLiteral("JPEG 图片已损坏或格式不受支持（%1）。")
+                                                                .arg(QString::fromLocal8Bit(message)))};
 }
 
-QByteArray encodeJpeg(const QImage& picture, int quality, QString* error)
+Result<QByteArray> encodeJpeg(const QImage& picture, int quality)
 {
-    if (picture.isNull()) {
-        if (error)
-            *error = QStringLiteral("没有图片。");
-        return {};
-    }
+    if (picture.isNull())
+        return {{}, Outcome::failedSaying(Failure::BadInput, QStringLiteral("没有图片。"))};
     const QImage rgb = picture.format() == QImage::Format_RGB32 || picture.format() == QImage::Format_ARGB32
                            ? picture
                            : picture.convertToFormat(QImage::Format_RGB32);
@@ -262,13 +258,13 @@ QByteArray encodeJpeg(const QImage& picture, int quality, QString* error)
     unsigned long outSize = 0;
     char message[JMSG_LENGTH_MAX];
     const int failed = encodeJpegFrom(&source, &out, &outSize, message);
-    QByteArray bytes;
+    Result<QByteArray> result;
     if (!failed)
-        bytes = QByteArray(reinterpret_cast<const char*>(out), qsizetype(outSize));
-    else if (error)
-        *error = QString::fromLocal8Bit(message);
+        result.value = QByteArray(reinterpret_cast<const char*>(out), qsizetype(outSize));
+    else
+        result.outcome = Outcome::failedSaying(Failure::Other, QString::fromLocal8Bit(message));
     std::free(out);
-    return bytes;
+    return result;
 }
 
 } // namespace tavemo::wallpaper

@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QImageReader>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -117,7 +116,7 @@ PictureKind pictureKindOf(QByteArrayView bytes)
     return PictureKind::Unknown;
 }
 
-PictureResult decodePicture(QByteArrayView bytes, std::int64_t maxPixels)
+Result<QImage> decodePicture(QByteArrayView bytes, std::int64_t maxPixels)
 {
     switch (pictureKindOf(bytes)) {
     case PictureKind::Bmp:
@@ -131,42 +130,39 @@ PictureResult decodePicture(QByteArrayView bytes, std::int64_t maxPixels)
     case PictureKind::Unknown:
         break;
     }
-    return {QImage(), QStringLiteral("不是可以使用的图片（可用的格式：BMP、JPEG、GIF、PNG）。")};
+    return detail::unusable(QStringLiteral("不是可以使用的图片（可用的格式：BMP、JPEG、GIF、PNG）。"));
 }
 
-PictureResult readPicture(const QString& path, std::int64_t maxPixels)
+Result<QImage> readPicture(const QString& path, std::int64_t maxPixels)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return {QImage(), QStringLiteral("无法打开图片 %1：%2").arg(path, file.errorString())};
+        return detail::unusable(QStringLiteral("无法打开图片 %1：%2").arg(path, file.errorString()),
+                                file.exists() ? Failure::Io : Failure::Missing);
     // The largest picture we take is a 32-bit bitmap of kMaxPicturePixels plus its headers; a
     // file beyond that is not read into memory at all.
     if (file.size() > maxPixels * 4 + (1 << 20))
-        return {QImage(), QStringLiteral("图片 %1 太大，无法使用。").arg(path)};
-    PictureResult result;
+        return detail::unusable(QStringLiteral("图片 %1 太大，无法使用。").arg(path), Failure::BadInput);
+    Result<QImage> result;
     if (!detail::readPlainBmpFile(file, maxPixels, result)) {
         const QByteArray bytes = file.readAll();
         if (file.error() != QFileDevice::NoError)
-            return {QImage(), QStringLiteral("无法读取图片 %1：%2").arg(path, file.errorString())};
+            return detail::unusable(QStringLiteral("无法读取图片 %1：%2").arg(path, file.errorString()), Failure::Io);
         result = decodePicture(bytes, maxPixels);
     }
-    if (!result.ok())
-        result.error = QStringLiteral("图片 %1 无法使用：%2").arg(path, result.error);
+    if (!result.ok()) // the decoder's sentence becomes the reason
+        result.outcome = Outcome::failedSaying(result.outcome.failure,
+                                               QStringLiteral("图片 %1 无法使用：%2").arg(path, result.outcome.message),
+                                               result.outcome.message);
     return result;
 }
 
-WriteResult saveFileAtomically(const QString& path, QByteArrayView bytes)
+Outcome saveJpeg(const QImage& picture, const QString& path, int quality)
 {
-    return {files::saveAtomically(path, bytes).message};
-}
-
-WriteResult saveJpeg(const QImage& picture, const QString& path, int quality)
-{
-    QString error;
-    const QByteArray bytes = encodeJpeg(picture, quality, &error);
-    if (bytes.isEmpty())
-        return {QStringLiteral("无法生成 JPEG 文件 %1：%2").arg(path, error)};
-    return saveFileAtomically(path, bytes);
+    const Result<QByteArray> jpeg = encodeJpeg(picture, quality);
+    if (!jpeg.ok())
+        return jpeg.outcome.saying(QStringLiteral("无法生成 JPEG 文件 %1：%2").arg(path, jpeg.outcome.text()));
+    return files::saveAtomically(path, jpeg.value);
 }
 
 } // namespace tavemo::wallpaper

@@ -9,8 +9,13 @@
 //
 // No reader trusts a header: a picture whose pixel count is above the limit is refused before
 // anything of its size is allocated, and damaged data gives an error, never a crash. Writers go
-// through a temporary file that is renamed over the target, so a failed or interrupted write
-// leaves the file that was there before.
+// through files::AtomicFile, so a failed or interrupted write (a full disk too) leaves the file
+// that was there before.
+//
+// A failed read says why in the outcome's message, a Chinese sentence for the user; a failed write
+// names the file there.
+
+#include "core/Outcome.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -25,51 +30,38 @@ namespace tavemo::wallpaper {
 // 8000 × 6000 is well within it.
 inline constexpr std::int64_t kMaxPicturePixels = std::int64_t(16384) * 16384;
 
-// A decoded picture, or why there is none. `error` is a Chinese sentence for the user.
-struct PictureResult {
-    QImage image; // Format_RGB32 when ok
-    QString error;
-    bool ok() const { return error.isEmpty() && !image.isNull(); }
-};
-
-// The outcome of writing a file: empty error on success.
-struct WriteResult {
-    QString error;
-    bool ok() const { return error.isEmpty(); }
-};
-
 enum class PictureKind { Unknown, Bmp, Jpeg, Gif, Png };
 // The kind of picture the bytes hold, from their signature (not from a file name).
 PictureKind pictureKindOf(QByteArrayView bytes);
 
-// Decoders of one kind each. `maxPixels` bounds width × height (checks and fuzzing use smaller
-// bounds; the program always uses kMaxPicturePixels).
-PictureResult decodeBmp(QByteArrayView bytes, std::int64_t maxPixels = kMaxPicturePixels);
-PictureResult decodeJpeg(QByteArrayView bytes, std::int64_t maxPixels = kMaxPicturePixels);
-PictureResult decodeGif(QByteArrayView bytes, std::int64_t maxPixels = kMaxPicturePixels);
-PictureResult decodePng(QByteArrayView bytes, std::int64_t maxPixels = kMaxPicturePixels);
+// Decoders of one kind each; the picture is in Format_RGB32 and never null when ok(). `maxPixels`
+// bounds width × height (checks and fuzzing use smaller bounds; the program always uses
+// kMaxPicturePixels).
+Result<QImage> decodeBmp(QByteArrayView bytes, std::int64_t maxPixels = kMaxPicturePixels);
+Result<QImage> decodeJpeg(QByteArrayView bytes, std::int64_t maxPixels = kMaxPicturePixels);
+Result<QImage> decodeGif(QByteArrayView bytes, std::int64_t maxPixels = kMaxPicturePixels);
+Result<QImage> decodePng(QByteArrayView bytes, std::int64_t maxPixels = kMaxPicturePixels);
 
 // Decodes by signature, whatever the bytes' kind among the four.
-PictureResult decodePicture(QByteArrayView bytes, std::int64_t maxPixels = kMaxPicturePixels);
+Result<QImage> decodePicture(QByteArrayView bytes, std::int64_t maxPixels = kMaxPicturePixels);
 // Reads a picture file of any of the four kinds. The error names the file.
-PictureResult readPicture(const QString& path, std::int64_t maxPixels = kMaxPicturePixels);
+Result<QImage> readPicture(const QString& path, std::int64_t maxPixels = kMaxPicturePixels);
 
 // An uncompressed Windows bitmap of the picture: 24 bits per pixel, rows bottom-up, each row
 // padded to a multiple of 4 bytes, BITMAPINFOHEADER. Empty for a null picture.
 QByteArray encodeBmp24(const QImage& picture);
-// Writes encodeBmp24's bytes to `path`, replacing the file through a temporary one.
-WriteResult saveBmp24(const QImage& picture, const QString& path);
+// Writes encodeBmp24's bytes to `path`, replacing the file whole (a block of rows at a time, so a
+// large picture is never held twice). Fails for a null picture.
+Outcome saveBmp24(const QImage& picture, const QString& path);
 
 // A baseline JPEG of three colour components at `quality` (0..100), libjpeg's defaults otherwise.
-// Empty, with an error, when the picture is null.
-QByteArray encodeJpeg(const QImage& picture, int quality, QString* error = nullptr);
+// Fails for a null picture.
+Result<QByteArray> encodeJpeg(const QImage& picture, int quality);
 
 // The JPEG's pixels as encodeBmp24 would write them after decodeJpeg, decoded straight into the
-// bitmap's rows. Empty, with an error, when the JPEG cannot be decoded.
-QByteArray jpegToBmp24(QByteArrayView jpeg, std::int64_t maxPixels = kMaxPicturePixels, QString* error = nullptr);
-WriteResult saveJpeg(const QImage& picture, const QString& path, int quality);
-
-// Writes `bytes` to `path` whole or not at all.
-WriteResult saveFileAtomically(const QString& path, QByteArrayView bytes);
+// bitmap's rows. Fails when the JPEG cannot be decoded.
+Result<QByteArray> jpegToBmp24(QByteArrayView jpeg, std::int64_t maxPixels = kMaxPicturePixels);
+// Writes encodeJpeg's bytes to `path`, replacing the file whole.
+Outcome saveJpeg(const QImage& picture, const QString& path, int quality);
 
 } // namespace tavemo::wallpaper

@@ -44,23 +44,23 @@ QString chunkBeyondTheEnd(QByteArrayView bytes)
 
 } // namespace
 
-PictureResult decodePng(QByteArrayView bytes, std::int64_t maxPixels)
+Result<QImage> decodePng(QByteArrayView bytes, std::int64_t maxPixels)
 {
     // Signature, then the IHDR chunk: length 13, "IHDR", width, height.
     if (bytes.size() < 33 || !bytes.startsWith("\x89PNG\r\n\x1A\n") || bytes.sliced(12, 4) != "IHDR")
-        return {QImage(), damaged()};
+        return detail::unusable(damaged());
     if (QString tooLarge = detail::checkPictureSize(readBe32(bytes, 16), readBe32(bytes, 20), maxPixels);
         !tooLarge.isEmpty())
-        return {QImage(), tooLarge};
+        return detail::unusable(tooLarge, Failure::BadInput);
     if (const QString chunk = chunkBeyondTheEnd(bytes); !chunk.isEmpty())
-        return {QImage(), damaged(QStringLiteral("数据块 %1 超出了文件的末尾").arg(chunk))};
+        return detail::unusable(damaged(QStringLiteral("数据块 %1 超出了文件的末尾").arg(chunk)));
 
     // 64 bits per pixel is the most Qt's reader holds (16-bit channels with alpha).
     QString reason;
     QImage image = detail::readWithQt(bytes, "png", maxPixels, 8, &reason);
     if (image.isNull())
-        return {QImage(), damaged(reason)};
-    return {detail::toOpaqueRgb32(std::move(image), false), QString()};
+        return detail::unusable(damaged(reason));
+    return {detail::toOpaqueRgb32(std::move(image), false), {}};
 }
 
 } // namespace tavemo::wallpaper

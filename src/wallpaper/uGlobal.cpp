@@ -2,27 +2,23 @@
 
 #include "paths/AppPath.h"
 #include "wallpaper/PictureCodecs.h"
-#include "files/TextLines.h"
+#include "files/LineFile.h"
 
 #include <QFileInfo>
 
 namespace tavemo::wallpaper {
 
-using files::readTextLines;
-using files::TextFileResult;
-using files::writeTextLines;
-
 namespace {
 
-BmpResult convertToBmp(const QString& path)
+Result<QString> convertToBmp(const QString& path)
 {
-    const PictureResult picture = readPicture(path);
+    const Result<QImage> picture = readPicture(path);
     if (!picture.ok())
-        return {QString(), picture.error};
+        return {QString(), picture.outcome};
     const QString target = bitmapPathFor(path);
-    if (const WriteResult written = saveBmp24(picture.image, target); !written.ok())
-        return {QString(), written.error};
-    return {target, QString()};
+    if (const Outcome written = saveBmp24(picture.value, target); !written.ok())
+        return {QString(), written};
+    return {target, {}};
 }
 
 } // namespace
@@ -60,39 +56,36 @@ void applyBackgroundListLines(BackgroundListState& state, const QStringList& lin
             state.backgroundIndex = selectCurrent ? entry.Index : std::int32_t(lines.size() - 1);
 }
 
-ListResult LoadBackgroundList(BackgroundListState& state, const QString& appDir, bool selectCurrent)
+Result<bool> LoadBackgroundList(BackgroundListState& state, const QString& appDir, bool selectCurrent)
 {
-    const ListFileLines file = readBackgroundListFile(appDir);
-    if (!file.error.isEmpty())
-        return {file.error, false};
-    if (!file.missing) {
-        applyBackgroundListLines(state, file.lines, selectCurrent);
-        return {};
+    const Result<QStringList> file = readBackgroundListFile(appDir);
+    if (file.ok()) {
+        applyBackgroundListLines(state, file.value, selectCurrent);
+        return {false, {}};
     }
-    const QString written = writeDefaultBackgroundListFile(appDir);
+    if (file.outcome.failure != Failure::Missing)
+        return {false, file.outcome};
+    const Outcome written = writeDefaultBackgroundListFile(appDir);
     state.currentBackgroundName = kDefaultBackgroundName;
     state.list = {{0, kDefaultBackgroundName}, {1, kDefaultBackgroundName}};
     state.backgroundIndex = 0;
-    return {written, true};
+    return {true, written};
 }
 
-ListFileLines readBackgroundListFile(const QString& appDir)
+Result<QStringList> readBackgroundListFile(const QString& appDir)
 {
-    const QString path = backgroundListPath(appDir);
-    if (!QFileInfo::exists(path))
-        return {{}, true, QString()};
-    TextFileResult text = readTextLines(path);
-    if (!text.ok())
-        return {{}, false, QStringLiteral("背景图片列表读取失败：%1").arg(text.error)};
-    return {text.lines, false, QString()};
+    Result<QStringList> text = files::readLines(backgroundListPath(appDir));
+    if (!text.ok() && text.outcome.failure != Failure::Missing)
+        text.outcome = text.outcome.saying(QStringLiteral("背景图片列表读取失败：%1").arg(text.outcome.message));
+    return text;
 }
 
-QString writeBackgroundListFile(const QString& appDir, const QString& currentName, const QStringList& entries)
+Outcome writeBackgroundListFile(const QString& appDir, const QString& currentName, const QStringList& entries)
 {
-    return writeTextLines(backgroundListPath(appDir), QStringList{currentName} + entries);
+    return files::writeLines(backgroundListPath(appDir), QStringList{currentName} + entries);
 }
 
-QString writeDefaultBackgroundListFile(const QString& appDir)
+Outcome writeDefaultBackgroundListFile(const QString& appDir)
 {
     return writeBackgroundListFile(appDir, kDefaultBackgroundName, {kDefaultBackgroundName});
 }
@@ -106,7 +99,7 @@ QString bitmapPathFor(const QString& path)
     return paths::appPath(info.absolutePath(), stem + QStringLiteral(".bmp"));
 }
 
-BmpResult PictureToBmp(const QString& path)
+Result<QString> PictureToBmp(const QString& path)
 {
     const QString name = QFileInfo(path).fileName();
     const qsizetype dot = name.lastIndexOf(u'.');
@@ -115,27 +108,28 @@ BmpResult PictureToBmp(const QString& path)
         if (c >= u'A' && c <= u'Z')
             c = QChar(c.unicode() + 32);
     if (extension == u".bmp")
-        return {path, QString()};
+        return {path, {}};
     if (extension == u".jpg" || extension == u".jpeg")
         return JpegToBmp(path);
     if (extension == u".gif")
         return GifToBmp(path);
     if (extension == u".png")
         return PngToBmp(path);
-    return {QString(), QStringLiteral("%1 不是可以使用的图片格式（可用的格式：BMP、JPG、JPEG、GIF、PNG）。").arg(name)};
+    return {QString(), Outcome::failedSaying(Failure::BadInput,
+                                             QStringLiteral("%1 不是可以使用的图片格式（可用的格式：BMP、JPG、JPEG、GIF、PNG）。").arg(name))};
 }
 
-BmpResult JpegToBmp(const QString& path)
+Result<QString> JpegToBmp(const QString& path)
 {
     return convertToBmp(path);
 }
 
-BmpResult GifToBmp(const QString& path)
+Result<QString> GifToBmp(const QString& path)
 {
     return convertToBmp(path);
 }
 
-BmpResult PngToBmp(const QString& path)
+Result<QString> PngToBmp(const QString& path)
 {
     return convertToBmp(path);
 }

@@ -6,6 +6,8 @@
 // In memory the list has one entry per line, so entry 0 is always the current name. The window
 // owns a BackgroundListState and hands it to LoadBackgroundList and to the wallpaper road.
 
+#include "core/Outcome.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -47,49 +49,35 @@ QString wallpaperFile(const QString& appDir, const QString& fileName);
 // (so the last such position wins), else to the last entry.
 void applyBackgroundListLines(BackgroundListState& state, const QStringList& lines, bool selectCurrent);
 
-struct ListResult {
-    QString error;     // empty on success: the file could not be read, or the default not written
-    bool created = false; // the file was missing and the default list was written
-    bool ok() const { return error.isEmpty(); }
-};
+// Loads the list file into the state (applyBackgroundListLines); the value tells whether the file
+// was missing and the default list was written. A missing file is written with the default list
+// ("A1.bmp" twice) and the state becomes that list with index 0, even when the write fails (the
+// outcome then says so). A file that exists but cannot be read leaves the state alone and fails.
+Result<bool> LoadBackgroundList(BackgroundListState& state, const QString& appDir, bool selectCurrent);
 
-// Loads the list file into the state (applyBackgroundListLines). A missing file is written with
-// the default list ("A1.bmp" twice) and the state becomes that list with index 0, even when the
-// write fails (the error then says so). A file that exists but cannot be read leaves the state
-// alone and reports the error.
-ListResult LoadBackgroundList(BackgroundListState& state, const QString& appDir, bool selectCurrent);
+// The lines of the list file: what the selection dialog fills its entries from. Fails with
+// Missing when there is no file (nothing is written here); any other failure's message says that
+// the list could not be read.
+Result<QStringList> readBackgroundListFile(const QString& appDir);
 
-// The lines of the list file: what the selection dialog fills its entries from. `missing` is set
-// when there is no file (nothing is written here).
-struct ListFileLines {
-    QStringList lines;
-    bool missing = false;
-    QString error;
-};
-ListFileLines readBackgroundListFile(const QString& appDir);
-
-// Rewrites the list file whole: line 1 `currentName`, then every entry. Empty on success, else why.
-QString writeBackgroundListFile(const QString& appDir, const QString& currentName, const QStringList& entries);
+// Rewrites the list file whole: line 1 `currentName`, then every entry. On failure the old file is
+// untouched.
+Outcome writeBackgroundListFile(const QString& appDir, const QString& currentName, const QStringList& entries);
 // Writes the default list ("A1.bmp", "A1.bmp").
-QString writeDefaultBackgroundListFile(const QString& appDir);
+Outcome writeDefaultBackgroundListFile(const QString& appDir);
 
-// A bitmap made from a picture file, or why there is none.
-struct BmpResult {
-    QString path;  // full path of the bitmap file; empty on failure
-    QString error; // a Chinese sentence naming the file; empty on success
-    bool ok() const { return !path.isEmpty(); }
-};
-
+// The conversions give the full path of the bitmap, or a failure whose message names the file.
+//
 // By the extension of the file name, letters of any case: ".bmp" gives `path` itself (not checked
 // here); ".jpg" and ".jpeg" go to JpegToBmp, ".gif" to GifToBmp, ".png" to PngToBmp; any other
 // extension gives no bitmap.
-BmpResult PictureToBmp(const QString& path);
+Result<QString> PictureToBmp(const QString& path);
 // Each decodes the picture file (by its content, so a misnamed picture still converts) and writes
 // it as a 24-bit bitmap beside it: the same name with the extension replaced by ".bmp" (appended
 // when there is none), replacing a file of that name in any letter case.
-BmpResult JpegToBmp(const QString& path);
-BmpResult GifToBmp(const QString& path);
-BmpResult PngToBmp(const QString& path);
+Result<QString> JpegToBmp(const QString& path);
+Result<QString> GifToBmp(const QString& path);
+Result<QString> PngToBmp(const QString& path);
 
 // The path of the bitmap a conversion of `path` writes.
 QString bitmapPathFor(const QString& path);

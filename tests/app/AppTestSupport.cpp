@@ -39,10 +39,10 @@ class StandInDesktop final : public platform::WallpaperInstaller {
 public:
     explicit StandInDesktop(Recorder &recorder) : m_recorder(recorder) {}
     QString name() const override { return QStringLiteral("stand-in desktop"); }
-    platform::InstallResult SetWallpaper(const QString &path) override
+    Outcome SetWallpaper(const QString &path) override
     {
         if (!m_recorder.installRefusal.isEmpty())
-            return {m_recorder.installRefusal};
+            return Outcome::failedSaying(Failure::Refused, m_recorder.installRefusal);
         m_recorder.installed << path;
         return {};
     }

@@ -48,9 +48,9 @@ void applyToDesktop(TMainFrm &w)
 // The colour the desktop was given at its bottom left corner, far from the note and the month.
 QRgb cornerOf(const QString &installed)
 {
-    const wallpaper::PictureResult shown = wallpaper::readPicture(installed);
-    EXPECT_TRUE(shown.ok()) << shown.error.toStdString();
-    return shown.ok() ? shown.image.pixel(3, shown.image.height() - 4) : 0;
+    const Result<QImage> shown = wallpaper::readPicture(installed);
+    EXPECT_TRUE(shown.ok()) << shown.outcome.text().toStdString();
+    return shown.ok() ? shown.value.pixel(3, shown.value.height() - 4) : 0;
 }
 
 bool near(QRgb a, QRgb b)
@@ -104,9 +104,9 @@ TEST(WallpaperButtons, EachApplicationTakesTheNextBackgroundDownTheList)
     for (const char *name : {"Content.bmp", "Mix.bmp", "Mix.Jpg"})
         EXPECT_TRUE(dir.exists(kFolder + name)) << name;
     // The content picture is the editor's viewport at its size.
-    const wallpaper::PictureResult content = wallpaper::readPicture(dir.file(kFolder + "Content.bmp"));
+    const Result<QImage> content = wallpaper::readPicture(dir.file(kFolder + "Content.bmp"));
     ASSERT_TRUE(content.ok());
-    EXPECT_EQ(content.image.size(), program.editor().viewport()->size());
+    EXPECT_EQ(content.value.size(), program.editor().viewport()->size());
 }
 
 TEST(WallpaperButtons, DeclineTouchesNoFileAndTheTickSwitchesTheQuestionOff)

@@ -110,22 +110,22 @@ TEST(WallpaperCommand, ComposesTheDaysNoteAtTheWindowsEditorSize)
                            .arg(dir.file(kFolder + "Mix.bmp"), output));
 
     // The editor had the size the window's editor has at 800 x 600.
-    const wallpaper::PictureResult content = wallpaper::readPicture(dir.file(kFolder + "Content.bmp"));
+    const Result<QImage> content = wallpaper::readPicture(dir.file(kFolder + "Content.bmp"));
     ASSERT_TRUE(content.ok());
-    EXPECT_EQ(content.image.size(), QSize(477, 511)) << "415 + 800 - 734 - 4 by 377 + 600 - 462 - 4";
-    const wallpaper::PictureResult composite = wallpaper::readPicture(output);
-    ASSERT_TRUE(composite.ok()) << composite.error.toStdString();
-    EXPECT_EQ(composite.image.size(), QSize(1024, 768));
-    const int ink = inkInNoteArea(composite.image, content.image.size());
+    EXPECT_EQ(content.value.size(), QSize(477, 511)) << "415 + 800 - 734 - 4 by 377 + 600 - 462 - 4";
+    const Result<QImage> composite = wallpaper::readPicture(output);
+    ASSERT_TRUE(composite.ok()) << composite.outcome.text().toStdString();
+    EXPECT_EQ(composite.value.size(), QSize(1024, 768));
+    const int ink = inkInNoteArea(composite.value, content.value.size());
     EXPECT_GT(ink, 300) << "the note's letters show";
-    EXPECT_NEAR(qGray(composite.image.pixel(5, 760)), qGray(kGrey), 3) << "the background elsewhere";
+    EXPECT_NEAR(qGray(composite.value.pixel(5, 760)), qGray(kGrey), 3) << "the background elsewhere";
 
     // A day without a note leaves the note area as the background.
     const CommandRun empty = runCommand({"--dir", dir.path(), "--date", "2024-02-11", "--output", output, "--no-install"});
     ASSERT_EQ(empty.status, 0) << empty.err.toStdString();
-    const wallpaper::PictureResult plain = wallpaper::readPicture(output);
+    const Result<QImage> plain = wallpaper::readPicture(output);
     ASSERT_TRUE(plain.ok());
-    EXPECT_EQ(inkInNoteArea(plain.image, content.image.size()), 0);
+    EXPECT_EQ(inkInNoteArea(plain.value, content.value.size()), 0);
 }
 
 TEST(WallpaperCommand, WhatCannotBeDoneEndsWithStatusOne)

@@ -3,7 +3,6 @@
 
 #include "widgets/PictureBox.h"
 #include "wallpaper/PictureCodecs.h"
-#include "files/SettingsFile.h"
 #include "WallpaperTestSupport.h"
 #include "dialogs/uInfoFrm.h"
 #include "dialogs/uPicSel.h"

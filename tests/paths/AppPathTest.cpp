@@ -118,7 +118,7 @@ TEST(ApplicationDirectory, AFreshFolderIsFilledWithTheDeliveredFilesOnly)
     makeDeliveredTree(tree);
     const QString appDir = root.path() + QStringLiteral("/home/.local/share/tavemo-calendar");
 
-    EXPECT_EQ(fillFromDeliveredTree(tree, appDir), QString());
+    EXPECT_TRUE(fillFromDeliveredTree(tree, appDir).ok());
     EXPECT_EQ(readFile(appDir + QStringLiteral("/Data/UserData.db")), "empty database");
     EXPECT_EQ(readFile(appDir + QStringLiteral("/source/DeskTopBG/A1.bmp")), "default background");
     EXPECT_EQ(readFile(appDir + QStringLiteral("/web/help4/tavemo1.htm")), "help");
@@ -138,18 +138,22 @@ TEST(ApplicationDirectory, AFolderWithNotesKeepsEveryFileAndGetsOnlyWhatIsMissin
     writeFile(appDir + QStringLiteral("/data/userdata.db"), "the user's notes");
     writeFile(appDir + QStringLiteral("/source/DeskTopBG/A1.bmp"), "the user's picture");
     writeFile(appDir + QStringLiteral("/web/help4/tavemo1.htm.copying"), "he");
+    writeFile(appDir + QStringLiteral("/web/help4/.tavemo1.htm.Xy12Zq"), "he"); // the temporary file of today's copy
 
-    EXPECT_EQ(fillFromDeliveredTree(tree, appDir), QString());
+    EXPECT_TRUE(fillFromDeliveredTree(tree, appDir).ok());
     EXPECT_EQ(readFile(appDir + QStringLiteral("/data/userdata.db")), "the user's notes");
     EXPECT_FALSE(QFile::exists(appDir + QStringLiteral("/Data"))) << "a second Data folder beside data";
     EXPECT_EQ(readFile(appDir + QStringLiteral("/source/DeskTopBG/A1.bmp")), "the user's picture");
     EXPECT_EQ(readFile(appDir + QStringLiteral("/web/help4/tavemo1.htm")), "help");
-    EXPECT_FALSE(QFile::exists(appDir + QStringLiteral("/web/help4/tavemo1.htm.copying")));
+    EXPECT_EQ(QDir(appDir + QStringLiteral("/web/help4")).entryList(QDir::Files | QDir::Hidden),
+              QStringList{"tavemo1.htm"});
 
     // Unwritable: the reason is told, nothing is claimed.
     const QString blocked = root.path() + QStringLiteral("/file-in-the-way");
     writeFile(blocked, "x");
-    EXPECT_FALSE(fillFromDeliveredTree(tree, blocked + QStringLiteral("/tavemo-calendar")).isEmpty());
+    const Outcome unwritable = fillFromDeliveredTree(tree, blocked + QStringLiteral("/tavemo-calendar"));
+    EXPECT_FALSE(unwritable.ok());
+    EXPECT_TRUE(unwritable.message.contains(blocked)) << unwritable.message.toStdString();
 }
 
 } // namespace

@@ -127,8 +127,8 @@ TEST_F(Xfce, SetsEveryMonitorAndWorkspaceStretchedAndReadsThemBack)
     }
     XfceWallpaper installer(m_bus->bus(), [] { return QStringList{QStringLiteral("unused")}; });
     const QString path = QStringLiteral("/tmp/壁纸/Mix-2.bmp");
-    const InstallResult result = installer.SetWallpaper(path);
-    ASSERT_TRUE(result.ok()) << result.error.toStdString();
+    const Outcome result = installer.SetWallpaper(path);
+    ASSERT_TRUE(result.ok()) << result.text().toStdString();
     for (const QString& prefix : prefixes) {
         SCOPED_TRACE(prefix.toStdString());
         EXPECT_EQ(property(prefix + QStringLiteral("last-image")), path);
@@ -174,8 +174,8 @@ TEST_F(Plasma, OneScriptSetsEveryDesktopStretchedAndItsPrintedImagesAreChecked)
     ASSERT_TRUE(shell->ready());
     KdePlasmaWallpaper installer(shell->bus());
     const QString path = QStringLiteral("/home/user/桌面 \"日历\"/Mix-4.bmp");
-    const InstallResult result = installer.SetWallpaper(path);
-    ASSERT_TRUE(result.ok()) << result.error.toStdString();
+    const Outcome result = installer.SetWallpaper(path);
+    ASSERT_TRUE(result.ok()) << result.text().toStdString();
 
     const QString script = recorded();
     const QString url = QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
@@ -205,9 +205,9 @@ TEST_F(Plasma, AShellThatKeepsItsImageOrRefusesIsReported)
         SCOPED_TRACE(c.name);
         const auto shell = start(c.options);
         ASSERT_TRUE(shell->ready());
-        const InstallResult result = KdePlasmaWallpaper(shell->bus()).SetWallpaper(QStringLiteral("/tmp/Mix-5.bmp"));
-        EXPECT_EQ(result.ok(), c.ok) << result.error.toStdString();
-        EXPECT_TRUE(result.error.contains(QString::fromUtf8(c.says))) << result.error.toStdString();
+        const Outcome result = KdePlasmaWallpaper(shell->bus()).SetWallpaper(QStringLiteral("/tmp/Mix-5.bmp"));
+        EXPECT_EQ(result.ok(), c.ok) << result.text().toStdString();
+        EXPECT_TRUE(result.text().contains(QString::fromUtf8(c.says))) << result.text().toStdString();
     }
 }
 
@@ -216,9 +216,9 @@ TEST_F(Plasma, NoShellOnTheBusIsReported)
     // A bus with the XFCE daemon but no Plasma shell.
     PrivateBus bus(xfconfd(), {}, QStringLiteral("org.xfce.Xfconf"));
     ASSERT_TRUE(bus.ready());
-    const InstallResult result = KdePlasmaWallpaper(bus.bus()).SetWallpaper(QStringLiteral("/tmp/Mix-6.bmp"));
+    const Outcome result = KdePlasmaWallpaper(bus.bus()).SetWallpaper(QStringLiteral("/tmp/Mix-6.bmp"));
     EXPECT_FALSE(result.ok());
-    EXPECT_TRUE(result.error.contains(QStringLiteral("没有运行"))) << result.error.toStdString();
+    EXPECT_TRUE(result.text().contains(QStringLiteral("没有运行"))) << result.text().toStdString();
 }
 
 } // namespace

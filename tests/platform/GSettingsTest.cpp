@@ -50,9 +50,9 @@ TEST(DetectDesktop, FromXdgCurrentDesktopThenDesktopSession)
 TEST(UnsupportedDesktop, SaysItCannotSetTheWallpaper)
 {
     const auto installer = makeWallpaperInstaller(Desktop::Unknown);
-    const InstallResult result = installer->SetWallpaper(QStringLiteral("/tmp/x.bmp"));
+    const Outcome result = installer->SetWallpaper(QStringLiteral("/tmp/x.bmp"));
     EXPECT_FALSE(result.ok());
-    EXPECT_TRUE(result.error.contains(QStringLiteral("壁纸")));
+    EXPECT_TRUE(result.text().contains(QStringLiteral("壁纸")));
 }
 
 // What the gsettings program reads from the store now (a process of its own, like the desktop).
@@ -83,8 +83,8 @@ TEST(GSettingsWallpaper, WritesEachDesktopsKeysAndTheStoreHoldsThem)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.schema);
         const auto installer = makeWallpaperInstaller(c.desktop);
-        const InstallResult result = installer->SetWallpaper(path);
-        ASSERT_TRUE(result.ok()) << result.error.toStdString();
+        const Outcome result = installer->SetWallpaper(path);
+        ASSERT_TRUE(result.ok()) << result.text().toStdString();
         for (const auto& [key, value] : c.stored)
             EXPECT_EQ(storedValue(c.schema, key), u'\'' + value + u'\'') << key;
     }
@@ -95,14 +95,14 @@ TEST(GSettingsWallpaper, AMissingSchemaOrKeyIsAnErrorNotAnAbort)
 {
     using V = GSettingsKeys::Value;
     GSettingsWallpaper noSchema({QStringLiteral("Nothing"), "org.example.not-installed", {{"picture-uri", V::FileUri, false}}});
-    InstallResult result = noSchema.SetWallpaper(QStringLiteral("/tmp/a.bmp"));
+    Outcome result = noSchema.SetWallpaper(QStringLiteral("/tmp/a.bmp"));
     EXPECT_FALSE(result.ok());
-    EXPECT_TRUE(result.error.contains(QStringLiteral("org.example.not-installed")));
+    EXPECT_TRUE(result.text().contains(QStringLiteral("org.example.not-installed")));
 
     GSettingsWallpaper noKey({QStringLiteral("GNOME"), "org.gnome.desktop.background", {{"no-such-key", V::FileUri, false}}});
     result = noKey.SetWallpaper(QStringLiteral("/tmp/a.bmp"));
     EXPECT_FALSE(result.ok());
-    EXPECT_TRUE(result.error.contains(QStringLiteral("no-such-key")));
+    EXPECT_TRUE(result.text().contains(QStringLiteral("no-such-key")));
 
     // An optional key the schema lacks is left out, the rest is written.
     GSettingsWallpaper optional({QStringLiteral("GNOME"), "org.gnome.desktop.background",

@@ -45,7 +45,7 @@ TEST(CaptureNotePicture, WritesWhatTheEditorShowsAtItsCurrentSize)
     const QString path = app.wallpaperFolder() + QStringLiteral("/Content.bmp");
     const QByteArray file = test::readFile(path);
     EXPECT_EQ(test::bmpBitsPerPixel(file), 24);
-    const QImage first = decodeBmp(file).image;
+    const QImage first = decodeBmp(file).value;
     EXPECT_EQ(first.size(), editor.viewport()->size());
     EXPECT_GT(inkedPixels(first), 100) << "the text is in the picture";
     EXPECT_EQ(first, grabNotePicture(editor).convertToFormat(QImage::Format_RGB32));
@@ -54,13 +54,13 @@ TEST(CaptureNotePicture, WritesWhatTheEditorShowsAtItsCurrentSize)
     editor.verticalScrollBar()->setValue(editor.verticalScrollBar()->maximum());
     editor.resize(600, 500);
     ASSERT_TRUE(CaptureNotePicture(editor, app.wallpaperFolder()).ok());
-    const QImage second = readPicture(path).image;
+    const QImage second = readPicture(path).value;
     EXPECT_EQ(second.size(), editor.viewport()->size());
     EXPECT_NE(second.copy(0, 0, 200, 100), first.copy(0, 0, 200, 100));
     EXPECT_EQ(QDir(app.wallpaperFolder()).entryList(QDir::Files), QStringList{"Content.bmp"}) << "one content picture";
 
     // Without the wallpaper folder the capture says so and creates nothing.
-    const WriteResult missing = CaptureNotePicture(editor, app.file(QStringLiteral("nowhere")));
+    const Outcome missing = CaptureNotePicture(editor, app.file(QStringLiteral("nowhere")));
     EXPECT_FALSE(missing.ok());
     EXPECT_FALSE(QFileInfo::exists(app.file(QStringLiteral("nowhere"))));
 }
@@ -100,7 +100,7 @@ TEST(DefaultBackground, TheBuildStepWritesItOnceAndNeverReplacesAPictureThere)
     const QString a1 = app.file(QStringLiteral("source/DeskTopBG/A1.bmp"));
     const QByteArray made = test::readFile(a1);
     EXPECT_EQ(test::bmpBitsPerPixel(made), 24);
-    EXPECT_EQ(decodeBmp(made).image.size(), QSize(1920, 1080));
+    EXPECT_EQ(decodeBmp(made).value.size(), QSize(1920, 1080));
     EXPECT_TRUE(QFileInfo(app.file(QStringLiteral("source/Month"))).isDir());
 
     test::writeFile(a1, "the user's own picture");

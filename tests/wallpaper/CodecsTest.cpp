@@ -99,11 +99,11 @@ TEST(DecodeBmp, ReadsEveryLayoutUsersHave)
     };
     for (const BmpCase& c : cases) {
         SCOPED_TRACE(c.name);
-        const PictureResult result = decodeBmp(buildBmp(c.layout));
-        ASSERT_TRUE(result.ok()) << result.error.toStdString();
-        EXPECT_EQ(result.image.format(), QImage::Format_RGB32);
-        ASSERT_EQ(result.image.size(), QSize(3, 2));
-        const std::vector<QRgb> got = colours(result.image);
+        const Result<QImage> result = decodeBmp(buildBmp(c.layout));
+        ASSERT_TRUE(result.ok()) << result.outcome.text().toStdString();
+        EXPECT_EQ(result.value.format(), QImage::Format_RGB32);
+        ASSERT_EQ(result.value.size(), QSize(3, 2));
+        const std::vector<QRgb> got = colours(result.value);
         for (std::size_t i = 0; i < got.size(); ++i) {
             SCOPED_TRACE(i);
             EXPECT_NEAR(qRed(got[i]), qRed(c.expected[i]), c.tolerance);
@@ -135,9 +135,9 @@ TEST(EncodeBmp, WritesUncompressed24BitRowsBottomUpPaddedToFourBytes)
     EXPECT_EQ(file.mid(54, 12), bytes({255, 255, 255, 0, 0, 0, 128, 128, 128, 0, 0, 0}));
     EXPECT_EQ(file.mid(66, 12), bytes({0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0}));
 
-    const PictureResult back = decodeBmp(file);
+    const Result<QImage> back = decodeBmp(file);
     ASSERT_TRUE(back.ok());
-    EXPECT_EQ(colours(back.image), kPicture);
+    EXPECT_EQ(colours(back.value), kPicture);
 }
 
 TEST(SaveBmp, ReplacesTheFileWholeAndLeavesNothingWhenItCannotWrite)
@@ -146,16 +146,16 @@ TEST(SaveBmp, ReplacesTheFileWholeAndLeavesNothingWhenItCannotWrite)
     const QString path = dir.filePath(QStringLiteral("out.bmp"));
     ASSERT_TRUE(saveBmp24(filled(5, 3, kRed), path).ok());
     ASSERT_TRUE(saveBmp24(filled(700, 500, kBlue), path).ok()); // more than one block of rows
-    const PictureResult back = readPicture(path);
+    const Result<QImage> back = readPicture(path);
     ASSERT_TRUE(back.ok());
-    EXPECT_EQ(back.image.size(), QSize(700, 500));
-    EXPECT_EQ(back.image.pixel(699, 499) & 0xFFFFFF, kBlue);
+    EXPECT_EQ(back.value.size(), QSize(700, 500));
+    EXPECT_EQ(back.value.pixel(699, 499) & 0xFFFFFF, kBlue);
 
     // A folder that is a file: the write fails with a message, and nothing else appears.
     test::writeFile(dir.filePath(QStringLiteral("plain")), "x");
-    const WriteResult failed = saveBmp24(filled(2, 2, kRed), dir.filePath(QStringLiteral("plain/out.bmp")));
+    const Outcome failed = saveBmp24(filled(2, 2, kRed), dir.filePath(QStringLiteral("plain/out.bmp")));
     EXPECT_FALSE(failed.ok());
-    EXPECT_TRUE(failed.error.contains(QStringLiteral("plain/out.bmp")));
+    EXPECT_TRUE(failed.text().contains(QStringLiteral("plain/out.bmp")));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
@@ -165,9 +165,9 @@ TEST(Jpeg, WritesBaselineThreeComponentsAtQualityNinetyAndReadsBack)
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 64; ++x)
             picture.setPixel(x, y, x < 32 ? qRgb(200, 40, 40) : qRgb(30, 60, 220));
-    QString error;
-    const QByteArray jpeg = encodeJpeg(picture, 90, &error);
-    ASSERT_FALSE(jpeg.isEmpty()) << error.toStdString();
+    const Result<QByteArray> encoded = encodeJpeg(picture, 90);
+    ASSERT_TRUE(encoded.ok()) << encoded.outcome.text().toStdString();
+    const QByteArray& jpeg = encoded.value;
 
     const qsizetype sof = jpeg.indexOf("\xFF\xC0");   // baseline frame
     ASSERT_GE(sof, 0);
@@ -178,12 +178,12 @@ TEST(Jpeg, WritesBaselineThreeComponentsAtQualityNinetyAndReadsBack)
     // Quality 90 scales the standard luminance table by 20 %: its first entry 16 becomes 3.
     EXPECT_EQ(quint8(jpeg[dqt + 5]), 3);
 
-    const PictureResult back = decodeJpeg(jpeg);
-    ASSERT_TRUE(back.ok()) << back.error.toStdString();
-    ASSERT_EQ(back.image.size(), picture.size());
-    EXPECT_EQ(back.image.format(), QImage::Format_RGB32);
+    const Result<QImage> back = decodeJpeg(jpeg);
+    ASSERT_TRUE(back.ok()) << back.outcome.text().toStdString();
+    ASSERT_EQ(back.value.size(), picture.size());
+    EXPECT_EQ(back.value.format(), QImage::Format_RGB32);
     for (const QPoint at : {QPoint(4, 4), QPoint(60, 28)}) {
-        const QRgb want = picture.pixel(at), got = back.image.pixel(at);
+        const QRgb want = picture.pixel(at), got = back.value.pixel(at);
         EXPECT_NEAR(qRed(got), qRed(want), 4);
         EXPECT_NEAR(qGreen(got), qGreen(want), 4);
         EXPECT_NEAR(qBlue(got), qBlue(want), 4);
@@ -199,21 +199,22 @@ TEST(Jpeg, DecodedStraightIntoABitmapGivesTheBytesOfTheBitmapOfItsPicture)
         for (int y = 0; y < size.height(); ++y)
             for (int x = 0; x < size.width(); ++x)
                 picture.setPixel(x, y, qRgb(x * 8 % 256, y * 15 % 256, (x + y) * 5 % 256));
-        const QByteArray jpeg = encodeJpeg(picture, 90);
-        EXPECT_EQ(jpegToBmp24(jpeg), encodeBmp24(decodeJpeg(jpeg).image));
+        const QByteArray jpeg = encodeJpeg(picture, 90).value;
+        EXPECT_EQ(jpegToBmp24(jpeg).value, encodeBmp24(decodeJpeg(jpeg).value));
     }
-    QString error;
-    EXPECT_TRUE(jpegToBmp24("\xFF\xD8\xFF\xE0 not really", kMaxPicturePixels, &error).isEmpty());
-    EXPECT_FALSE(error.isEmpty());
+    const Result<QByteArray> damaged = jpegToBmp24("\xFF\xD8\xFF\xE0 not really", kMaxPicturePixels);
+    EXPECT_FALSE(damaged.ok());
+    EXPECT_TRUE(damaged.value.isEmpty());
+    EXPECT_FALSE(damaged.outcome.message.isEmpty());
 }
 
 TEST(Jpeg, TakesAPhotoOfEightThousandBySixThousand)
 {
-    const QByteArray jpeg = encodeJpeg(filled(8000, 6000, qRgb(90, 120, 150)), 75);
+    const QByteArray jpeg = encodeJpeg(filled(8000, 6000, qRgb(90, 120, 150)), 75).value;
     ASSERT_FALSE(jpeg.isEmpty());
-    const PictureResult photo = decodeJpeg(jpeg);
-    ASSERT_TRUE(photo.ok()) << photo.error.toStdString();
-    EXPECT_EQ(photo.image.size(), QSize(8000, 6000));
+    const Result<QImage> photo = decodeJpeg(jpeg);
+    ASSERT_TRUE(photo.ok()) << photo.outcome.text().toStdString();
+    EXPECT_EQ(photo.value.size(), QSize(8000, 6000));
 }
 
 // --- GIF -----------------------------------------------------------------------------------
@@ -254,10 +255,10 @@ TEST(DecodeGif, TakesTheFirstImageOnItsScreen)
     };
     for (const GifCase& c : cases) {
         SCOPED_TRACE(c.name);
-        const PictureResult result = decodeGif(c.file);
-        ASSERT_TRUE(result.ok()) << result.error.toStdString();
-        EXPECT_EQ(result.image.size(), c.size);
-        EXPECT_EQ(colours(result.image), c.expected);
+        const Result<QImage> result = decodeGif(c.file);
+        ASSERT_TRUE(result.ok()) << result.outcome.text().toStdString();
+        EXPECT_EQ(result.value.size(), c.size);
+        EXPECT_EQ(colours(result.value), c.expected);
     }
 }
 
@@ -278,33 +279,33 @@ TEST(DecodePng, LaysTransparencyOverWhiteWhateverTheColourType)
     alpha.setPixel(0, 0, qRgba(255, 0, 0, 255));
     alpha.setPixel(1, 0, qRgba(0, 0, 255, 0));
     alpha.setPixel(2, 0, qRgba(0, 0, 0, 128));
-    PictureResult result = decodePng(png(alpha));
-    ASSERT_TRUE(result.ok()) << result.error.toStdString();
-    EXPECT_EQ(colours(result.image), (std::vector<QRgb>{kRed, kWhite, 0x7F7F7F}));
+    Result<QImage> result = decodePng(png(alpha));
+    ASSERT_TRUE(result.ok()) << result.outcome.text().toStdString();
+    EXPECT_EQ(colours(result.value), (std::vector<QRgb>{kRed, kWhite, 0x7F7F7F}));
 
     // Interlaced rows come back in their places.
     result = readPicture(QStringLiteral(TAVEMO_TEST_DATA_DIR "/wallpaper/interlaced.png"));
-    ASSERT_TRUE(result.ok()) << result.error.toStdString();
-    ASSERT_EQ(result.image.size(), QSize(7, 5));
+    ASSERT_TRUE(result.ok()) << result.outcome.text().toStdString();
+    ASSERT_EQ(result.value.size(), QSize(7, 5));
     const QRgb rows[] = {0xFF0000, 0xBF0040, 0x800080, 0x4000BF, 0x0000FF};
     for (int y = 0; y < 5; ++y)
         for (int x = 0; x < 7; ++x)
-            EXPECT_EQ(result.image.pixel(x, y) & 0xFFFFFF, rows[y]) << x << "," << y;
+            EXPECT_EQ(result.value.pixel(x, y) & 0xFFFFFF, rows[y]) << x << "," << y;
 
     QImage gray(2, 1, QImage::Format_Grayscale16);
     reinterpret_cast<quint16*>(gray.scanLine(0))[0] = 0;
     reinterpret_cast<quint16*>(gray.scanLine(0))[1] = 0xFFFF;
     result = decodePng(png(gray));
-    ASSERT_TRUE(result.ok()) << result.error.toStdString();
-    EXPECT_EQ(colours(result.image), (std::vector<QRgb>{kBlack, kWhite}));
+    ASSERT_TRUE(result.ok()) << result.outcome.text().toStdString();
+    EXPECT_EQ(colours(result.value), (std::vector<QRgb>{kBlack, kWhite}));
 
     QImage indexed(2, 1, QImage::Format_Indexed8);
     indexed.setColorTable({qRgb(10, 20, 30), qRgb(40, 50, 60)});
     indexed.setPixel(0, 0, 1);
     indexed.setPixel(1, 0, 0);
     result = decodePng(png(indexed));
-    ASSERT_TRUE(result.ok()) << result.error.toStdString();
-    EXPECT_EQ(colours(result.image), (std::vector<QRgb>{0x28323C, 0x0A141E}));
+    ASSERT_TRUE(result.ok()) << result.outcome.text().toStdString();
+    EXPECT_EQ(colours(result.value), (std::vector<QRgb>{0x28323C, 0x0A141E}));
 }
 
 // --- limits and damage ---------------------------------------------------------------------
@@ -330,7 +331,7 @@ TEST(DecodePicture, RefusesHugeHeadersBeforeAllocating)
 {
     BmpLayout bmp{30000, 30000, 24, 0, {}, {}, false, QByteArray(16, '\0')};
 
-    QByteArray jpeg = encodeJpeg(filled(8, 8, kGray), 90);
+    QByteArray jpeg = encodeJpeg(filled(8, 8, kGray), 90).value;
     const qsizetype sof = jpeg.indexOf("\xFF\xC0");
     jpeg[sof + 5] = char(30000 >> 8); // height
     jpeg[sof + 6] = char(30000 & 0xFF);
@@ -352,16 +353,16 @@ TEST(DecodePicture, RefusesHugeHeadersBeforeAllocating)
 
     for (const QByteArray& file : {buildBmp(bmp), jpeg, gif, pngFile}) {
         SCOPED_TRACE(file.left(4).toHex().toStdString());
-        const PictureResult result = decodePicture(file);
+        const Result<QImage> result = decodePicture(file);
         EXPECT_FALSE(result.ok());
-        EXPECT_TRUE(result.error.contains(QStringLiteral("图片太大"))) << result.error.toStdString();
+        EXPECT_TRUE(result.outcome.text().contains(QStringLiteral("图片太大"))) << result.outcome.text().toStdString();
     }
 }
 
 TEST(DecodePicture, DamagedOrForeignBytesGiveAnErrorNotACrash)
 {
     const QByteArray bmp = encodeBmp24(filled(7, 5, kRed));
-    const QByteArray jpeg = encodeJpeg(filled(16, 16, kGreen), 90);
+    const QByteArray jpeg = encodeJpeg(filled(16, 16, kGreen), 90).value;
     const QByteArray gif = makeGif(3, 2, kPalette, {{0, 0, 3, 2, false, {2, 3, 4, 1, 0, 5}, {}, NO_TRANSPARENT_COLOR}});
     const QByteArray pngFile = png(filled(4, 4, kBlue));
     BmpLayout badRle{3, 2, 8, 1, kPalette, {}, false, bytes({0, 200, 1, 2})}; // absolute run past the data
@@ -382,11 +383,11 @@ TEST(DecodePicture, DamagedOrForeignBytesGiveAnErrorNotACrash)
     };
     for (const QByteArray& file : damaged) {
         SCOPED_TRACE(file.toHex().left(40).toStdString());
-        const PictureResult result = decodePicture(file);
+        const Result<QImage> result = decodePicture(file);
         EXPECT_FALSE(result.ok());
-        EXPECT_FALSE(result.error.isEmpty());
+        EXPECT_FALSE(result.outcome.text().isEmpty());
     }
-    EXPECT_TRUE(decodePicture(damaged[std::size(damaged) - 1]).error.contains(QStringLiteral("超出了文件")));
+    EXPECT_TRUE(decodePicture(damaged[std::size(damaged) - 1]).outcome.text().contains(QStringLiteral("超出了文件")));
 }
 
 } // namespace

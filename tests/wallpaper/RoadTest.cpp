@@ -23,17 +23,17 @@
 namespace tavemo::wallpaper {
 namespace {
 
-using Outcome = ApplyResult::Outcome;
+using Ending = ApplyResult::Ending;
 using test::AppDir;
 
 class RecordingInstaller final : public platform::WallpaperInstaller {
 public:
     QString name() const override { return QStringLiteral("test desktop"); }
-    platform::InstallResult SetWallpaper(const QString& path) override
+    Outcome SetWallpaper(const QString& path) override
     {
         installed.push_back(path);
-        pictures.push_back(readPicture(path).image); // what the desktop would show
-        return {refusal};
+        pictures.push_back(readPicture(path).value); // what the desktop would show
+        return refusal.isEmpty() ? Outcome::success() : Outcome::failedSaying(Failure::Refused, refusal);
     }
     std::vector<QString> installed;
     std::vector<QImage> pictures;
@@ -116,8 +116,8 @@ TEST_F(Road, EachApplicationStepsDownThroughTheListAndWrapsToTheLastEntry)
     for (int n = 0; n < 6; ++n) {
         const std::int32_t index = m_state.backgroundIndex;
         const ApplyResult result = click();
-        ASSERT_EQ(result.outcome, Outcome::Installed) << result.message.toStdString();
-        EXPECT_TRUE(result.message.isEmpty());
+        ASSERT_EQ(result.ending, Ending::Installed) << result.outcome.message.toStdString();
+        EXPECT_TRUE(result.outcome.ok());
         used.push_back(QFileInfo(result.backgroundPath).fileName());
         // The desktop got this background, under a name it has not seen before.
         ASSERT_EQ(m_installer.pictures.size(), std::size_t(n + 1));
@@ -145,23 +145,23 @@ TEST_F(Road, EachApplicationStepsDownThroughTheListAndWrapsToTheLastEntry)
 TEST_F(Road, MixBmpEndsAs24BitPixelsDecodedFromMixJpg)
 {
     const ApplyResult result = click();
-    ASSERT_EQ(result.outcome, Outcome::Installed) << result.message.toStdString();
+    ASSERT_EQ(result.ending, Ending::Installed) << result.outcome.message.toStdString();
     EXPECT_EQ(result.compositePath, folderFile(QStringLiteral("Mix.bmp")));
     const QByteArray mixBmp = test::readFile(folderFile(QStringLiteral("Mix.bmp")));
     const QByteArray mixJpg = test::readFile(folderFile(QStringLiteral("Mix.Jpg")));
     ASSERT_FALSE(mixJpg.isEmpty());
     EXPECT_EQ(test::bmpBitsPerPixel(mixBmp), 24);
-    const PictureResult fromJpeg = decodeJpeg(mixJpg);
-    const PictureResult fromBmp = decodeBmp(mixBmp);
+    const Result<QImage> fromJpeg = decodeJpeg(mixJpg);
+    const Result<QImage> fromBmp = decodeBmp(mixBmp);
     ASSERT_TRUE(fromJpeg.ok() && fromBmp.ok());
-    EXPECT_EQ(fromBmp.image, fromJpeg.image);
+    EXPECT_EQ(fromBmp.value, fromJpeg.value);
     // The desktop's copy is that file.
     EXPECT_EQ(test::readFile(result.installedPath), mixBmp);
 
     // And the note is on it: dark text laid over the top right corner, 10 from the edge, 30 from the top.
-    const PictureResult content = readPicture(contentPicturePath(m_app.wallpaperFolder()));
+    const Result<QImage> content = readPicture(contentPicturePath(m_app.wallpaperFolder()));
     ASSERT_TRUE(content.ok());
-    EXPECT_EQ(content.image.size(), m_editor.viewport()->size());
+    EXPECT_EQ(content.value.size(), m_editor.viewport()->size());
 }
 
 TEST_F(Road, DecliningTouchesNoFileAndMovesNothing)
@@ -170,8 +170,11 @@ TEST_F(Road, DecliningTouchesNoFileAndMovesNothing)
     m_answer = 0;
     const auto before = snapshot(m_app.wallpaperFolder());
     const ApplyResult result = click();
-    EXPECT_EQ(result.outcome, Outcome::Declined);
-    EXPECT_TRUE(result.message.isEmpty());
+    EXPECT_EQ(result.ending, Ending::Declined);
+    // Not done, so no success; but silent: the window shows only a message.
+    EXPECT_EQ(result.outcome.failure, Failure::Cancelled);
+    EXPECT_TRUE(result.outcome.message.isEmpty());
+    EXPECT_FALSE(result.outcome.detail.isEmpty());
     EXPECT_EQ(m_confirmations, 1);
     EXPECT_EQ(m_repaints, 1);
     EXPECT_EQ(snapshot(m_app.wallpaperFolder()), before) << "not even Content.bmp";
@@ -200,14 +203,14 @@ TEST_F(Road, AfterAConfirmationTheRoadWaitsWhileTheEventLoopRuns)
     std::optional<ApplyResult> second;
     road.imgAppToDeskClick([&](const ApplyResult& r) { second = r; });
     ASSERT_TRUE(second.has_value());
-    EXPECT_EQ(second->outcome, Outcome::Busy);
+    EXPECT_EQ(second->ending, Ending::Busy);
 
     while (!result && clock.elapsed() < 5000)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
     ASSERT_TRUE(result.has_value());
     EXPECT_GE(clock.elapsed(), 100);
     EXPECT_GE(ticks, 3) << "the window kept working during the pause";
-    EXPECT_EQ(result->outcome, Outcome::Installed);
+    EXPECT_EQ(result->ending, Ending::Installed);
     EXPECT_EQ(m_confirmations, 1);
 }
 
@@ -216,43 +219,44 @@ TEST_F(Road, AMissingPictureEndsTheClickAfterTheCaptureAndTheNextClickTakesTheNe
     QFile::remove(folderFile(QStringLiteral("b2.bmp")));
     m_state.backgroundIndex = 2;
     ApplyResult result = click();
-    EXPECT_EQ(result.outcome, Outcome::MissingBackground);
-    EXPECT_TRUE(result.message.isEmpty()) << "nothing is shown";
+    EXPECT_EQ(result.ending, Ending::MissingBackground);
+    EXPECT_EQ(result.outcome.failure, Failure::Missing);
+    EXPECT_TRUE(result.outcome.message.isEmpty()) << "nothing is shown";
     EXPECT_TRUE(QFileInfo::exists(contentPicturePath(m_app.wallpaperFolder())));
     EXPECT_FALSE(QFileInfo::exists(folderFile(QStringLiteral("Mix.bmp"))));
     EXPECT_TRUE(m_installer.installed.empty());
     EXPECT_EQ(m_state.backgroundIndex, 3);
 
     result = click();
-    EXPECT_EQ(result.outcome, Outcome::Installed);
+    EXPECT_EQ(result.ending, Ending::Installed);
     EXPECT_EQ(QFileInfo(result.backgroundPath).fileName(), QStringLiteral("b3.bmp"));
 
     // Past the end the index wraps to entry 1; a missing entry 0 leaves it where it is.
     QFile::remove(folderFile(QStringLiteral("b3.bmp")));
     m_state.backgroundIndex = 3;
-    EXPECT_EQ(click().outcome, Outcome::MissingBackground);
+    EXPECT_EQ(click().ending, Ending::MissingBackground);
     EXPECT_EQ(m_state.backgroundIndex, 1);
     m_state.list = {{0, QStringLiteral("gone.bmp")}};
     m_state.backgroundIndex = 0;
-    EXPECT_EQ(click().outcome, Outcome::MissingBackground);
+    EXPECT_EQ(click().ending, Ending::MissingBackground);
     EXPECT_EQ(m_state.backgroundIndex, 0);
 
     // A name with a folder in it is not a picture of the wallpaper folder.
     m_state.list = {{0, QStringLiteral("../source/DeskTopBG/b1.bmp")}};
-    EXPECT_EQ(click().outcome, Outcome::MissingBackground);
+    EXPECT_EQ(click().ending, Ending::MissingBackground);
 
     m_state.list.clear();
-    EXPECT_EQ(click().outcome, Outcome::EmptyList);
+    EXPECT_EQ(click().ending, Ending::EmptyList);
 }
 
 TEST_F(Road, ADesktopThatCannotBeSetIsReportedOnceNamingTheComposite)
 {
     m_installer.refusal = QStringLiteral("设置被锁定。");
     ApplyResult result = click();
-    EXPECT_EQ(result.outcome, Outcome::Failed);
+    EXPECT_EQ(result.ending, Ending::Failed);
     const QString mix = folderFile(QStringLiteral("Mix.bmp"));
-    EXPECT_TRUE(result.message.contains(QStringLiteral("设置被锁定。")));
-    EXPECT_TRUE(result.message.contains(mix)) << result.message.toStdString();
+    EXPECT_TRUE(result.outcome.message.contains(QStringLiteral("设置被锁定。")));
+    EXPECT_TRUE(result.outcome.message.contains(mix)) << result.outcome.message.toStdString();
     EXPECT_TRUE(QFileInfo::exists(mix));
     EXPECT_EQ(m_state.backgroundIndex, 3) << "the index does not move";
     ASSERT_EQ(m_installer.installed.size(), 1u);
@@ -261,8 +265,8 @@ TEST_F(Road, ADesktopThatCannotBeSetIsReportedOnceNamingTheComposite)
     // No installer at all says so too.
     m_pieces.installer = nullptr;
     result = click();
-    EXPECT_EQ(result.outcome, Outcome::Failed);
-    EXPECT_TRUE(result.message.contains(mix));
+    EXPECT_EQ(result.ending, Ending::Failed);
+    EXPECT_TRUE(result.outcome.message.contains(mix));
     EXPECT_EQ(m_state.backgroundIndex, 3);
 }
 
@@ -270,14 +274,14 @@ TEST_F(Road, WhenTheJpegStepFailsMixBmpHoldsTheCompositeAndTheMessageNamesIt)
 {
     QDir(m_app.wallpaperFolder()).mkdir(QStringLiteral("Mix.Jpg")); // a folder where the file goes
     const ApplyResult result = click();
-    EXPECT_EQ(result.outcome, Outcome::Failed);
+    EXPECT_EQ(result.ending, Ending::Failed);
     const QString mix = folderFile(QStringLiteral("Mix.bmp"));
-    EXPECT_TRUE(result.message.contains(mix)) << result.message.toStdString();
-    EXPECT_TRUE(result.message.contains(QStringLiteral("Mix.Jpg")));
-    const PictureResult composite = readPicture(mix);
+    EXPECT_TRUE(result.outcome.message.contains(mix)) << result.outcome.message.toStdString();
+    EXPECT_TRUE(result.outcome.message.contains(QStringLiteral("Mix.Jpg")));
+    const Result<QImage> composite = readPicture(mix);
     ASSERT_TRUE(composite.ok());
-    EXPECT_EQ(composite.image.size(), QSize(640, 480));
-    EXPECT_EQ(composite.image.pixel(2, 470) & 0xFFFFFF, qRgb(100, 0, 0) & 0xFFFFFF) << "the exact composite, not a JPEG's";
+    EXPECT_EQ(composite.value.size(), QSize(640, 480));
+    EXPECT_EQ(composite.value.pixel(2, 470) & 0xFFFFFF, qRgb(100, 0, 0) & 0xFFFFFF) << "the exact composite, not a JPEG's";
     EXPECT_TRUE(m_installer.installed.empty());
     EXPECT_EQ(m_state.backgroundIndex, 3);
 }
@@ -289,7 +293,7 @@ TEST_F(Road, ShortAndNarrowBackgroundsAreClippedNotRefused)
     m_app.putBackground(QStringLiteral("b3.bmp"), 200, 2000, qRgb(100, 0, 0)); // narrow and tall
     for (int n = 0; n < 3; ++n) {
         const ApplyResult result = click();
-        EXPECT_EQ(result.outcome, Outcome::Installed) << result.message.toStdString();
+        EXPECT_EQ(result.ending, Ending::Installed) << result.outcome.message.toStdString();
     }
 }
 
@@ -307,7 +311,7 @@ TEST_F(Road, TheMonthPictureFileWinsOverTheDrawnMonthAndNothingIsWrittenForIt)
 
     // No month file: the drawn month lies 25 pixels left of the note.
     ApplyResult result = click();
-    ASSERT_EQ(result.outcome, Outcome::Installed);
+    ASSERT_EQ(result.ending, Ending::Installed);
     EXPECT_EQ(drawn, 1);
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(monthFile).absolutePath()));
     QImage shown = m_installer.pictures.back();
@@ -321,7 +325,7 @@ TEST_F(Road, TheMonthPictureFileWinsOverTheDrawnMonthAndNothingIsWrittenForIt)
     QDir().mkpath(QFileInfo(monthFile).absolutePath());
     ASSERT_TRUE(saveBmp24(test::filled(200, 100, qRgb(0, 0, 250)), monthFile).ok());
     result = click();
-    ASSERT_EQ(result.outcome, Outcome::Installed);
+    ASSERT_EQ(result.ending, Ending::Installed);
     EXPECT_EQ(drawn, 1);
     shown = m_installer.pictures.back();
     EXPECT_NEAR(qBlue(shown.pixel(noteLeft - 25 - 200 + 5, 40)), 125, 3); // half of 250 over b2's 0 blue
@@ -329,8 +333,8 @@ TEST_F(Road, TheMonthPictureFileWinsOverTheDrawnMonthAndNothingIsWrittenForIt)
     // A month picture that cannot be read is an error, not a silent fall-back.
     test::writeFile(monthFile, "damaged");
     result = click();
-    EXPECT_EQ(result.outcome, Outcome::Failed);
-    EXPECT_TRUE(result.message.contains(monthFile));
+    EXPECT_EQ(result.ending, Ending::Failed);
+    EXPECT_TRUE(result.outcome.message.contains(monthFile));
 }
 
 } // namespace

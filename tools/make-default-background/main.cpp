@@ -34,10 +34,10 @@ int main(int argc, char** argv)
     const QString path = tavemo::paths::appPath(appDir, QStringLiteral("source/DeskTopBG/A1.bmp"));
     if (QFileInfo::exists(path))
         return 0;
-    const tavemo::wallpaper::WriteResult written =
+    const tavemo::Outcome written =
         tavemo::wallpaper::saveBmp24(tavemo::wallpaper::drawDefaultBackground(), path);
     if (!written.ok()) {
-        std::fprintf(stderr, "tavemo-make-default-background: %s\n", qPrintable(written.error));
+        std::fprintf(stderr, "tavemo-make-default-background: %s\n", qPrintable(written.text()));
         return 1;
     }
     std::printf("created the default background %s\n", qPrintable(path));

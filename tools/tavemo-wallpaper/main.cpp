@@ -26,15 +26,15 @@
 #include "wallpaper/uGlobal.h"
 #include "calendar_view/CalendarLook.h"
 #include "calendar_view/MonthPicture.h"
-#include "files/SettingsFile.h"
+#include "files/AtomicFile.h"
 #include "files/WindowSettings.h"
 #include "widgets/WindowLook.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDate>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 #include <QTextEdit>
 
 #include <cstdio>
@@ -201,28 +201,29 @@ bool loadNote(const QString &appDir, const QString &key, QTextEdit &editor, QStr
 // The window's size saved in "data\FormSize.ini"; nothing when the file is missing or unreadable.
 std::optional<QSize> savedWindowSize(const QString &appDir)
 {
-    const std::optional<QStringList> lines = files::readSettingsLines(paths::appPath(appDir, QString::fromLatin1(files::kFormSizeFile)));
-    const std::optional<files::FormSize> saved = lines ? files::parseFormSize(*lines) : std::nullopt;
+    const std::optional<files::FormSize> saved =
+        files::readFormSize(paths::appPath(appDir, QString::fromLatin1(files::kFormSizeFile)));
     if (!saved)
         return std::nullopt;
     return QSize(saved->width, saved->height);
 }
 
 // Writes the composite to `path` in the format its extension names.
-wallpaper::WriteResult writeOutput(const QString &composite, const QString &path)
+Outcome writeOutput(const QString &composite, const QString &path)
 {
-    const wallpaper::PictureResult picture = wallpaper::readPicture(composite);
+    const Result<QImage> picture = wallpaper::readPicture(composite);
     if (!picture.ok())
-        return {picture.error};
+        return picture.outcome;
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == u"jpg" || suffix == u"jpeg")
-        return wallpaper::saveJpeg(picture.image, path, 90);
+        return wallpaper::saveJpeg(picture.value, path, 90);
     if (suffix != u"png")
-        return wallpaper::saveBmp24(picture.image, path);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !picture.image.save(&file, "PNG") || !file.commit())
-        return {QStringLiteral("无法写入 %1：%2").arg(path, file.errorString())};
-    return {};
+        return wallpaper::saveBmp24(picture.value, path);
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !picture.value.save(&buffer, "PNG"))
+        return Outcome::failedSaying(Failure::Other, QStringLiteral("无法生成 PNG 文件 %1").arg(path));
+    return files::saveAtomically(path, png);
 }
 
 } // namespace
@@ -253,10 +254,10 @@ int main(int argc, char **argv)
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     drawing::installFontSubstitutions();
 
-    QString appDirError;
-    const QString appDir = parsed->appDir.isEmpty() ? paths::applicationDirectory(&appDirError) : parsed->appDir;
-    if (!appDirError.isEmpty())
-        return complain(kFailed, appDirError);
+    Outcome filled;
+    const QString appDir = parsed->appDir.isEmpty() ? paths::applicationDirectory(&filled) : parsed->appDir;
+    if (!filled.ok())
+        return complain(kFailed, filled.text());
     const QDate today = QDate::currentDate();
     const QString key = parsed->dateKey.isEmpty() ? notes::dateKey(today.year(), today.month(), today.day()) : parsed->dateKey;
 
@@ -270,8 +271,8 @@ int main(int argc, char **argv)
     editor.show();
 
     wallpaper::BackgroundListState backgrounds;
-    if (const wallpaper::ListResult loaded = wallpaper::LoadBackgroundList(backgrounds, appDir, false); !loaded.ok())
-        return complain(kFailed, loaded.error);
+    if (const Result<bool> loaded = wallpaper::LoadBackgroundList(backgrounds, appDir, false); !loaded.ok())
+        return complain(kFailed, loaded.outcome.text());
 
     std::unique_ptr<platform::WallpaperInstaller> installer;
     if (parsed->install)
@@ -286,14 +287,13 @@ int main(int argc, char **argv)
     pieces.install = parsed->install;
     const wallpaper::ApplyResult result = wallpaper::applyNotePicture(pieces);
 
-    using Outcome = wallpaper::ApplyResult::Outcome;
-    if (result.outcome != Outcome::Installed && result.outcome != Outcome::Composed)
-        return complain(kFailed, result.message.isEmpty() ? result.detail : result.message);
+    if (!result.outcome.ok())
+        return complain(kFailed, result.outcome.text());
     if (!parsed->output.isEmpty())
-        if (const wallpaper::WriteResult written = writeOutput(result.compositePath, parsed->output); !written.ok())
-            return complain(kFailed, written.error);
+        if (const Outcome written = writeOutput(result.compositePath, parsed->output); !written.ok())
+            return complain(kFailed, written.text());
 
-    if (result.outcome == Outcome::Installed)
+    if (result.ending == wallpaper::ApplyResult::Ending::Installed)
         std::printf("桌面：%s\n壁纸：%s\n", result.backend.toUtf8().constData(), result.installedPath.toUtf8().constData());
     else
         std::printf("桌面：未设置（--no-install）\n壁纸：%s\n", result.compositePath.toUtf8().constData());
