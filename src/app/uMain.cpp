@@ -32,13 +32,56 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 namespace tavemo::app {
 namespace {
+
+// Clears the protected attribute on the editor's selection and on the format of the text typed
+// next, before a save. Only fragments that carry it are touched, so a save leaves no step on the
+// undo stack.
+void clearProtected(QTextEdit &editor)
+{
+    const QTextCursor selection = editor.textCursor();
+    if (selection.hasSelection()) {
+        QTextDocument *document = editor.document();
+        const int start = selection.selectionStart();
+        const int end = selection.selectionEnd();
+        std::vector<std::pair<int, int>> ranges;
+        for (QTextBlock block = document->findBlock(start); block.isValid() && block.position() < end;
+             block = block.next()) {
+            for (auto it = block.begin(); !it.atEnd(); ++it) {
+                const QTextFragment fragment = it.fragment();
+                const int from = std::max(fragment.position(), start);
+                const int to = std::min(fragment.position() + fragment.length(), end);
+                if (from < to && fragment.charFormat().hasProperty(notes::ProtectedCharProperty))
+                    ranges.emplace_back(from, to);
+            }
+        }
+        for (const auto &[from, to] : ranges) {
+            QTextCursor part(document);
+            part.setPosition(from);
+            part.setPosition(to, QTextCursor::KeepAnchor);
+            QTextCharFormat format = part.charFormat(); // the fragment is uniform: one format
+            format.clearProperty(notes::ProtectedCharProperty);
+            part.setCharFormat(format);
+        }
+    }
+    QTextCharFormat typing = editor.currentCharFormat();
+    if (typing.hasProperty(notes::ProtectedCharProperty)) {
+        typing.clearProperty(notes::ProtectedCharProperty);
+        editor.setCurrentCharFormat(typing);
+    }
+}
 
 using namespace files; // the window's settings files
 
@@ -551,19 +594,20 @@ QString TMainFrm::monthPicturePathNow() const
 
 void TMainFrm::loadNote()
 {
-    const notes::LoadResult result = m_dm.LoadDayNote(*m_rdtAbc);
-    if (!result.ok)
+    const notes::LoadResult result = m_dm.LoadDayNote(calendarDateTime(), *m_rdtAbc->document());
+    if (!result.ok())
         m_env.showMessage(isVisible() ? this : nullptr, result.message, result.detail);
 }
 
 void TMainFrm::saveNote()
 {
-    showSaveResult(m_dm.SaveDayNote(*m_rdtAbc));
+    clearProtected(*m_rdtAbc);
+    showSaveResult(m_dm.SaveDayNote(calendarDateTime(), *m_rdtAbc->document()));
 }
 
-void TMainFrm::showSaveResult(const notes::NoteResult &result)
+void TMainFrm::showSaveResult(const Outcome &result)
 {
-    if (result.ok) {
+    if (result.ok()) {
         if (!m_saveNotice->isHidden()) {
             m_saveNotice->hide();
             layoutComponents();

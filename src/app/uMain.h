@@ -39,9 +39,11 @@ class QToolButton;
 namespace tavemo::calendar_view {
 class TChnCalendar;
 }
+namespace tavemo {
+struct Outcome;
+}
 namespace tavemo::notes {
 class TDM;
-struct NoteResult;
 }
 namespace tavemo::platform {
 class WallpaperInstaller;
@@ -69,8 +71,8 @@ class WebPanel;
 class TMainFrm : public QWidget {
     Q_OBJECT
 public:
-    // `dm` must have its database open and outlive the window; it reads the calendar's date through
-    // calendarDateTime(). `appDir` is the application directory.
+    // `dm` must have its database open and outlive the window, which hands it the calendar's date
+    // (calendarDateTime()) and the editor's document. `appDir` is the application directory.
     TMainFrm(notes::TDM &dm, const QString &appDir, Environment env = Environment::system(), QWidget *parent = nullptr);
     ~TMainFrm() override;
 
@@ -209,7 +211,7 @@ private:
 
     void loadNote();
     void saveNote();
-    void showSaveResult(const notes::NoteResult &result);
+    void showSaveResult(const Outcome &result);
     void replaceSelection(const QString &text);
     void setSelectionColor(const QColor &color);
     void tag(const QColor &color);
