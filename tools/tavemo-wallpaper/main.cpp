@@ -1,7 +1,7 @@
 // tavemo-wallpaper: puts a day's note on the desktop without the window, for a login script or a
 // daily timer.
 //
-//   tavemo-wallpaper [--dir APPDIR] [--date YYYY-MM-DD] [--output FILE] [--no-install]
+//   tavemo-wallpaper [--dir APPDIR] [--date YYYY-MM-DD|YYYYMMDD] [--output FILE] [--no-install]
 //
 // The note (default: today's) is laid out in an editor of the size the window's editor has, off
 // screen, and composed with the month over the background a fresh start of the window would use
@@ -16,7 +16,6 @@
 #include "paths/AppPath.h"
 #include "wallpaper/ApplyToDesktop.h"
 #include "wallpaper/CaptureNotePicture.h"
-#include "notes/DateKey.h"
 #include "drawing/FontSetup.h"
 #include "wallpaper/MonthPicture.h"
 #include "notes/NoteBook.h"
@@ -39,7 +38,8 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
-#include <unistd.h>
+#include <span>
+#include <string>
 
 namespace {
 
