@@ -17,7 +17,8 @@ set(TAVEMO_LINK_GRAPH
   "tavemo_calendar_view   : tavemo_engine tavemo_drawing"
   "tavemo_wallpaper       : tavemo_core tavemo_files tavemo_paths tavemo_platform tavemo_engine tavemo_drawing"
   "tavemo_dialogs         : tavemo_core tavemo_files tavemo_paths tavemo_drawing tavemo_widgets tavemo_wallpaper"
-  "tavemo_cli             : tavemo_core tavemo_files tavemo_paths tavemo_engine tavemo_notes"
+  "tavemo_cli_core        : tavemo_engine"
+  "tavemo_cli             : tavemo_cli_core tavemo_core tavemo_paths tavemo_engine tavemo_notes"
   "tavemo_app             : tavemo_core tavemo_files tavemo_paths tavemo_drawing tavemo_richtext tavemo_engine
                             tavemo_notes tavemo_platform tavemo_widgets tavemo_calendar_view tavemo_wallpaper
                             tavemo_dialogs"

@@ -53,18 +53,18 @@ struct Fixture {
         std::unique_ptr<notes::NoteStore> store;
         notes::NoteStore::open(paths::noteDatabasePath(dir.path()), notes::NoteStore::Access::ReadWrite, &store);
         store->save(key, makeNote(rtfBytes));
-        opened = dm.DataModuleCreate(dir.path()).ok;
+        opened = dm.DataModuleCreate(dir.path()).ok();
         app::Environment env = app::Environment::system();
         env.now = [] { return 40723.5; }; // 2011-06-29 12:00
         env.showMessage = [](QWidget *, const QString &, const QString &) {};
         window = std::make_unique<app::TMainFrm>(dm, dir.path(), env);
         window->FormCreate();
         window->setCurrentPage(1); // as "data\FormSize.ini" gives it
-        rtfSize = store->list(&entries).ok ? entries.front().size : 0;
+        rtfSize = store->list(&entries).ok() ? entries.front().size : 0;
     }
     bool applicationReady = (bench::ensureApplication(), true); // before any widget
     QTemporaryDir dir;
-    notes::TDM dm{[this] { return window ? window->notePanel().selectedDay() : 0.0; }};
+    notes::TDM dm;
     std::unique_ptr<app::TMainFrm> window;
     std::vector<notes::NoteStore::Entry> entries;
     qint64 rtfSize = 0;

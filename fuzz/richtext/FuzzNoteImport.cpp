@@ -61,8 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QTextDocument document;
     document.setPlainText(kMarker);
     const ReadResult read = importNote(bytes, document);
-    if (!read.ok) {
-        check(!read.error.isEmpty(), "refused without a reason", bytes);
+    if (!read.ok()) {
+        check(!read.error().isEmpty(), "refused without a reason", bytes);
         check(document.toPlainText() == kMarker, "a refused file changed the document", bytes);
         return 0;
     }
@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray written = writeRtf(document);
     QTextDocument again;
     const ReadResult reread = importNote(written, again);
-    check(reread.ok, "the written note is refused", written);
+    check(reread.ok(), "the written note is refused", written);
     check(again.toPlainText() == text, "the written note imports to other text", written);
     return 0;
 }

@@ -32,9 +32,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
     QTextDocument document;
     document.setPlainText(QStringLiteral("the note before"));
-    if (const tavemo::richtext::ReadResult read = tavemo::richtext::readRtf(bytes, document); !read.ok) {
+    if (const tavemo::richtext::ReadResult read = tavemo::richtext::readRtf(bytes, document); !read.ok()) {
         // Only RTF that the reader cannot follow fails, and it leaves the document alone.
-        if (!bytes.startsWith("{\\rtf") || read.error.isEmpty() || document.toPlainText() != QStringLiteral("the note before")) {
+        if (!bytes.startsWith("{\\rtf") || read.error().isEmpty() || document.toPlainText() != QStringLiteral("the note before")) {
             std::fprintf(stderr, "a failed read that is not a refusal of RTF\n");
             std::abort();
         }
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     const QByteArray written = tavemo::richtext::writeRtf(document);
     QTextDocument again;
-    if (!tavemo::richtext::readRtf(written, again).ok) {
+    if (!tavemo::richtext::readRtf(written, again).ok()) {
         std::fprintf(stderr, "written document not readable:\n%s\n", written.constData());
         std::abort();
     }

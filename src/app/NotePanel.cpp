@@ -14,6 +14,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTimer>
 
 #include <utility>
 #include <vector>
@@ -76,6 +77,12 @@ NotePanel::NotePanel(notes::TDM &dm, Environment &env, QWidget &window, std::fun
     m_editor = new QTextEdit(m_pnlABC);
     m_editor->setObjectName(QStringLiteral("rdtAbc"));
     widgets::setUpNoteEditor(*m_editor);
+
+    auto *poll = new QTimer(this);
+    poll->setObjectName(QStringLiteral("noteRefresh"));
+    poll->setInterval(kRefreshMs);
+    connect(poll, &QTimer::timeout, this, &NotePanel::refresh);
+    poll->start();
 }
 
 double NotePanel::selectedDay() const
@@ -104,8 +111,10 @@ void NotePanel::clearReady()
 
 void NotePanel::load()
 {
-    const notes::LoadResult result = m_dm.LoadDayNote(*m_editor);
-    if (!result.ok)
+    const notes::LoadResult result = m_dm.LoadDayNote(selectedDay(), *m_editor->document());
+    if (m_keptBothShown) // that was about the day shown before
+        hideNotice();
+    if (!result.ok())
         m_env.showMessage(m_window.isVisible() ? &m_window : nullptr, result.message, result.detail);
 }
 
@@ -116,7 +125,24 @@ void NotePanel::save()
         return;
     const QScopedValueRollback<bool> saving(m_saving, true);
     clearProtected(*m_editor);
-    showSaveResult(m_dm.SaveDayNote(*m_editor));
+    showSaveResult(m_dm.SaveDayNote(selectedDay(), *m_editor->document()));
+}
+
+void NotePanel::refresh()
+{
+    if (m_saving)
+        return;
+    // The reload replaces the document: keep the reader's place in it.
+    const int position = m_editor->textCursor().position();
+    bool reloaded = false;
+    const notes::ReloadResult result = m_dm.ReloadIfChangedElsewhere(selectedDay(), *m_editor->document(), &reloaded);
+    if (reloaded) {
+        QTextCursor cursor(m_editor->document());
+        cursor.setPosition(std::min(position, m_editor->document()->characterCount() - 1));
+        m_editor->setTextCursor(cursor);
+    }
+    if (!result.ok())
+        showNotice(QStringLiteral("记事未能重新加载：") + result.text());
 }
 
 void NotePanel::textChanged()
@@ -125,19 +151,36 @@ void NotePanel::textChanged()
         save();
 }
 
-void NotePanel::showSaveResult(const notes::NoteResult &result)
+void NotePanel::showSaveResult(const Outcome &result)
 {
-    if (result.ok) {
-        if (!m_saveNotice->isHidden()) {
-            m_saveNotice->hide();
-            layOutInside();
-        }
+    if (result.ok() && !result.message.isEmpty()) { // stored, keeping another program's text too
+        showNotice(result.message);
+        m_keptBothShown = true;
         return;
     }
-    const QString text = QStringLiteral("记事未能保存：") + result.detail;
+    if (result.ok()) {
+        if (!m_keptBothShown)
+            hideNotice();
+        return;
+    }
+    showNotice(QStringLiteral("记事未能保存：") + result.detail);
+}
+
+void NotePanel::showNotice(const QString &text)
+{
+    m_keptBothShown = false;
     if (m_saveNotice->isHidden() || m_saveNotice->text() != text) {
         m_saveNotice->setText(text);
         m_saveNotice->show();
+        layOutInside();
+    }
+}
+
+void NotePanel::hideNotice()
+{
+    m_keptBothShown = false;
+    if (!m_saveNotice->isHidden()) {
+        m_saveNotice->hide();
         layOutInside();
     }
 }

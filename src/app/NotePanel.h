@@ -8,6 +8,12 @@
 // calendar's day, stores it, and reads the note-ready flag. It saves on every change of the text
 // while `savesOnChange` says so (the note page number is not 0) and the flag is true; the window
 // asks it to save whenever the editor loses the focus and on every way of ending.
+//
+// Other programs write the same notes (tavemo-notes put, later sync). The data module never stores
+// over their text: when both changed the day, both texts are kept, the other below a divider line,
+// and the notice says so (it stays until another day is loaded). When only the other program
+// changed it, the panel shows the new text: it looks every couple of seconds and whenever the
+// window comes to the front (refresh()).
 
 #include <QObject>
 #include <QString>
@@ -22,9 +28,11 @@ class QWidget;
 namespace tavemo::calendar_view {
 class TChnCalendar;
 }
+namespace tavemo {
+struct Outcome;
+}
 namespace tavemo::notes {
 class TDM;
-struct NoteResult;
 }
 
 namespace tavemo::app {
@@ -60,6 +68,10 @@ public:
     void save();
     // The editor's text changed: saved at once when `savesOnChange` and the flag allow it.
     void textChanged();
+    // Shows the day's note again when another program changed it and the editor holds nothing
+    // unsaved (a timer runs it every kRefreshMs, the window when it is activated).
+    void refresh();
+    static constexpr int kRefreshMs = 2000;
 
     // Clears the protected attribute on the editor's selection and on the format of the text typed
     // next (the note is stored without it). Only fragments that carry it are touched, so the
@@ -67,7 +79,9 @@ public:
     static void clearProtected(QTextEdit &editor);
 
 private:
-    void showSaveResult(const notes::NoteResult &result);
+    void showSaveResult(const Outcome &result);
+    void showNotice(const QString &text);
+    void hideNotice();
 
     notes::TDM &m_dm;
     Environment &m_env;
@@ -75,6 +89,7 @@ private:
     std::function<bool()> m_savesOnChange;
     const calendar_view::TChnCalendar *m_calendar = nullptr;
     bool m_saving = false;
+    bool m_keptBothShown = false; // the notice says both texts were kept (not a failure)
 
     QWidget *m_pngRight = nullptr;
     QFrame *m_pnlABC = nullptr;

@@ -134,17 +134,15 @@ int main(int argc, char **argv)
     }
 
     // 2. The data module opens the note database; without it the program cannot go on.
-    app::TMainFrm *window = nullptr;
-    notes::TDM dm([&window] { return window ? window->notePanel().selectedDay() : 0.0; });
+    notes::TDM dm;
     const notes::OpenResult opened = dm.DataModuleCreate(appDir);
-    if (!opened.ok) {
+    if (!opened.ok()) {
         showStartFailure(opened.message, opened.detail);
         return 1;
     }
 
     // 3. The main window and its creation step.
     app::TMainFrm mainFrm(dm, appDir);
-    window = &mainFrm;
     mainFrm.FormCreate();
 
     // 4. The picture selection dialog and the confirmation dialog, hidden.

@@ -28,6 +28,10 @@
 #include <QTextEdit>
 #include <QToolButton>
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 namespace tavemo::app {
 namespace {
 
@@ -409,6 +413,14 @@ void TMainFrm::rdtAbcChange()
 void TMainFrm::rdtAbcExit()
 {
     m_notePanel->save();
+}
+
+void TMainFrm::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // Back at the window, the user sees what another program wrote meanwhile.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        m_notePanel->refresh();
 }
 
 bool TMainFrm::eventFilter(QObject *watched, QEvent *event)

@@ -37,6 +37,9 @@ class QTextEdit;
 namespace tavemo::calendar_view {
 class TChnCalendar;
 }
+namespace tavemo {
+struct Outcome;
+}
 namespace tavemo::notes {
 class TDM;
 }
@@ -143,6 +146,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void leaveEvent(QEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

@@ -16,6 +16,24 @@
 #include <unistd.h>
 
 namespace tavemo::notes {
+
+QString noteFailureText(Failure failure)
+{
+    switch (failure) {
+    case Failure::Missing: return QStringLiteral("找不到记事数据库");
+    case Failure::Conflict: return QStringLiteral("这一天的记事已在别处被修改");
+    case Failure::NotReady: return QStringLiteral("记事暂时不能存取");
+    case Failure::Unreadable: return QStringLiteral("记事内容无法读取");
+    default: return failureText(failure);
+    }
+}
+
+Outcome noteFailed(Failure failure, const QString &systemText)
+{
+    Outcome outcome = Outcome::failed(failure, systemText);
+    outcome.detail.replace(0, failureText(failure).size(), noteFailureText(failure));
+    return outcome;
+}
 namespace {
 
 bool isReadOnlyFileSystem(const QString &path)
@@ -26,35 +44,35 @@ bool isReadOnlyFileSystem(const QString &path)
 }
 
 // The kind of a SQLite failure; `path` tells a read-only file system from a missing permission.
-NoteFailure kindOf(sqlite3 *db, int rc, const QString &path)
+Failure kindOf(sqlite3 *db, int rc, const QString &path)
 {
     const int systemError = db ? sqlite3_system_errno(db) : 0;
     switch (rc & 0xFF) {
     case SQLITE_BUSY:
-    case SQLITE_LOCKED: return NoteFailure::Busy;
+    case SQLITE_LOCKED: return Failure::Busy;
     case SQLITE_CORRUPT:
-    case SQLITE_NOTADB: return NoteFailure::Corrupt;
-    case SQLITE_FULL: return NoteFailure::DiskFull;
+    case SQLITE_NOTADB: return Failure::Corrupt;
+    case SQLITE_FULL: return Failure::DiskFull;
     case SQLITE_READONLY:
     case SQLITE_PERM:
-    case SQLITE_AUTH: return isReadOnlyFileSystem(path) ? NoteFailure::ReadOnlyMedia : NoteFailure::NoPermission;
+    case SQLITE_AUTH: return isReadOnlyFileSystem(path) ? Failure::ReadOnlyMedia : Failure::NoPermission;
     case SQLITE_CANTOPEN:
     case SQLITE_IOERR: {
         if (isReadOnlyFileSystem(path))
-            return NoteFailure::ReadOnlyMedia;
-        const NoteFailure kind = systemError ? failureOfErrno(systemError) : NoteFailure::Io;
-        return kind == NoteFailure::System ? NoteFailure::Io : kind;
+            return Failure::ReadOnlyMedia;
+        const Failure kind = systemError ? failureOfErrno(systemError) : Failure::Io;
+        return kind == Failure::System ? Failure::Io : kind;
     }
-    case SQLITE_NOMEM: return NoteFailure::OutOfMemory;
-    case SQLITE_CONSTRAINT: return NoteFailure::Refused;
-    default: return NoteFailure::Other;
+    case SQLITE_NOMEM: return Failure::OutOfMemory;
+    case SQLITE_CONSTRAINT: return Failure::Refused;
+    default: return Failure::Other;
     }
 }
 
-NoteResult sqliteFailure(sqlite3 *db, int rc, const QString &path)
+Outcome sqliteFailure(sqlite3 *db, int rc, const QString &path)
 {
     const char *text = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-    return NoteResult::failed(kindOf(db, rc, path), QString::fromUtf8(text));
+    return noteFailed(kindOf(db, rc, path), QString::fromUtf8(text));
 }
 
 // Runs SQL without results; the SQLite result code.
@@ -183,9 +201,9 @@ constexpr const char *kSchemaSteps[] = {
 #undef TAVEMO_STAMP_ROW
 static_assert(std::size(kSchemaSteps) == NoteStore::kSchemaVersion, "the current version is the top of the ladder");
 
-NoteResult newerSchema(int version)
+Outcome newerSchema(int version)
 {
-    return NoteResult::failed(NoteFailure::NewerSchema,
+    return noteFailed(Failure::NewerSchema,
                               QStringLiteral("本版本的程序只读取它，不写入：数据库结构是第 %1 版，本版本只认识到第 %2 版")
                                   .arg(version)
                                   .arg(NoteStore::kSchemaVersion));
@@ -195,7 +213,7 @@ NoteResult newerSchema(int version)
 // also when a step fails (the file then stays at the version it had before that step). Each step
 // reads the version again inside its transaction, so that programs upgrading one file at once run
 // every step once.
-NoteResult climbSchemaLadder(sqlite3 *db, const QString &path, int *version)
+Outcome climbSchemaLadder(sqlite3 *db, const QString &path, int *version)
 {
     for (;;) {
         int rc = exec(db, "BEGIN IMMEDIATE");
@@ -203,7 +221,7 @@ NoteResult climbSchemaLadder(sqlite3 *db, const QString &path, int *version)
         if (rc == SQLITE_OK)
             rc = pragmaValue(db, "PRAGMA user_version", &value);
         if (rc != SQLITE_OK) {
-            NoteResult failed = sqliteFailure(db, rc, path);
+            Outcome failed = sqliteFailure(db, rc, path);
             if (!sqlite3_get_autocommit(db))
                 exec(db, "ROLLBACK");
             return failed;
@@ -213,8 +231,8 @@ NoteResult climbSchemaLadder(sqlite3 *db, const QString &path, int *version)
         if (current < 0 || current >= NoteStore::kSchemaVersion) {
             exec(db, "ROLLBACK"); // nothing was written
             if (current < 0)
-                return NoteResult::failed(NoteFailure::NotNoteDatabase, QStringLiteral("user_version %1").arg(current));
-            return current > NoteStore::kSchemaVersion ? newerSchema(current) : NoteResult::success();
+                return noteFailed(Failure::NotNoteDatabase, QStringLiteral("user_version %1").arg(current));
+            return current > NoteStore::kSchemaVersion ? newerSchema(current) : Outcome::success();
         }
         const QByteArray stamp = "PRAGMA user_version = " + QByteArray::number(current + 1);
         rc = exec(db, kSchemaSteps[current]);
@@ -223,7 +241,7 @@ NoteResult climbSchemaLadder(sqlite3 *db, const QString &path, int *version)
         if (rc == SQLITE_OK)
             rc = exec(db, "COMMIT");
         if (rc != SQLITE_OK) {
-            const NoteResult failed = NoteResult::failed(
+            const Outcome failed = noteFailed(
                 kindOf(db, rc, path), QStringLiteral("数据库结构未能从第 %1 版升级到第 %2 版：%3")
                                           .arg(current)
                                           .arg(current + 1)
@@ -283,7 +301,7 @@ QString NoteStore::fileName() const
     return QString::fromUtf8(sqlite3_db_filename(m_db, "main"));
 }
 
-NoteResult NoteStore::failure(int rc) const
+Outcome NoteStore::failure(int rc) const
 {
     return sqliteFailure(m_db, rc, fileName());
 }
@@ -295,14 +313,14 @@ QString NoteStore::defaultOrigin()
     return origin;
 }
 
-NoteResult NoteStore::open(const QString &path, Access access, std::unique_ptr<NoteStore> *store)
+Outcome NoteStore::open(const QString &path, Access access, std::unique_ptr<NoteStore> *store)
 {
     store->reset();
     const QFileInfo info(path);
     if (!info.exists())
-        return NoteResult::failed(NoteFailure::Missing, path);
+        return noteFailed(Failure::Missing, path);
     if (!info.isFile())
-        return NoteResult::failed(NoteFailure::NotNoteDatabase, QStringLiteral("%1 不是文件").arg(path));
+        return noteFailed(Failure::NotNoteDatabase, QStringLiteral("%1 不是文件").arg(path));
 
     const QByteArray name = QFile::encodeName(path);
     sqlite3 *db = nullptr;
@@ -316,7 +334,7 @@ NoteResult NoteStore::open(const QString &path, Access access, std::unique_ptr<N
     QByteArray version;
     rc = pragmaValue(db, "PRAGMA user_version", &version);
     if (rc != SQLITE_OK && cannotMakeTheLogIndex(rc) && QFileInfo(path + QStringLiteral("-wal")).size() == 0) {
-        NoteResult why = sqliteFailure(db, rc, path);
+        Outcome why = sqliteFailure(db, rc, path);
         opened.reset();
         db = nullptr;
         rc = openConnection(immutableUri(path), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, &db);
@@ -329,12 +347,12 @@ NoteResult NoteStore::open(const QString &path, Access access, std::unique_ptr<N
         return sqliteFailure(db, rc, path);
     opened->m_version = version.toInt();
     if (opened->m_version < 0)
-        return NoteResult::failed(NoteFailure::NotNoteDatabase, QStringLiteral("user_version %1").arg(opened->m_version));
+        return noteFailed(Failure::NotNoteDatabase, QStringLiteral("user_version %1").arg(opened->m_version));
     // A newer program may have changed what its schema means: this one leaves such a file as it is.
     if (opened->m_version > kSchemaVersion && access == Access::ReadWrite)
         return newerSchema(opened->m_version);
 
-    if (NoteResult prepared = opened->prepareStatements(true); !prepared.ok)
+    if (Outcome prepared = opened->prepareStatements(true); !prepared.ok())
         return prepared;
     if (access == Access::ReadWrite && !opened->m_cannotWrite) {
         // A connection setting, not written to the file: every commit waits for the disk.
@@ -346,10 +364,10 @@ NoteResult NoteStore::open(const QString &path, Access access, std::unique_ptr<N
             mode == "wal" && opened->m_version == kSchemaVersion && opened->m_statementVersion == kSchemaVersion;
     }
     *store = std::move(opened);
-    return NoteResult::success();
+    return Outcome::success();
 }
 
-NoteResult NoteStore::prepareStatements(bool forReading)
+Outcome NoteStore::prepareStatements(bool forReading)
 {
     struct Statement {
         sqlite3_stmt *NoteStore::*member;
@@ -394,7 +412,7 @@ NoteResult NoteStore::prepareStatements(bool forReading)
     // All of a version's statements or none: a failure keeps the ones the store had.
     const auto prepareFor = [this](int version) {
         std::vector<sqlite3_stmt *> prepared;
-        NoteResult result = NoteResult::success();
+        Outcome result = Outcome::success();
         for (const Statement &s : statements) {
             const char *sql = version >= kNoteMetaSince && s.withNoteMeta ? s.withNoteMeta : s.sql;
             sqlite3_stmt *statement = nullptr;
@@ -405,11 +423,11 @@ NoteResult NoteStore::prepareStatements(bool forReading)
             if (rc == SQLITE_OK)
                 continue;
             result = failure(rc);
-            if (result.failure == NoteFailure::Other) // no table UserCon, no such column, no key
-                result = NoteResult::failed(NoteFailure::NotNoteDatabase, QString::fromUtf8(sqlite3_errmsg(m_db)));
+            if (result.failure == Failure::Other) // no table UserCon, no such column, no key
+                result = noteFailed(Failure::NotNoteDatabase, QString::fromUtf8(sqlite3_errmsg(m_db)));
             break;
         }
-        if (!result.ok) {
+        if (!result.ok()) {
             for (sqlite3_stmt *statement : prepared)
                 sqlite3_finalize(statement);
             return result;
@@ -421,20 +439,20 @@ NoteResult NoteStore::prepareStatements(bool forReading)
         return result;
     };
     const int known = std::min(m_version, kSchemaVersion);
-    NoteResult result = prepareFor(known);
+    Outcome result = prepareFor(known);
     // A newer schema may have changed what came after UserCon: its notes are then read without it.
-    if (!result.ok && forReading && m_version > kSchemaVersion && known >= kNoteMetaSince)
+    if (!result.ok() && forReading && m_version > kSchemaVersion && known >= kNoteMetaSince)
         result = prepareFor(0);
     return result;
 }
 #undef TAVEMO_NOW_MS
 
-NoteResult NoteStore::followVersion()
+Outcome NoteStore::followVersion()
 {
     // Another program may have brought an older file up to date since this store opened it: its
     // revisions are then in NoteMeta, and a store that went on reading 0 would miss every change.
     if (m_statementVersion >= kNoteMetaSince)
-        return NoteResult::success();
+        return Outcome::success();
     int version = 0;
     {
         StatementUse use{m_userVersion};
@@ -444,34 +462,34 @@ NoteResult NoteStore::followVersion()
         version = sqlite3_column_int(m_userVersion, 0);
     }
     if (version == m_version)
-        return NoteResult::success();
+        return Outcome::success();
     m_version = version;
     return prepareStatements(true);
 }
 
-NoteResult NoteStore::prepareForWriting()
+Outcome NoteStore::prepareForWriting()
 {
     if (m_access == Access::ReadOnly)
-        return NoteResult::failed(NoteFailure::NoPermission, QStringLiteral("opened for reading only"));
+        return noteFailed(Failure::NoPermission, QStringLiteral("opened for reading only"));
     if (m_cannotWrite) {
         // Opened as the file alone: try the real database again, space or rights may be back.
         std::unique_ptr<NoteStore> fresh;
-        if (!open(fileName(), m_access, &fresh).ok || fresh->m_cannotWrite)
+        if (!open(fileName(), m_access, &fresh).ok() || fresh->m_cannotWrite)
             return *m_cannotWrite;
         swap(*fresh);
     }
     if (m_readyForWriting)
-        return NoteResult::success();
+        return Outcome::success();
     // The schema first, in the journal mode the file has, so that a step that fails leaves the
     // file byte for byte as the steps before it left it.
-    if (NoteResult climbed = climbSchemaLadder(m_db, fileName(), &m_version); !climbed.ok) {
+    if (Outcome climbed = climbSchemaLadder(m_db, fileName(), &m_version); !climbed.ok()) {
         if (m_statementVersion < std::min(m_version, kSchemaVersion))
             prepareStatements(true); // the steps that did succeed; on failure the older set still reads
         return climbed;
     }
     // Saves need every statement of the current schema.
     if (m_statementVersion != kSchemaVersion) {
-        if (NoteResult prepared = prepareStatements(false); !prepared.ok)
+        if (Outcome prepared = prepareStatements(false); !prepared.ok())
             return prepared;
     }
     // Write-ahead log with a flush at every commit: a returned save survives a crash or power cut.
@@ -479,16 +497,16 @@ NoteResult NoteStore::prepareForWriting()
     if (const int rc = pragmaValue(m_db, "PRAGMA journal_mode = WAL", &mode); rc != SQLITE_OK)
         return failure(rc);
     if (mode != "wal") {
-        const NoteFailure kind = sqlite3_db_readonly(m_db, "main") == 1 ? kindOf(m_db, SQLITE_READONLY, fileName())
-                                                                        : NoteFailure::Other;
-        return NoteResult::failed(kind, QStringLiteral("cannot switch to the write-ahead log: journal_mode %1")
+        const Failure kind = sqlite3_db_readonly(m_db, "main") == 1 ? kindOf(m_db, SQLITE_READONLY, fileName())
+                                                                        : Failure::Other;
+        return noteFailed(kind, QStringLiteral("cannot switch to the write-ahead log: journal_mode %1")
                                             .arg(QString::fromLatin1(mode)));
     }
     m_readyForWriting = true;
-    return NoteResult::success();
+    return Outcome::success();
 }
 
-NoteResult NoteStore::create(const QString &path, bool *created)
+Outcome NoteStore::create(const QString &path, bool *created)
 {
     if (created)
         *created = false;
@@ -496,7 +514,7 @@ NoteResult NoteStore::create(const QString &path, bool *created)
     if (!QDir().mkpath(folder)) {
         errno = 0;
         ::mkdir(QFile::encodeName(folder).constData(), 0755); // for the reason QDir keeps to itself
-        return NoteResult::failedWithErrno(errno ? errno : EIO);
+        return Outcome::failedWithErrno(errno ? errno : EIO);
     }
 
     // O_EXCL claims the name without ever replacing what is there, on every file system.
@@ -507,12 +525,12 @@ NoteResult NoteStore::create(const QString &path, bool *created)
         ::close(fd);
     } else {
         if (errno != EEXIST)
-            return NoteResult::failedWithErrno(errno);
+            return Outcome::failedWithErrno(errno);
         struct stat existing {};
         if (::lstat(name.constData(), &existing) != 0)
-            return NoteResult::failedWithErrno(errno);
+            return Outcome::failedWithErrno(errno);
         if (!S_ISREG(existing.st_mode) || existing.st_size > 0)
-            return NoteResult::success(); // a database (or something else) is there: keep it
+            return Outcome::success(); // a database (or something else) is there: keep it
         // No bytes: a creation that stopped before its table. It holds nothing to lose.
     }
 
@@ -521,13 +539,13 @@ NoteResult NoteStore::create(const QString &path, bool *created)
     sqlite3 *db = nullptr;
     int version = 0;
     int rc = openConnection(name, SQLITE_OPEN_READWRITE, &db);
-    NoteResult result = rc == SQLITE_OK ? climbSchemaLadder(db, path, &version) : sqliteFailure(db, rc, path);
+    Outcome result = rc == SQLITE_OK ? climbSchemaLadder(db, path, &version) : sqliteFailure(db, rc, path);
     QByteArray mode;
-    if (result.ok && (rc = pragmaValue(db, "PRAGMA journal_mode = WAL", &mode)) != SQLITE_OK)
+    if (result.ok() && (rc = pragmaValue(db, "PRAGMA journal_mode = WAL", &mode)) != SQLITE_OK)
         result = sqliteFailure(db, rc, path);
-    if (const int closed = sqlite3_close(db); closed != SQLITE_OK && result.ok)
+    if (const int closed = sqlite3_close(db); closed != SQLITE_OK && result.ok())
         result = sqliteFailure(nullptr, closed, path);
-    if (!result.ok) {
+    if (!result.ok()) {
         struct stat now {};
         if (claimed && ::stat(name.constData(), &now) == 0 && now.st_size == 0)
             ::unlink(name.constData()); // what this call claimed and could not fill goes again
@@ -538,9 +556,9 @@ NoteResult NoteStore::create(const QString &path, bool *created)
     return result;
 }
 
-NoteResult NoteStore::load(const QString &key, StoredNote *note)
+Outcome NoteStore::load(const QString &key, StoredNote *note)
 {
-    if (NoteResult followed = followVersion(); !followed.ok)
+    if (Outcome followed = followVersion(); !followed.ok())
         return followed;
     StatementUse use{m_select};
     int rc = bindKey(m_select, key);
@@ -555,21 +573,21 @@ NoteResult NoteStore::load(const QString &key, StoredNote *note)
     read.modifiedMs = sqlite3_column_int64(m_select, 3);
     read.origin = columnText(m_select, 4);
     *note = std::move(read);
-    return NoteResult::success();
+    return Outcome::success();
 }
 
-NoteResult NoteStore::load(const QString &key, std::optional<QByteArray> *note)
+Outcome NoteStore::load(const QString &key, std::optional<QByteArray> *note)
 {
     StoredNote read;
-    NoteResult loaded = load(key, &read);
-    if (loaded.ok)
+    Outcome loaded = load(key, &read);
+    if (loaded.ok())
         *note = std::move(read.data);
     return loaded;
 }
 
-NoteResult NoteStore::revision(const QString &key, qint64 *revision)
+Outcome NoteStore::revision(const QString &key, qint64 *revision)
 {
-    if (NoteResult followed = followVersion(); !followed.ok)
+    if (Outcome followed = followVersion(); !followed.ok())
         return followed;
     StatementUse use{m_revision};
     int rc = bindKey(m_revision, key);
@@ -578,31 +596,31 @@ NoteResult NoteStore::revision(const QString &key, qint64 *revision)
     if (rc != SQLITE_ROW && rc != SQLITE_DONE)
         return failure(rc);
     *revision = rc == SQLITE_ROW ? sqlite3_column_int64(m_revision, 0) : 0;
-    return NoteResult::success();
+    return Outcome::success();
 }
 
-NoteResult NoteStore::save(const QString &key, const QByteArray &data, qint64 expectedRevision,
+Outcome NoteStore::save(const QString &key, const QByteArray &data, qint64 expectedRevision,
                            const QString &origin, qint64 *newRevision)
 {
     return writeNote(key, data, expectedRevision, origin, newRevision);
 }
 
-NoteResult NoteStore::save(const QString &key, const QByteArray &data)
+Outcome NoteStore::save(const QString &key, const QByteArray &data)
 {
     return writeNote(key, data, std::nullopt, QString(), nullptr);
 }
 
-NoteResult NoteStore::writeNote(const QString &key, const QByteArray &data, std::optional<qint64> expectedRevision,
+Outcome NoteStore::writeNote(const QString &key, const QByteArray &data, std::optional<qint64> expectedRevision,
                                 const QString &origin, qint64 *newRevision)
 {
-    if (NoteResult ready = prepareForWriting(); !ready.ok)
+    if (Outcome ready = prepareForWriting(); !ready.ok())
         return ready;
     if (const int rc = exec(m_db, "BEGIN IMMEDIATE"); rc != SQLITE_OK)
         return failure(rc);
 
     // The whole save between BEGIN and COMMIT; whatever fails, the transaction is rolled back after.
     qint64 stored = 0;
-    const NoteResult result = [&]() -> NoteResult {
+    const Outcome result = [&]() -> Outcome {
         {
             // A newer program may have taken the file over since this store made it ready.
             StatementUse use{m_userVersion};
@@ -626,7 +644,7 @@ NoteResult NoteStore::writeNote(const QString &key, const QByteArray &data, std:
         if (expectedRevision && *expectedRevision != current) {
             if (newRevision)
                 *newRevision = current;
-            return NoteResult::failed(NoteFailure::Conflict,
+            return noteFailed(Failure::Conflict,
                                       QStringLiteral("载入时的修订号是 %1，现在是 %2").arg(*expectedRevision).arg(current));
         }
         {
@@ -658,33 +676,33 @@ NoteResult NoteStore::writeNote(const QString &key, const QByteArray &data, std:
         }
         if (const int rc = exec(m_db, "COMMIT"); rc != SQLITE_OK)
             return failure(rc);
-        return NoteResult::success();
+        return Outcome::success();
     }();
     if (!sqlite3_get_autocommit(m_db))
         exec(m_db, "ROLLBACK");
-    if (result.ok && newRevision)
+    if (result.ok() && newRevision)
         *newRevision = stored;
     return result;
 }
 
-NoteResult NoteStore::list(std::vector<Entry> *entries)
+Outcome NoteStore::list(std::vector<Entry> *entries)
 {
     StatementUse use{m_list};
     entries->clear();
     int rc;
     while ((rc = sqlite3_step(m_list)) == SQLITE_ROW)
         entries->push_back({columnText(m_list, 0), sqlite3_column_int64(m_list, 1)});
-    return rc == SQLITE_DONE ? NoteResult::success() : failure(rc);
+    return rc == SQLITE_DONE ? Outcome::success() : failure(rc);
 }
 
-NoteResult NoteStore::forEach(const std::function<bool(const QString &, const QByteArray &)> &visit)
+Outcome NoteStore::forEach(const std::function<bool(const QString &, const QByteArray &)> &visit)
 {
     StatementUse use{m_all};
     int rc;
     while ((rc = sqlite3_step(m_all)) == SQLITE_ROW)
         if (!visit(columnText(m_all, 0), columnBytes(m_all, 1)))
-            return NoteResult::success();
-    return rc == SQLITE_DONE ? NoteResult::success() : failure(rc);
+            return Outcome::success();
+    return rc == SQLITE_DONE ? Outcome::success() : failure(rc);
 }
 
 } // namespace tavemo::notes

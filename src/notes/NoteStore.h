@@ -26,11 +26,12 @@
 // file can be read: in a read-only folder, on read-only media, on a full disk. A file of a newer
 // version is read as far as this code knows its tables, and never written.
 //
-// Every operation returns a NoteResult whose detail gives the reason of a failure in Chinese.
+// Every operation returns an Outcome whose detail gives the reason of a failure in Chinese, worded
+// for notes (noteFailureText).
 // Every statement is prepared once with bound parameters; no SQL text is ever built from a key.
 // Not thread-safe: one thread uses a store, one call at a time.
 
-#include "notes/NoteResult.h"
+#include "core/Outcome.h"
 
 #include <QByteArray>
 #include <QString>
@@ -44,6 +45,14 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 namespace tavemo::notes {
+
+// The reason of a failure of the notes as a user reads it: the general wording (core/Outcome.h)
+// said of the note database and its notes where that is clearer ("找不到记事数据库", "这一天的记事
+// 已在别处被修改", "记事内容无法读取").
+QString noteFailureText(Failure failure);
+// Outcome::failed with the notes' wording: detail = noteFailureText(failure), then
+// "（systemText）" when there is one.
+Outcome noteFailed(Failure failure, const QString &systemText = {});
 
 // A stored note with what the file knows about it.
 struct StoredNote {
@@ -64,19 +73,19 @@ public:
 
     enum class Access { ReadOnly, ReadWrite };
 
-    // Opens an existing note database. Fails when the file is missing (NoteFailure::Missing), is
+    // Opens an existing note database. Fails when the file is missing (Failure::Missing), is
     // not a SQLite database or lacks the table UserCon with its key, or, opened ReadWrite, was
     // written by a newer version of the program (NewerSchema; ReadOnly reads such a file). Never
     // creates anything and never writes. A store opens also where the database can only be read
     // (a read-only folder or medium, a full disk); its saves then fail saying why.
-    static NoteResult open(const QString &path, Access access, std::unique_ptr<NoteStore> *store);
+    static Outcome open(const QString &path, Access access, std::unique_ptr<NoteStore> *store);
 
     // Puts an empty database of the current version at `path` (creating its folder) unless a
     // database is already there: an existing file is never replaced, since it holds the user's
     // notes (a file of no bytes holds none, and is completed). The schema is built by the same
     // steps that bring an older file up to date. Uses no hard link and no rename, so it works on
     // every file system (FAT and exFAT too). `created` tells whether this call made the database.
-    static NoteResult create(const QString &path, bool *created = nullptr);
+    static Outcome create(const QString &path, bool *created = nullptr);
 
     // Who the store's saves name as their origin unless told otherwise: "program@host".
     static QString defaultOrigin();
@@ -90,26 +99,26 @@ public:
     // The note of the day `key` with its revision, read in one snapshot: the revision is the one
     // of these bytes. A day without a row has no data, and the revision of its deletion if it had
     // one. On failure `note` is unchanged.
-    NoteResult load(const QString &key, StoredNote *note);
+    Outcome load(const QString &key, StoredNote *note);
     // The stored bytes of the day `key` alone.
-    NoteResult load(const QString &key, std::optional<QByteArray> *note);
+    Outcome load(const QString &key, std::optional<QByteArray> *note);
 
     // The current revision of the day `key` (0 when none is known): one indexed lookup, cheap
     // enough to poll. On failure `revision` is unchanged.
-    NoteResult revision(const QString &key, qint64 *revision);
+    Outcome revision(const QString &key, qint64 *revision);
 
     // Stores `data` as the note of `key` if its revision is still `expectedRevision` (the one its
     // load returned): one transaction that reads the current revision and, when it differs, writes
-    // nothing and fails with NoteFailure::Conflict; else inserts the row or replaces its data (a
+    // nothing and fails with Failure::Conflict; else inserts the row or replaces its data (a
     // day never gets a second row), records `origin` (empty: defaultOrigin()) and commits with one
     // flush. `newRevision` (may be null) gets the revision of the stored note, or on a conflict
     // the current one; it is unchanged on any other failure. On failure the stored note is
     // unchanged. A ReadOnly store refuses.
-    NoteResult save(const QString &key, const QByteArray &data, qint64 expectedRevision, const QString &origin,
+    Outcome save(const QString &key, const QByteArray &data, qint64 expectedRevision, const QString &origin,
                     qint64 *newRevision);
     // Stores `data` over whatever the day holds, in the same way, with defaultOrigin(): for
     // writers that mean to replace the note (a restore, a put from the command line).
-    NoteResult save(const QString &key, const QByteArray &data);
+    Outcome save(const QString &key, const QByteArray &data);
 
     struct Entry {
         QString key;
@@ -117,10 +126,10 @@ public:
     };
     // Every day that has a row, in key order. Reads no note's bytes (a note stored as text has
     // them counted).
-    NoteResult list(std::vector<Entry> *entries);
+    Outcome list(std::vector<Entry> *entries);
 
     // Calls `visit` with every stored note in key order; stops early when it returns false.
-    NoteResult forEach(const std::function<bool(const QString &key, const QByteArray &data)> &visit);
+    Outcome forEach(const std::function<bool(const QString &key, const QByteArray &data)> &visit);
 
     // The connection, for checks that look below the store (schema, pragmas).
     sqlite3 *handle() const { return m_db; }
@@ -129,12 +138,12 @@ private:
     NoteStore(sqlite3 *db, Access access);
     // The statements for the file's version. `forReading`: where those of a newer schema cannot
     // be prepared, the notes are read without revisions instead.
-    NoteResult prepareStatements(bool forReading);
-    NoteResult followVersion();
-    NoteResult prepareForWriting();
-    NoteResult writeNote(const QString &key, const QByteArray &data, std::optional<qint64> expectedRevision,
+    Outcome prepareStatements(bool forReading);
+    Outcome followVersion();
+    Outcome prepareForWriting();
+    Outcome writeNote(const QString &key, const QByteArray &data, std::optional<qint64> expectedRevision,
                          const QString &origin, qint64 *newRevision);
-    NoteResult failure(int rc) const;
+    Outcome failure(int rc) const;
     QString fileName() const;
     void finalizeStatements();
     void swap(NoteStore &other); // the connections and their state; the busy timeout stays
@@ -143,7 +152,7 @@ private:
     Access m_access;
     bool m_readyForWriting = false; // in the log and at the current version
     // Set when the store reads the file alone (its log index could not be made): why it cannot write.
-    std::optional<NoteResult> m_cannotWrite;
+    std::optional<Outcome> m_cannotWrite;
     int m_version = 0;          // the file's, as last read
     int m_statementVersion = 0; // the schema the statements below were prepared for
     int m_busyTimeout = kDefaultBusyTimeoutMs;

@@ -3,6 +3,8 @@
 // Reading accepts what Windows rich edit controls write (notes brought from the program's Windows
 // form) and everything writeRtf writes; bytes that are not RTF are read again as plain text.
 
+#include "core/Outcome.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -21,13 +23,18 @@ QByteArray writeRtf(const QTextDocument &document);
 enum class ReadMode { Rtf, PlainText, Empty };
 
 struct ReadResult {
-    bool ok = false;                  // false: the document was left as it was
+    // Failed (Failure::Unreadable): the document was left as it was, and the detail says why in
+    // Chinese ("RTF 的分组嵌套超过 256 层").
+    Outcome outcome;
     ReadMode mode = ReadMode::Empty;  // how the bytes were understood
-    QString error;                    // Chinese text for the user when !ok
     // Empty when every byte was read as what it says; otherwise, in Chinese, the first thing that
     // was not (the stream ends inside its groups, bytes that its code page does not define).
     // readRtf reads such streams all the same; importNote refuses them.
     QString damage;
+
+    bool ok() const { return outcome.ok(); }
+    // The reason of a failed read; empty after a read that worked.
+    const QString &error() const { return outcome.detail; }
 };
 
 // Replaces the whole document from bytes: RTF when they begin with "{\rtf"; otherwise plain text

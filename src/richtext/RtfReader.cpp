@@ -855,23 +855,28 @@ QString decodePlainText(const QByteArray &bytes)
     return text;
 }
 
+ReadResult unreadable(ReadMode mode, const QString &why, const QString &damage = {})
+{
+    return {Outcome::failedSaying(Failure::Unreadable, {}, why), mode, damage};
+}
+
 } // namespace
 
 ReadResult readRtf(const QByteArray &bytes, QTextDocument &document)
 {
     if (bytes.isEmpty()) {
         replaceWithoutUndo(document, [&] { document.clear(); });
-        return {true, ReadMode::Empty, {}, {}};
+        return {Outcome::success(), ReadMode::Empty, {}};
     }
     if (isRtf(bytes)) {
         RtfParser parser;
         if (!parser.parse(bytes))
-            return {false, ReadMode::Rtf, parser.error(), {}};
+            return unreadable(ReadMode::Rtf, parser.error());
         replaceWithoutUndo(document, [&] { parser.build(document); });
-        return {true, ReadMode::Rtf, {}, parser.damage()};
+        return {Outcome::success(), ReadMode::Rtf, parser.damage()};
     }
     replaceWithoutUndo(document, [&] { document.setPlainText(decodePlainText(bytes)); });
-    return {true, ReadMode::PlainText, {}, {}};
+    return {Outcome::success(), ReadMode::PlainText, {}};
 }
 
 ReadResult importNote(const QByteArray &bytes, QTextDocument &document)
@@ -882,18 +887,18 @@ ReadResult importNote(const QByteArray &bytes, QTextDocument &document)
     if (isRtf(rtf)) {
         RtfParser parser;
         if (!parser.parse(rtf))
-            return {false, ReadMode::Rtf, parser.error(), {}};
+            return unreadable(ReadMode::Rtf, parser.error());
         if (!parser.damage().isEmpty())
-            return {false, ReadMode::Rtf, parser.damage(), parser.damage()};
+            return unreadable(ReadMode::Rtf, parser.damage(), parser.damage());
         replaceWithoutUndo(document, [&] { parser.build(document); });
-        return {true, ReadMode::Rtf, {}, {}};
+        return {Outcome::success(), ReadMode::Rtf, {}};
     }
     QString error;
     const std::optional<QString> text = decodeTextStrictly(bytes, &error);
     if (!text)
-        return {false, ReadMode::PlainText, error, {}};
+        return unreadable(ReadMode::PlainText, error);
     replaceWithoutUndo(document, [&] { document.setPlainText(*text); });
-    return {true, ReadMode::PlainText, {}, {}};
+    return {Outcome::success(), ReadMode::PlainText, {}};
 }
 
 } // namespace tavemo::richtext

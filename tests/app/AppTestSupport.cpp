@@ -108,8 +108,8 @@ Environment Recorder::environment()
 AppDir::AppDir()
 {
     bool created = false;
-    const notes::NoteResult result = notes::NoteStore::create(paths::noteDatabasePath(path()), &created);
-    EXPECT_TRUE(result.ok && created) << result.detail.toStdString();
+    const Outcome result = notes::NoteStore::create(paths::noteDatabasePath(path()), &created);
+    EXPECT_TRUE(result.ok() && created) << result.detail.toStdString();
 }
 
 QString AppDir::file(const QString &relative) const
@@ -141,11 +141,11 @@ bool AppDir::exists(const QString &relative) const
 std::optional<QString> AppDir::noteText(const QString &key) const
 {
     std::unique_ptr<notes::NoteStore> store;
-    const notes::NoteResult opened =
+    const Outcome opened =
         notes::NoteStore::open(paths::noteDatabasePath(path()), notes::NoteStore::Access::ReadOnly, &store);
-    EXPECT_TRUE(opened.ok) << opened.detail.toStdString();
+    EXPECT_TRUE(opened.ok()) << opened.detail.toStdString();
     std::optional<QByteArray> note;
-    if (!store || !store->load(key, &note).ok || !note)
+    if (!store || !store->load(key, &note).ok() || !note)
         return std::nullopt;
     QTextDocument document;
     richtext::readRtf(*note, document);
@@ -155,11 +155,11 @@ std::optional<QString> AppDir::noteText(const QString &key) const
 void AppDir::putNote(const QString &key, const QString &text) const
 {
     std::unique_ptr<notes::NoteStore> store;
-    const notes::NoteResult opened =
+    const Outcome opened =
         notes::NoteStore::open(paths::noteDatabasePath(path()), notes::NoteStore::Access::ReadWrite, &store);
-    ASSERT_TRUE(opened.ok) << opened.detail.toStdString();
-    const notes::NoteResult saved = store->save(key, text.toUtf8());
-    ASSERT_TRUE(saved.ok) << saved.detail.toStdString();
+    ASSERT_TRUE(opened.ok()) << opened.detail.toStdString();
+    const Outcome saved = store->save(key, text.toUtf8());
+    ASSERT_TRUE(saved.ok()) << saved.detail.toStdString();
 }
 
 void AppDir::sql(const QString &statement) const
@@ -174,10 +174,9 @@ void AppDir::sql(const QString &statement) const
 }
 
 Program::Program(const AppDir &dir, Recorder &recorder, bool show)
-    : dm([this] { return frm ? frm->notePanel().selectedDay() : 0.0; })
 {
     const notes::OpenResult opened = dm.DataModuleCreate(dir.path());
-    EXPECT_TRUE(opened.ok) << opened.detail.toStdString();
+    EXPECT_TRUE(opened.ok()) << opened.detail.toStdString();
     frm = std::make_unique<TMainFrm>(dm, dir.path(), recorder.environment());
     frm->FormCreate();
     frm->createWallpaperDialogs();

@@ -6,6 +6,7 @@
 #include "calendar_view/ChnCalendarPicker.h"
 #include "calendar_view/DayGrid.h"
 #include "widgets/PictureBox.h"
+#include "notes/uDM.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -168,6 +169,31 @@ TEST_F(Note, FailedSavesShowANoticeUntilASaveSucceeds)
     EXPECT_TRUE(find<QLabel>(w, "saveNotice")->isHidden());
     EXPECT_EQ(find<QTextEdit>(w, "rdtAbc")->size(), editorSize);
     EXPECT_EQ(dir.noteText("20110629"), QStringLiteral("stored123"));
+}
+
+TEST_F(Note, SaveClearsTheProtectedAttributeOfTheSelectionOnly)
+{
+    auto program = start(0); // only the leave-save stores
+    QTextEdit &editor = program->editor();
+    program->type(QStringLiteral("abcdef"));
+    QTextCharFormat protectedFormat;
+    protectedFormat.setProperty(notes::ProtectedCharProperty, true);
+    QTextCursor all(editor.document());
+    all.select(QTextCursor::Document);
+    all.mergeCharFormat(protectedFormat);
+    select(editor, 1, 3);
+
+    find<calendar_view::TChnCalendar>(program->window(), "chnCalendar")->setFocus();
+    EXPECT_EQ(dir.noteText("20110629"), QStringLiteral("abcdef"));
+    const auto isProtected = [&](int position) {
+        QTextCursor probe(editor.document());
+        probe.setPosition(position + 1); // the format of the character before the cursor
+        return probe.charFormat().hasProperty(notes::ProtectedCharProperty);
+    };
+    EXPECT_TRUE(isProtected(0));
+    EXPECT_FALSE(isProtected(1));
+    EXPECT_FALSE(isProtected(2));
+    EXPECT_TRUE(isProtected(3));
 }
 
 TEST_F(Note, TimeStampIsTheClocksHourAndMinute)

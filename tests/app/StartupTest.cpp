@@ -182,7 +182,7 @@ TEST(Ending, ExitCommandAndWindowCloseStoreTheNoteButNotTheGeometry)
         EXPECT_EQ(dir.read(kFormSize), QByteArray("0\r\n700\r\n520\r\n10\r\n20\r\n"));
         EXPECT_EQ(dir.noteText("20110629"), QStringLiteral("记事"));
         std::unique_ptr<notes::NoteStore> store;
-        EXPECT_TRUE(notes::NoteStore::open(paths::noteDatabasePath(dir.path()), notes::NoteStore::Access::ReadWrite, &store).ok);
+        EXPECT_TRUE(notes::NoteStore::open(paths::noteDatabasePath(dir.path()), notes::NoteStore::Access::ReadWrite, &store).ok());
     }
 }
 

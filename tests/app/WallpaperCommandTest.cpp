@@ -68,6 +68,9 @@ TEST(WallpaperCommand, BadArgumentsEndWithStatusTwoAndWriteNothing)
         {"extra"},
         {"--date"},
         {"--date", "2024-02-30"},
+        {"--date=2024-02-30"},
+        {"--date="},
+        {"--no-install=yes"},
         {"--date", "2101-01-01"},
         {"--date", "10.02.2024"},
         {"--date", "2024-02-10", "--date", "2024-02-11"},
@@ -119,6 +122,11 @@ TEST(WallpaperCommand, ComposesTheDaysNoteAtTheWindowsEditorSize)
     const int ink = inkInNoteArea(composite.value, content.value.size());
     EXPECT_GT(ink, 300) << "the note's letters show";
     EXPECT_NEAR(qGray(composite.value.pixel(5, 760)), qGray(kGrey), 3) << "the background elsewhere";
+
+    // The same day written YYYYMMDD, with the values joined to their options.
+    const CommandRun joined = runCommand({"--dir=" + dir.path(), "--date=20240210", "--output=" + output, "--no-install"});
+    ASSERT_EQ(joined.status, 0) << joined.err.toStdString();
+    EXPECT_EQ(joined.out, run.out);
 
     // A day without a note leaves the note area as the background.
     const CommandRun empty = runCommand({"--dir", dir.path(), "--date", "2024-02-11", "--output", output, "--no-install"});

@@ -159,6 +159,8 @@ TEST(TavemoCal, DumpsOneTabSeparatedLinePerDay)
               "DayGanZhi\tAnimal\tConstellation\tSolarTerm\tSolarFestival\tLunarFestival\tEraText\n"
               "2024-02-09\t2023\t12\t30\t腊月\t三十\t甲辰\t丙寅\t癸卯\t兔\t宝瓶\t\t\t除夕\t\n"
               "2024-02-10\t2024\t1\t1\t正月\t初一\t甲辰\t丙寅\t甲辰\t龙\t宝瓶\t\t\t春节\t\n");
+    // FROM is the option's value, so it may also be joined to it.
+    EXPECT_EQ(runCal({"--dump=2024-02-09", "2024-02-10"}).out, run.out);
 
     // A leap month is negative; terms, festivals and eras fill their own columns.
     const auto leap = lines(runCal({"--dump", "2025-07-25", "2025-07-25"}).out);
@@ -208,7 +210,9 @@ TEST(TavemoCal, RejectsBadArgumentsWithStatusTwo)
         {{"2024-2-3"}, "日期"},
         {{"2101-01-01"}, "日期"},
         {{"0000-12-31"}, "日期"},
-        {{"--bogus"}, "未知选项：--bogus"},
+        {{"--bogus"}, "未知选项“--bogus”"},
+        {{"--bogus=1"}, "未知选项“--bogus”"},
+        {{"20240210"}, "日期：20240210"}, // the compact form is the note tools' alone
         // The ten days of 1582 that never were: refused as dates, saying why.
         {{"1582-10-05"}, "这十天在历史上不存在（儒略历 1582-10-04 的次日即格里历 1582-10-15）：1582-10-05"},
         {{"1582-10-14"}, "不存在"},
@@ -216,7 +220,10 @@ TEST(TavemoCal, RejectsBadArgumentsWithStatusTwo)
         {{"--dump", "1582-10-12", "1582-10-20"}, "不存在"},
         {{"1700-02-29"}, "日期：1700-02-29"},
         {{"1", "2", "3"}, "参数过多"},
-        {{"--dump"}, "--dump 需要"},
+        {{"--dump"}, "--dump 后面缺少取值"},
+        {{"--dump="}, "--dump 的取值不能为空"},
+        {{"--dump=2024-01-01"}, "--dump 需要"},
+        {{"--dump", "2024-01-01", "2024-01-02", "--dump", "2024-01-03"}, "--dump 只能给出一次"},
         {{"--dump", "2024-01-01"}, "--dump 需要"},
         {{"--dump", "2024-02-01", "2024-01-31"}, "早于"},
         {{"--dump", "2100-12-31", "2101-01-01"}, "日期：2101-01-01"},

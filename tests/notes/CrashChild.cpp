@@ -30,9 +30,9 @@ int main(int argc, char **argv)
     if (argc != 3)
         return 2;
     std::unique_ptr<tavemo::notes::NoteStore> store;
-    const tavemo::notes::NoteResult opened = tavemo::notes::NoteStore::open(
+    const tavemo::Outcome opened = tavemo::notes::NoteStore::open(
         QString::fromLocal8Bit(argv[1]), tavemo::notes::NoteStore::Access::ReadWrite, &store);
-    if (!opened.ok) {
+    if (!opened.ok()) {
         std::fprintf(stderr, "crash child: %s\n", opened.detail.toUtf8().constData());
         return 1;
     }
@@ -40,9 +40,9 @@ int main(int argc, char **argv)
         return 1;
     const long long first = std::atoll(argv[2]);
     for (long long save = first; save < first + 1000000; ++save) {
-        const tavemo::notes::NoteResult saved =
+        const tavemo::Outcome saved =
             store->save(tavemo::notes::test::crashKey(save), tavemo::notes::test::crashPayload(save));
-        if (!saved.ok) {
+        if (!saved.ok()) {
             std::fprintf(stderr, "crash child: save %lld: %s\n", save, saved.detail.toUtf8().constData());
             return 1;
         }

@@ -134,14 +134,14 @@ TEST(NoteCrash, KilledSaverNeverCorruptsOrLosesAnAcknowledgedSave)
         }
 
         std::unique_ptr<NoteStore> store;
-        const NoteResult opened = NoteStore::open(app.databasePath(), NoteStore::Access::ReadOnly, &store);
-        ASSERT_TRUE(opened.ok) << opened.detail.toStdString();
+        const Outcome opened = NoteStore::open(app.databasePath(), NoteStore::Access::ReadOnly, &store);
+        ASSERT_TRUE(opened.ok()) << opened.detail.toStdString();
         ASSERT_EQ(integrityCheck(*store), QStringLiteral("ok"));
         for (int day = 0; day < test::kCrashDays; ++day) {
             const QString key = test::crashKey(day);
             std::optional<QByteArray> note;
-            const NoteResult loaded = store->load(key, &note);
-            ASSERT_TRUE(loaded.ok) << loaded.detail.toStdString();
+            const Outcome loaded = store->load(key, &note);
+            ASSERT_TRUE(loaded.ok()) << loaded.detail.toStdString();
             const auto found = expected.find(key);
             const bool matchesExpected = found == expected.end() ? !note : note == test::crashPayload(found->second);
             if (matchesExpected)

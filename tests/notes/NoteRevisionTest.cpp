@@ -40,16 +40,16 @@ QString userVersion(const QString &path) { return queryText(path, QStringLiteral
 StoredNote loaded(NoteStore &store, const QString &key)
 {
     StoredNote note;
-    const NoteResult result = store.load(key, &note);
-    EXPECT_TRUE(result.ok) << result.detail.toStdString();
+    const Outcome result = store.load(key, &note);
+    EXPECT_TRUE(result.ok()) << result.detail.toStdString();
     return note;
 }
 
 qint64 revisionOf(NoteStore &store, const QString &key)
 {
     qint64 revision = -1;
-    const NoteResult result = store.revision(key, &revision);
-    EXPECT_TRUE(result.ok) << result.detail.toStdString();
+    const Outcome result = store.revision(key, &revision);
+    EXPECT_TRUE(result.ok()) << result.detail.toStdString();
     return revision;
 }
 
@@ -103,8 +103,8 @@ TEST(NoteSchema, EveryEarlierVersionIsBroughtUpToDateByTheFirstSaveWithItsNotesA
         EXPECT_EQ(readFile(app.databasePath()), before);
 
         qint64 revision = -1;
-        const NoteResult saved = store->save(QStringLiteral("20240101"), "new", 0, QStringLiteral("test@host"), &revision);
-        ASSERT_TRUE(saved.ok) << saved.detail.toStdString();
+        const Outcome saved = store->save(QStringLiteral("20240101"), "new", 0, QStringLiteral("test@host"), &revision);
+        ASSERT_TRUE(saved.ok()) << saved.detail.toStdString();
         EXPECT_EQ(revision, 1); // the migration gave the old rows no revision of their own
         EXPECT_EQ(revisionOf(*store, QStringLiteral("20240101")), 1);
         for (const auto &[key, bytes] : oldNotes()) {
@@ -142,8 +142,8 @@ TEST(NoteSchema, NewerFileIsReadButNeverWritten)
         const QByteArray before = readFile(app.databasePath());
 
         std::unique_ptr<NoteStore> writer;
-        const NoteResult refused = NoteStore::open(app.databasePath(), NoteStore::Access::ReadWrite, &writer);
-        EXPECT_EQ(refused.failure, NoteFailure::NewerSchema);
+        const Outcome refused = NoteStore::open(app.databasePath(), NoteStore::Access::ReadWrite, &writer);
+        EXPECT_EQ(refused.failure, Failure::NewerSchema);
         EXPECT_EQ(writer, nullptr);
         EXPECT_TRUE(refused.detail.startsWith(QStringLiteral("数据库由更新版本的程序写成（本版本的程序只读取它，不写入")))
             << refused.detail.toStdString();
@@ -154,7 +154,7 @@ TEST(NoteSchema, NewerFileIsReadButNeverWritten)
         EXPECT_EQ(note.data, QByteArray("from the future"));
         EXPECT_EQ(note.revision > 0, c.fromCreate);
         std::vector<NoteStore::Entry> entries;
-        ASSERT_TRUE(reader->list(&entries).ok);
+        ASSERT_TRUE(reader->list(&entries).ok());
         EXPECT_EQ(entries.size(), 1u);
         reader.reset();
         EXPECT_EQ(readFile(app.databasePath()), before);
@@ -164,9 +164,9 @@ TEST(NoteSchema, NewerFileIsReadButNeverWritten)
     TempAppDir app;
     app.createDatabase();
     auto store = openStore(app.databasePath());
-    ASSERT_TRUE(store->save(QStringLiteral("20110629"), "mine").ok);
+    ASSERT_TRUE(store->save(QStringLiteral("20110629"), "mine").ok());
     execSql(app.databasePath(), QStringLiteral("PRAGMA user_version = %1").arg(NoteStore::kSchemaVersion + 1));
-    EXPECT_EQ(store->save(QStringLiteral("20110629"), "over a newer file").failure, NoteFailure::NewerSchema);
+    EXPECT_EQ(store->save(QStringLiteral("20110629"), "over a newer file").failure, Failure::NewerSchema);
     EXPECT_EQ(storedNote(app.databasePath(), QStringLiteral("20110629")), QByteArray("mine"));
 }
 
@@ -178,7 +178,7 @@ TEST(NoteSchema, FailedStepLeavesTheFileAtItsVersion)
         const char *name;
         const char *sql;
         bool readOnlyFile; // saved by a user who may not write the file
-        NoteFailure failure;
+        Failure failure;
         const char *versionAfter;
         bool unchanged;
     };
@@ -186,14 +186,14 @@ TEST(NoteSchema, FailedStepLeavesTheFileAtItsVersion)
         {"the name of the new table taken",
          "CREATE TABLE UserCon(conIndex TEXT PRIMARY KEY, data BLOB); CREATE TABLE NoteMeta(x);"
          "INSERT INTO UserCon VALUES('20110629', x'01'); PRAGMA user_version = 1",
-         false, NoteFailure::Other, "1", true},
+         false, Failure::Other, "1", true},
         {"a read-only file",
          "CREATE TABLE UserCon(conIndex TEXT PRIMARY KEY, data BLOB); INSERT INTO UserCon VALUES('20110629', x'01')",
-         true, NoteFailure::NoPermission, "0", true},
+         true, Failure::NoPermission, "0", true},
         {"the name taken two steps up",
          "CREATE TABLE UserCon(conIndex TEXT PRIMARY KEY, data BLOB); CREATE TABLE NoteMeta(x);"
          "INSERT INTO UserCon VALUES('20110629', x'01')",
-         false, NoteFailure::Other, "1", false},
+         false, Failure::Other, "1", false},
     };
     for (const Failing &c : cases) {
         SCOPED_TRACE(c.name);
@@ -203,13 +203,13 @@ TEST(NoteSchema, FailedStepLeavesTheFileAtItsVersion)
 
         const auto save = [&app]() -> int {
             std::unique_ptr<NoteStore> store;
-            if (!NoteStore::open(app.databasePath(), NoteStore::Access::ReadWrite, &store).ok)
+            if (!NoteStore::open(app.databasePath(), NoteStore::Access::ReadWrite, &store).ok())
                 return -1;
-            const NoteResult saved = store->save(QStringLiteral("20110630"), "new");
-            if (saved.failure == NoteFailure::Other && !saved.detail.contains(QStringLiteral("未能从第")))
+            const Outcome saved = store->save(QStringLiteral("20110630"), "new");
+            if (saved.failure == Failure::Other && !saved.detail.contains(QStringLiteral("未能从第")))
                 return -2; // the reason must name the step
             std::optional<QByteArray> note;
-            if (!store->load(QStringLiteral("20110629"), &note).ok || note != QByteArray("\x01"))
+            if (!store->load(QStringLiteral("20110629"), &note).ok() || note != QByteArray("\x01"))
                 return -3; // and the notes still read
             return static_cast<int>(saved.failure);
         };
@@ -269,7 +269,7 @@ TEST(NoteRevision, EveryWriterBumpsItAndNoRevisionRepeats)
         if (change.sql)
             execSql(app.databasePath(), QString::fromUtf8(change.sql));
         if (change.storeSaves) {
-            ASSERT_TRUE(store->save(QString::fromLatin1(change.storeSaves), "by the store").ok);
+            ASSERT_TRUE(store->save(QString::fromLatin1(change.storeSaves), "by the store").ok());
         }
         const qint64 endMs = QDateTime::currentMSecsSinceEpoch();
 
@@ -308,7 +308,7 @@ TEST(NoteRevision, EveryWriterBumpsItAndNoRevisionRepeats)
     qint64 rebuilt = -1;
     ASSERT_TRUE(store->save(QStringLiteral("20110630"), "after the rebuild", revisions[QStringLiteral("20110630")],
                             QString(), &rebuilt)
-                    .ok);
+                    .ok());
     EXPECT_GT(rebuilt, deleted.revision);
     EXPECT_EQ(revisionOf(*store, QStringLiteral("20110630")), rebuilt);
     EXPECT_TRUE(NoteStore::defaultOrigin().contains(u'@')) << NoteStore::defaultOrigin().toStdString();
@@ -356,7 +356,7 @@ TEST(NoteRevision, SaveIfUnchangedNeverOverwritesAnotherWritersNote)
         switch (c.writer) {
         case Writer::Store: {
             auto other = openStore(app.databasePath());
-            ASSERT_TRUE(other->save(day, *c.left).ok);
+            ASSERT_TRUE(other->save(day, *c.left).ok());
             break;
         }
         case Writer::BareUpdate:
@@ -368,8 +368,8 @@ TEST(NoteRevision, SaveIfUnchangedNeverOverwritesAnotherWritersNote)
         EXPECT_NE(polled, shown.revision);
 
         qint64 current = -1;
-        const NoteResult refused = window->save(day, "typed", shown.revision, origin, &current);
-        EXPECT_EQ(refused.failure, NoteFailure::Conflict);
+        const Outcome refused = window->save(day, "typed", shown.revision, origin, &current);
+        EXPECT_EQ(refused.failure, Failure::Conflict);
         EXPECT_TRUE(refused.detail.startsWith(QStringLiteral("这一天的记事已在别处被修改"))) << refused.detail.toStdString();
         EXPECT_EQ(current, polled);
         EXPECT_EQ(storedNote(app.databasePath(), day), c.left);
@@ -378,8 +378,8 @@ TEST(NoteRevision, SaveIfUnchangedNeverOverwritesAnotherWritersNote)
         EXPECT_EQ(reloaded.data, c.left);
         EXPECT_EQ(reloaded.revision, current);
         qint64 stored = -1;
-        const NoteResult saved = window->save(day, "typed", reloaded.revision, origin, &stored);
-        ASSERT_TRUE(saved.ok) << saved.detail.toStdString();
+        const Outcome saved = window->save(day, "typed", reloaded.revision, origin, &stored);
+        ASSERT_TRUE(saved.ok()) << saved.detail.toStdString();
         EXPECT_GT(stored, current);
         EXPECT_EQ(storedNote(app.databasePath(), day), QByteArray("typed"));
         const StoredNote after = loaded(*window, day);

@@ -41,7 +41,7 @@ struct RefusedFile {
     const char *name;
     QByteArray bytes;   // written as the file, when set
     const char *sql;    // else a database made with this SQL
-    NoteFailure failure;
+    Failure failure;
 };
 
 TEST(NoteStoreOpen, RefusesWhatIsNotANoteDatabaseAndLeavesItUntouched)
@@ -50,12 +50,12 @@ TEST(NoteStoreOpen, RefusesWhatIsNotANoteDatabaseAndLeavesItUntouched)
     for (int i = 0; i < noise.size(); ++i)
         noise[i] = static_cast<char>((i * 7919) >> 3);
     const RefusedFile cases[] = {
-        {"text file", "Provider=Microsoft.Jet.oledb.4.0\r\n", nullptr, NoteFailure::Corrupt},
-        {"random bytes", noise, nullptr, NoteFailure::Corrupt},
-        {"empty file", QByteArray(), nullptr, NoteFailure::NotNoteDatabase},
-        {"no UserCon table", {}, "CREATE TABLE Other(a TEXT)", NoteFailure::NotNoteDatabase},
-        {"UserCon without its key", {}, "CREATE TABLE UserCon(conIndex TEXT, data BLOB)", NoteFailure::NotNoteDatabase},
-        {"UserCon without data", {}, "CREATE TABLE UserCon(conIndex TEXT PRIMARY KEY)", NoteFailure::NotNoteDatabase},
+        {"text file", "Provider=Microsoft.Jet.oledb.4.0\r\n", nullptr, Failure::Corrupt},
+        {"random bytes", noise, nullptr, Failure::Corrupt},
+        {"empty file", QByteArray(), nullptr, Failure::NotNoteDatabase},
+        {"no UserCon table", {}, "CREATE TABLE Other(a TEXT)", Failure::NotNoteDatabase},
+        {"UserCon without its key", {}, "CREATE TABLE UserCon(conIndex TEXT, data BLOB)", Failure::NotNoteDatabase},
+        {"UserCon without data", {}, "CREATE TABLE UserCon(conIndex TEXT PRIMARY KEY)", Failure::NotNoteDatabase},
     };
     for (const RefusedFile &c : cases) {
         SCOPED_TRACE(c.name);
@@ -70,8 +70,8 @@ TEST(NoteStoreOpen, RefusesWhatIsNotANoteDatabaseAndLeavesItUntouched)
 
         for (const NoteStore::Access access : {NoteStore::Access::ReadOnly, NoteStore::Access::ReadWrite}) {
             std::unique_ptr<NoteStore> store;
-            const NoteResult opened = NoteStore::open(app.databasePath(), access, &store);
-            EXPECT_FALSE(opened.ok);
+            const Outcome opened = NoteStore::open(app.databasePath(), access, &store);
+            EXPECT_FALSE(opened.ok());
             EXPECT_EQ(store, nullptr);
             EXPECT_EQ(opened.failure, c.failure) << opened.detail.toStdString();
             EXPECT_TRUE(opened.detail.startsWith(failureText(c.failure) + QStringLiteral("（"))) << opened.detail.toStdString();
@@ -84,8 +84,8 @@ TEST(NoteStoreOpen, MissingFileIsRefusedAndNotCreated)
 {
     TempAppDir app;
     std::unique_ptr<NoteStore> store;
-    const NoteResult opened = NoteStore::open(app.databasePath(), NoteStore::Access::ReadWrite, &store);
-    EXPECT_EQ(opened.failure, NoteFailure::Missing);
+    const Outcome opened = NoteStore::open(app.databasePath(), NoteStore::Access::ReadWrite, &store);
+    EXPECT_EQ(opened.failure, Failure::Missing);
     EXPECT_TRUE(opened.detail.contains(app.databasePath())) << opened.detail.toStdString();
     EXPECT_FALSE(QFile::exists(app.databasePath()));
 }
@@ -104,21 +104,21 @@ TEST(NoteStoreOpen, OlderDatabaseIsReadAsItIsAndBroughtUpToDateByTheFirstSave)
     ASSERT_NE(store, nullptr);
     EXPECT_EQ(pragma(*store, "PRAGMA synchronous"), QStringLiteral("2")); // FULL, for this connection
     std::optional<QByteArray> note;
-    ASSERT_TRUE(store->load(QStringLiteral("20110629"), &note).ok);
+    ASSERT_TRUE(store->load(QStringLiteral("20110629"), &note).ok());
     EXPECT_EQ(note, QByteArray("plain text note"));
-    ASSERT_TRUE(store->load(QStringLiteral("20110630"), &note).ok);
+    ASSERT_TRUE(store->load(QStringLiteral("20110630"), &note).ok());
     EXPECT_EQ(note, QByteArray());
-    ASSERT_TRUE(store->load(QStringLiteral("20110701"), &note).ok);
+    ASSERT_TRUE(store->load(QStringLiteral("20110701"), &note).ok());
     EXPECT_FALSE(note.has_value());
     std::vector<NoteStore::Entry> entries;
-    ASSERT_TRUE(store->list(&entries).ok);
+    ASSERT_TRUE(store->list(&entries).ok());
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[0].size, 6); // a note stored as text has the size of its UTF-8
     EXPECT_EQ(entries[1].size, 15);
     EXPECT_EQ(entries[2].size, 0);
     EXPECT_EQ(test::folderState(app.path()), before);
 
-    ASSERT_TRUE(store->save(QStringLiteral("20110701"), "new").ok);
+    ASSERT_TRUE(store->save(QStringLiteral("20110701"), "new").ok());
     EXPECT_EQ(pragma(*store, "PRAGMA user_version"), QString::number(NoteStore::kSchemaVersion));
     EXPECT_EQ(pragma(*store, "PRAGMA journal_mode"), QStringLiteral("wal"));
 }
@@ -131,24 +131,24 @@ TEST(NoteStoreSave, OneRowPerDayWhateverTheKeyHolds)
     ASSERT_NE(store, nullptr);
 
     const QString quoteKey = QStringLiteral("2011'); DROP TABLE UserCon; --");
-    ASSERT_TRUE(store->save(QStringLiteral("20110629"), "first").ok);
-    ASSERT_TRUE(store->save(QStringLiteral("20110629"), "second").ok);
-    ASSERT_TRUE(store->save(QStringLiteral("20110630"), QByteArray()).ok); // an empty note still makes its row
-    ASSERT_TRUE(store->save(quoteKey, "kept literally").ok);
+    ASSERT_TRUE(store->save(QStringLiteral("20110629"), "first").ok());
+    ASSERT_TRUE(store->save(QStringLiteral("20110629"), "second").ok());
+    ASSERT_TRUE(store->save(QStringLiteral("20110630"), QByteArray()).ok()); // an empty note still makes its row
+    ASSERT_TRUE(store->save(quoteKey, "kept literally").ok());
 
     EXPECT_EQ(queryText(app.databasePath(), QStringLiteral("SELECT count(*) FROM UserCon")), QStringLiteral("3"));
     std::optional<QByteArray> note;
-    ASSERT_TRUE(store->load(QStringLiteral("20110629"), &note).ok);
+    ASSERT_TRUE(store->load(QStringLiteral("20110629"), &note).ok());
     EXPECT_EQ(note, QByteArray("second"));
-    ASSERT_TRUE(store->load(QStringLiteral("20110630"), &note).ok);
+    ASSERT_TRUE(store->load(QStringLiteral("20110630"), &note).ok());
     EXPECT_EQ(note, QByteArray());
     EXPECT_EQ(queryText(app.databasePath(), QStringLiteral("SELECT typeof(data) FROM UserCon WHERE conIndex='20110630'")),
               QStringLiteral("blob"));
-    ASSERT_TRUE(store->load(quoteKey, &note).ok);
+    ASSERT_TRUE(store->load(quoteKey, &note).ok());
     EXPECT_EQ(note, QByteArray("kept literally"));
 
     std::vector<NoteStore::Entry> entries;
-    ASSERT_TRUE(store->list(&entries).ok);
+    ASSERT_TRUE(store->list(&entries).ok());
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[0].key, QStringLiteral("2011'); DROP TABLE UserCon; --"));
     EXPECT_EQ(entries[1].key, QStringLiteral("20110629"));
@@ -165,9 +165,9 @@ TEST(NoteStoreSave, BinaryNoteKeepsEveryByte)
     QByteArray bytes;
     for (int i = 0; i < 70000; ++i) // NULs, high bytes, and more than one database page
         bytes += static_cast<char>(i * 31);
-    ASSERT_TRUE(store->save(QStringLiteral("20240229"), bytes).ok);
+    ASSERT_TRUE(store->save(QStringLiteral("20240229"), bytes).ok());
     std::optional<QByteArray> note;
-    ASSERT_TRUE(store->load(QStringLiteral("20240229"), &note).ok);
+    ASSERT_TRUE(store->load(QStringLiteral("20240229"), &note).ok());
     EXPECT_EQ(note, bytes);
 }
 
@@ -175,19 +175,19 @@ TEST(NoteStoreCreate, DeliversAnEmptyDatabaseButNeverReplacesOne)
 {
     TempAppDir app;
     bool created = false;
-    NoteResult result = NoteStore::create(app.databasePath(), &created);
-    ASSERT_TRUE(result.ok && created) << result.detail.toStdString();
+    Outcome result = NoteStore::create(app.databasePath(), &created);
+    ASSERT_TRUE(result.ok() && created) << result.detail.toStdString();
     {
         auto store = openStore(app.databasePath());
         ASSERT_NE(store, nullptr);
         std::vector<NoteStore::Entry> entries;
-        ASSERT_TRUE(store->list(&entries).ok);
+        ASSERT_TRUE(store->list(&entries).ok());
         EXPECT_TRUE(entries.empty());
         EXPECT_EQ(pragma(*store, "PRAGMA journal_mode"), QStringLiteral("wal"));
-        ASSERT_TRUE(store->save(QStringLiteral("20110629"), "the user's note").ok);
+        ASSERT_TRUE(store->save(QStringLiteral("20110629"), "the user's note").ok());
     }
     result = NoteStore::create(app.databasePath(), &created);
-    EXPECT_TRUE(result.ok && !created);
+    EXPECT_TRUE(result.ok() && !created);
     EXPECT_EQ(test::storedNote(app.databasePath(), QStringLiteral("20110629")), QByteArray("the user's note"));
     // Nothing is left behind beside the database.
     EXPECT_EQ(QDir(app.path() + QStringLiteral("/Data")).entryList(QDir::Files), QStringList{"UserData.db"});
@@ -196,7 +196,7 @@ TEST(NoteStoreCreate, DeliversAnEmptyDatabaseButNeverReplacesOne)
     TempAppDir other;
     QDir(other.path()).mkpath(QStringLiteral("Data"));
     writeFile(other.databasePath(), "not a database, but someone's");
-    EXPECT_TRUE(NoteStore::create(other.databasePath(), &created).ok);
+    EXPECT_TRUE(NoteStore::create(other.databasePath(), &created).ok());
     EXPECT_FALSE(created);
     EXPECT_EQ(readFile(other.databasePath()), "not a database, but someone's");
 }
@@ -210,7 +210,7 @@ TEST(NoteStoreCreate, CompletesAnEmptyFileAndSurvivesCreatorsRacing)
     QDir(app.path()).mkpath(QStringLiteral("Data"));
     writeFile(app.databasePath(), {});
     bool created = false;
-    ASSERT_TRUE(NoteStore::create(app.databasePath(), &created).ok);
+    ASSERT_TRUE(NoteStore::create(app.databasePath(), &created).ok());
     EXPECT_TRUE(created);
     EXPECT_NE(openStore(app.databasePath()), nullptr);
 
@@ -220,7 +220,7 @@ TEST(NoteStoreCreate, CompletesAnEmptyFileAndSurvivesCreatorsRacing)
         const pid_t pid = ::fork();
         if (pid == 0) {
             bool made = false;
-            const bool ok = NoteStore::create(raced.databasePath(), &made).ok;
+            const bool ok = NoteStore::create(raced.databasePath(), &made).ok();
             ::_exit(ok ? (made ? 10 : 11) : 1);
         }
         children.push_back(pid);
@@ -236,7 +236,7 @@ TEST(NoteStoreCreate, CompletesAnEmptyFileAndSurvivesCreatorsRacing)
     EXPECT_GE(made, 1);
     auto store = openStore(raced.databasePath());
     ASSERT_NE(store, nullptr);
-    ASSERT_TRUE(store->save(QStringLiteral("20110629"), "x").ok);
+    ASSERT_TRUE(store->save(QStringLiteral("20110629"), "x").ok());
     EXPECT_EQ(QDir(raced.path() + QStringLiteral("/Data")).entryList(QDir::Files),
               (QStringList{"UserData.db", "UserData.db-shm", "UserData.db-wal"}));
 }
@@ -254,15 +254,15 @@ TEST(NoteStoreFailure, BusyPastTheTimeout)
     ASSERT_EQ(sqlite3_open(QFile::encodeName(app.databasePath()).constData(), &other), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
 
-    const NoteResult saved = store->save(QStringLiteral("20110629"), "waits");
-    EXPECT_EQ(saved.failure, NoteFailure::Busy);
+    const Outcome saved = store->save(QStringLiteral("20110629"), "waits");
+    EXPECT_EQ(saved.failure, Failure::Busy);
     EXPECT_EQ(saved.detail, QStringLiteral("数据库被其他程序锁定（database is locked）"));
     std::optional<QByteArray> note;
-    EXPECT_TRUE(store->load(QStringLiteral("20110629"), &note).ok); // readers are not held up by the log
+    EXPECT_TRUE(store->load(QStringLiteral("20110629"), &note).ok()); // readers are not held up by the log
 
     sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(other);
-    EXPECT_TRUE(store->save(QStringLiteral("20110629"), "goes through").ok);
+    EXPECT_TRUE(store->save(QStringLiteral("20110629"), "goes through").ok());
 }
 
 TEST(NoteStoreFailure, ReadOnlyFolderAndUnwritableFile)
@@ -271,25 +271,25 @@ TEST(NoteStoreFailure, ReadOnlyFolderAndUnwritableFile)
     app.createDatabase();
     {
         auto store = openStore(app.databasePath());
-        ASSERT_TRUE(store->save(QStringLiteral("20110629"), "kept").ok);
+        ASSERT_TRUE(store->save(QStringLiteral("20110629"), "kept").ok());
     }
     // The child reports through its exit status: 0 when every expectation held, else the number
     // of the first that did not.
     const auto check = [&app] {
         return test::runWithoutPrivileges([&app]() -> int {
             std::unique_ptr<NoteStore> reader;
-            if (!NoteStore::open(app.databasePath(), NoteStore::Access::ReadOnly, &reader).ok)
+            if (!NoteStore::open(app.databasePath(), NoteStore::Access::ReadOnly, &reader).ok())
                 return 2;
             std::optional<QByteArray> note;
-            if (!reader->load(QStringLiteral("20110629"), &note).ok || note != QByteArray("kept"))
+            if (!reader->load(QStringLiteral("20110629"), &note).ok() || note != QByteArray("kept"))
                 return 3;
-            if (reader->save(QStringLiteral("20110629"), "x").failure != NoteFailure::NoPermission)
+            if (reader->save(QStringLiteral("20110629"), "x").failure != Failure::NoPermission)
                 return 4;
             std::unique_ptr<NoteStore> writer;
-            if (!NoteStore::open(app.databasePath(), NoteStore::Access::ReadWrite, &writer).ok)
+            if (!NoteStore::open(app.databasePath(), NoteStore::Access::ReadWrite, &writer).ok())
                 return 5;
-            const NoteResult saved = writer->save(QStringLiteral("20110629"), "lost");
-            if (saved.failure != NoteFailure::NoPermission || !saved.detail.startsWith(QStringLiteral("没有写入权限（")))
+            const Outcome saved = writer->save(QStringLiteral("20110629"), "lost");
+            if (saved.failure != Failure::NoPermission || !saved.detail.startsWith(QStringLiteral("没有写入权限（")))
                 return 6;
             return 0;
         });

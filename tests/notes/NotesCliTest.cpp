@@ -20,14 +20,14 @@
 namespace tavemo::notes {
 namespace {
 
-using test::Outcome;
+using test::ProgramRun;
 using test::readFile;
 using test::storedNote;
 using test::writeFile;
 
 const QString kNotes = QStringLiteral(TAVEMO_APP_DIR "/tavemo-notes");
 
-Outcome runNotes(const QStringList &args, const test::RunOptions &options = {})
+ProgramRun runNotes(const QStringList &args, const test::RunOptions &options = {})
 {
     return test::run(kNotes, args, options);
 }
@@ -36,12 +36,12 @@ Outcome runNotes(const QStringList &args, const test::RunOptions &options = {})
 QString noteText(const QByteArray &stored)
 {
     QTextDocument document;
-    EXPECT_TRUE(richtext::readRtf(stored, document).ok);
+    EXPECT_TRUE(richtext::readRtf(stored, document).ok());
     return document.toPlainText();
 }
 
 // A failure is one line on stderr, naming the program, with nothing on stdout.
-void expectOneLineComplaint(const Outcome &result, int status, const QString &phrase)
+void expectOneLineComplaint(const ProgramRun &result, int status, const QString &phrase)
 {
     EXPECT_EQ(result.status, status);
     EXPECT_TRUE(result.out.isEmpty()) << result.out.toStdString();
@@ -53,7 +53,7 @@ void expectOneLineComplaint(const Outcome &result, int status, const QString &ph
 class NotesCli : public ::testing::Test {
 protected:
     void SetUp() override { app.createDatabase(); }
-    Outcome run(QStringList args, const test::RunOptions &options = {})
+    ProgramRun run(QStringList args, const test::RunOptions &options = {})
     {
         args.prepend(app.path());
         args.prepend(QStringLiteral("--dir"));
@@ -67,7 +67,7 @@ protected:
     }
     void put(const QString &date, const QByteArray &bytes)
     {
-        const Outcome result = run({QStringLiteral("put"), date, file(QStringLiteral("put-input"), bytes)});
+        const ProgramRun result = run({QStringLiteral("put"), date, file(QStringLiteral("put-input"), bytes)});
         ASSERT_EQ(result.status, 0) << result.err.toStdString();
     }
     int rowCount() const
@@ -88,21 +88,24 @@ TEST_F(NotesCli, PutListShowAndExport)
     // Stored the way the window stores notes: as the editor's RTF.
     EXPECT_TRUE(storedNote(app.databasePath(), QStringLiteral("20110629"))->startsWith("{\\rtf"));
 
-    const Outcome list = run({QStringLiteral("list")});
+    const ProgramRun list = run({QStringLiteral("list")});
     EXPECT_EQ(list.status, 0);
     const QList<QByteArray> rows = list.out.trimmed().split('\n');
     ASSERT_EQ(rows.size(), 2);
     EXPECT_EQ(rows[0], "2011-06-29\t" + QByteArray::number(storedNote(app.databasePath(), "20110629")->size()));
     EXPECT_TRUE(rows[1].startsWith("2011-07-01\t"));
 
-    const Outcome shown = run({QStringLiteral("show"), QStringLiteral("20110629")});
+    const ProgramRun shown = run({QStringLiteral("show"), QStringLiteral("20110629")});
     EXPECT_EQ(shown.status, 0);
     EXPECT_EQ(QString::fromUtf8(shown.out), QStringLiteral("第一行\n第二行\n"));
     EXPECT_TRUE(shown.err.isEmpty());
     EXPECT_EQ(run({QStringLiteral("show"), QStringLiteral("2011-06-29"), QStringLiteral("--format"), QStringLiteral("rtf")}).out,
               *storedNote(app.databasePath(), QStringLiteral("20110629")));
-    const Outcome html = run({QStringLiteral("show"), QStringLiteral("2011-07-01"), QStringLiteral("--format"), QStringLiteral("html")});
+    const ProgramRun html = run({QStringLiteral("show"), QStringLiteral("2011-07-01"), QStringLiteral("--format"), QStringLiteral("html")});
     EXPECT_TRUE(html.out.contains("font-weight") && html.out.contains("bold")) << html.out.toStdString();
+    // Every option that takes a value takes it joined as well.
+    EXPECT_EQ(runNotes({QStringLiteral("--dir=") + app.path(), QStringLiteral("show"), QStringLiteral("2011-07-01"),
+                        QStringLiteral("--format=html")}).out, html.out);
 
     const QString exported = files.filePath(QStringLiteral("backup/notes"));
     ASSERT_EQ(run({QStringLiteral("export"), exported, QStringLiteral("--format"), QStringLiteral("text")}).status, 0);
@@ -158,7 +161,7 @@ TEST_F(NotesCli, PutStoresOnlyWhatItCanReadFaithfully)
         SCOPED_TRACE(c.name);
         put(QStringLiteral("2011-06-29"), "the previous note");
         const QByteArray before = *storedNote(app.databasePath(), QStringLiteral("20110629"));
-        const Outcome result = run({QStringLiteral("put"), QStringLiteral("2011-06-29"), file(QStringLiteral("input"), c.bytes)});
+        const ProgramRun result = run({QStringLiteral("put"), QStringLiteral("2011-06-29"), file(QStringLiteral("input"), c.bytes)});
         if (c.status == 0) {
             EXPECT_EQ(result.status, 0) << result.err.toStdString();
             EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
@@ -176,9 +179,9 @@ TEST_F(NotesCli, PutStoresOnlyWhatItCanReadFaithfully)
 TEST_F(NotesCli, LibreOfficeDocumentKeepsItsChineseFormatting)
 {
     const QString fixture = QStringLiteral(TAVEMO_TEST_DATA_DIR "/rtf/libreoffice-chinese.rtf");
-    const Outcome stored = run({QStringLiteral("put"), QStringLiteral("2024-02-10"), fixture});
+    const ProgramRun stored = run({QStringLiteral("put"), QStringLiteral("2024-02-10"), fixture});
     ASSERT_EQ(stored.status, 0) << stored.err.toStdString();
-    const Outcome html = run({QStringLiteral("show"), QStringLiteral("2024-02-10"), QStringLiteral("--format"), QStringLiteral("html")});
+    const ProgramRun html = run({QStringLiteral("show"), QStringLiteral("2024-02-10"), QStringLiteral("--format"), QStringLiteral("html")});
     ASSERT_EQ(html.status, 0);
     const QString page = QString::fromUtf8(html.out);
     // The first run: 黑体, 16 points, bold; the last: 9 points (the page's own size, so the run
@@ -201,7 +204,7 @@ TEST_F(NotesCli, PutReadsPipesAndStandardInput)
     EXPECT_EQ(noteText(*storedNote(app.databasePath(), QStringLiteral("20110629"))), QStringLiteral("从标准输入"));
 
     piped.input = "via /dev/stdin";
-    const Outcome devStdin = run({QStringLiteral("put"), QStringLiteral("2011-06-30"), QStringLiteral("/dev/stdin")}, piped);
+    const ProgramRun devStdin = run({QStringLiteral("put"), QStringLiteral("2011-06-30"), QStringLiteral("/dev/stdin")}, piped);
     ASSERT_EQ(devStdin.status, 0) << devStdin.err.toStdString();
     EXPECT_EQ(noteText(*storedNote(app.databasePath(), QStringLiteral("20110630"))), QStringLiteral("via /dev/stdin"));
 
@@ -212,7 +215,7 @@ TEST_F(NotesCli, PutReadsPipesAndStandardInput)
         if (pipe.open(QIODevice::WriteOnly))
             pipe.write("从命名管道");
     });
-    const Outcome named = run({QStringLiteral("put"), QStringLiteral("2011-07-01"), fifo});
+    const ProgramRun named = run({QStringLiteral("put"), QStringLiteral("2011-07-01"), fifo});
     writer.join();
     ASSERT_EQ(named.status, 0) << named.err.toStdString();
     EXPECT_EQ(noteText(*storedNote(app.databasePath(), QStringLiteral("20110701"))), QStringLiteral("从命名管道"));
@@ -231,11 +234,12 @@ TEST_F(NotesCli, BadInputIsRefusedWithOneLineAndNothingWritten)
         QStringList args;
         QString phrase;
     } cases[] = {
-        {{"--dir", app.path(), "show", "2011-02-30"}, "“2011-02-30”不是有效的日期"},
-        {{"--dir", app.path(), "put", "2011-06-31", good}, "不是有效的日期"},
-        {{"--dir", app.path(), "put", "29.06.2011", good}, "不是有效的日期"},
-        {{"--dir", app.path(), "put", "2101-01-01", good}, "“2101-01-01”不在日历的范围内（0001-01-01 至 2100-12-31）"},
-        {{"--dir", app.path(), "show", "99991231"}, "“99991231”不在日历的范围内"},
+        {{"--dir", app.path(), "show", "2011-02-30"}, "不是 0001-01-01 至 2100-12-31 之间的日期：2011-02-30（用法见 tavemo-notes --help）"},
+        {{"--dir", app.path(), "put", "2011-06-31", good}, "之间的日期：2011-06-31"},
+        {{"--dir", app.path(), "put", "29.06.2011", good}, "之间的日期：29.06.2011"},
+        {{"--dir", app.path(), "put", "2101-01-01", good}, "不是 0001-01-01 至 2100-12-31 之间的日期：2101-01-01"},
+        {{"--dir", app.path(), "show", "99991231"}, "之间的日期：99991231"},
+        {{"--dir", app.path(), "show", "1582-10-10"}, "这十天在历史上不存在"},
         {{"--dir", app.path(), "put", "2011-06-29", files.filePath(QStringLiteral("missing.rtf"))}, "文件不存在"},
         {{"--dir", app.path(), "put", "2011-06-29", files.path()}, "是文件夹，不是文件"},
         {{"--dir", app.path(), "put", "2011-06-29"}, "put 需要日期 DATE 和文件 FILE"},
@@ -246,12 +250,17 @@ TEST_F(NotesCli, BadInputIsRefusedWithOneLineAndNothingWritten)
         {{"--dir", app.path()}, "缺少命令"},
         {{"--dir", app.path(), "list", "--bogus"}, "未知选项“--bogus”"},
         {{"--dir", "", "list"}, "--dir 的取值不能为空"},
+        {{"--dir=", "list"}, "--dir 的取值不能为空"},
+        {{"--dir=" + app.path(), "show", "2011-06-29", "--format="}, "--format 的取值不能为空"},
+        {{"--dir", app.path(), "export", exported, "--overwrite=yes"}, "--overwrite 不带取值"},
+        {{"--dir", app.path(), "export", exported, "--overwrite", "--overwrite"}, "--overwrite 只能给出一次"},
+        {{"--dir", app.path(), "list", "--help"}, "未知选项“--help”"},
         {{"--dir", missingApp, "list"}, "找不到记事数据库"},
         {{"--dir", missingApp, "put", "2011-06-29", good}, "找不到记事数据库"},
         {{"--dir", missingApp, "export", exported}, "找不到记事数据库"},
         {{"--dir", app.path(), "export", good}, "不是文件夹"},
         // An echoed argument never breaks the one-line message nor reaches the terminal raw.
-        {{"--dir", app.path(), "show", "2011-06\n-29\x1b[2J"}, "“2011-06?-29?[2J”"},
+        {{"--dir", app.path(), "show", "2011-06\n-29\x1b[2J"}, "：2011-06?-29?[2J（"},
     };
     for (const auto &[args, phrase] : cases) {
         SCOPED_TRACE(args.join(u' ').toStdString());
@@ -315,7 +324,7 @@ TEST_F(NotesCli, ExportNeverFollowsLinksAndReplacesFilesOnlyWhenAskedTo)
         QStringList args{QStringLiteral("export"), target.path(), QStringLiteral("--format"), QStringLiteral("text")};
         if (c.overwrite)
             args << QStringLiteral("--overwrite");
-        const Outcome result = run(args);
+        const ProgramRun result = run(args);
 
         EXPECT_EQ(test::folderState(outside.path()), outsideBefore);
         EXPECT_EQ(readFile(QDir(target.path()).filePath(QStringLiteral("2011-06-30.txt"))), "六月三十日\n");
@@ -375,15 +384,15 @@ TEST_F(NotesCli, ReadOnlyFolderCanBeReadButNotWritten)
     test::RunOptions unprivileged;
     unprivileged.withoutPrivileges = true;
 
-    const Outcome list = run({QStringLiteral("list")}, unprivileged);
+    const ProgramRun list = run({QStringLiteral("list")}, unprivileged);
     EXPECT_EQ(list.status, 0) << list.err.toStdString();
     EXPECT_TRUE(list.out.startsWith("2011-06-29\t"));
-    const Outcome show = run({QStringLiteral("show"), QStringLiteral("2011-06-29")}, unprivileged);
+    const ProgramRun show = run({QStringLiteral("show"), QStringLiteral("2011-06-29")}, unprivileged);
     EXPECT_EQ(show.status, 0) << show.err.toStdString();
     EXPECT_EQ(show.out, "可以读\n");
     QTemporaryDir exported;
     ::chmod(QFile::encodeName(exported.path()).constData(), 0777);
-    const Outcome exportResult = run({QStringLiteral("export"), exported.path()}, unprivileged);
+    const ProgramRun exportResult = run({QStringLiteral("export"), exported.path()}, unprivileged);
     EXPECT_EQ(exportResult.status, 0) << exportResult.err.toStdString();
     EXPECT_TRUE(QFile::exists(exported.filePath(QStringLiteral("2011-06-29.rtf"))));
 
@@ -397,7 +406,7 @@ TEST_F(NotesCli, ReadOnlyFolderCanBeReadButNotWritten)
 
 // The same database on a file system of its own, as the script below leaves it, with tavemo-notes
 // run on it: "full" fills it to the last byte, "read-only" mounts it read-only.
-std::optional<Outcome> runOnOwnFileSystem(const char *state, const test::TempAppDir &app, const QStringList &args)
+std::optional<ProgramRun> runOnOwnFileSystem(const char *state, const test::TempAppDir &app, const QStringList &args)
 {
     // $1 the state, $2 the database, $3 tavemo-notes, then its arguments. Status 99: the database
     // file changed.
@@ -416,12 +425,12 @@ TEST_F(NotesCli, FullDiskAndReadOnlyMediaCanBeRead)
     put(QStringLiteral("2011-06-29"), "满了也能读");
     for (const char *state : {"full", "read-only"}) {
         SCOPED_TRACE(state);
-        const std::optional<Outcome> list = runOnOwnFileSystem(state, app, {QStringLiteral("list")});
+        const std::optional<ProgramRun> list = runOnOwnFileSystem(state, app, {QStringLiteral("list")});
         if (!list)
             GTEST_SKIP() << "this machine allows no mount namespace";
         EXPECT_EQ(list->status, 0) << list->err.toStdString();
         EXPECT_TRUE(list->out.startsWith("2011-06-29\t"));
-        const std::optional<Outcome> show = runOnOwnFileSystem(state, app, {QStringLiteral("show"), QStringLiteral("2011-06-29")});
+        const std::optional<ProgramRun> show = runOnOwnFileSystem(state, app, {QStringLiteral("show"), QStringLiteral("2011-06-29")});
         EXPECT_EQ(show->status, 0) << show->err.toStdString();
         EXPECT_EQ(show->out, "满了也能读\n");
     }
@@ -444,10 +453,10 @@ TEST_F(NotesCli, FailuresExitOneWithAChineseReason)
         sqlite3_close(db);
     }
 
-    const std::optional<Outcome> full = runOnOwnFileSystem("full", app, {QStringLiteral("put"), QStringLiteral("2011-06-29"), input});
+    const std::optional<ProgramRun> full = runOnOwnFileSystem("full", app, {QStringLiteral("put"), QStringLiteral("2011-06-29"), input});
     if (full) {
         expectOneLineComplaint(*full, 1, QStringLiteral("保存记事失败：磁盘已满（"));
-        const std::optional<Outcome> readOnly = runOnOwnFileSystem("read-only", app, {QStringLiteral("put"), QStringLiteral("2011-06-29"), input});
+        const std::optional<ProgramRun> readOnly = runOnOwnFileSystem("read-only", app, {QStringLiteral("put"), QStringLiteral("2011-06-29"), input});
         expectOneLineComplaint(*readOnly, 1, QStringLiteral("保存记事失败：存储介质是只读的（"));
     }
 
@@ -483,7 +492,7 @@ TEST_F(NotesCli, NoDisplayIsNeeded)
               QStringList{QStringLiteral("--dir"), app.path(), QStringLiteral("put"), QStringLiteral("2011-06-30"), input},
               QStringList{QStringLiteral("--help")}}) {
             SCOPED_TRACE(args.join(u' ').toStdString());
-            const Outcome result = runNotes(args, options);
+            const ProgramRun result = runNotes(args, options);
             EXPECT_EQ(result.status, 0);
             EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
         }
@@ -493,7 +502,7 @@ TEST_F(NotesCli, NoDisplayIsNeeded)
 TEST(NotesCliHelp, HelpDescribesEveryCommand)
 {
     for (const char *option : {"--help", "-h"}) {
-        const Outcome result = runNotes({QString::fromLatin1(option)});
+        const ProgramRun result = runNotes({QString::fromLatin1(option)});
         EXPECT_EQ(result.status, 0) << option;
         EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
         const QString help = QString::fromUtf8(result.out);

@@ -38,15 +38,15 @@ constexpr uid_t kNobody = 65534;
 void TempAppDir::createDatabase() const
 {
     bool created = false;
-    const NoteResult result = NoteStore::create(databasePath(), &created);
-    ASSERT_TRUE(result.ok && created) << result.detail.toStdString();
+    const tavemo::Outcome result = NoteStore::create(databasePath(), &created);
+    ASSERT_TRUE(result.ok() && created) << result.detail.toStdString();
 }
 
 std::unique_ptr<NoteStore> openStore(const QString &databasePath, NoteStore::Access access)
 {
     std::unique_ptr<NoteStore> store;
-    const NoteResult opened = NoteStore::open(databasePath, access, &store);
-    EXPECT_TRUE(opened.ok) << opened.detail.toStdString();
+    const tavemo::Outcome opened = NoteStore::open(databasePath, access, &store);
+    EXPECT_TRUE(opened.ok()) << opened.detail.toStdString();
     return store;
 }
 
@@ -175,7 +175,7 @@ QString reachableCopy(const QString &file)
     return copy;
 }
 
-Outcome run(const QString &program, const QStringList &args, const RunOptions &options)
+ProgramRun run(const QString &program, const QStringList &args, const RunOptions &options)
 {
     QProcess process;
     QString executable = program;
@@ -204,7 +204,7 @@ Outcome run(const QString &program, const QStringList &args, const RunOptions &o
     return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
-std::optional<Outcome> runInPrivateMount(const QString &script, const QStringList &arguments)
+std::optional<ProgramRun> runInPrivateMount(const QString &script, const QStringList &arguments)
 {
     // Root makes a mount namespace directly; anyone else through a user namespace of their own.
     const QStringList namespaces = ::geteuid() == 0

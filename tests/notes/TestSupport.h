@@ -55,7 +55,7 @@ void dropPrivileges();
 // Runs `work` in a forked child that has dropped its privileges; its return value is the result.
 int runWithoutPrivileges(const std::function<int()> &work);
 
-struct Outcome {
+struct ProgramRun {
     int status = -1;
     QByteArray out;
     QByteArray err;
@@ -67,10 +67,10 @@ struct RunOptions {
     bool withoutPrivileges = false;
 };
 // Runs a program to its end.
-Outcome run(const QString &program, const QStringList &args, const RunOptions &options = {});
+ProgramRun run(const QString &program, const QStringList &args, const RunOptions &options = {});
 
 // Runs a shell script in a mount namespace of its own, so that the file systems it mounts vanish
 // with it; `arguments` are the script's $1, $2 …. Nothing when this machine allows no such namespace.
-std::optional<Outcome> runInPrivateMount(const QString &script, const QStringList &arguments = {});
+std::optional<ProgramRun> runInPrivateMount(const QString &script, const QStringList &arguments = {});
 
 } // namespace tavemo::notes::test

@@ -35,7 +35,7 @@ std::vector<ParagraphSnapshot> readFixture(const char *name)
 {
     QTextDocument document;
     const ReadResult result = readRtf(fixture(name), document);
-    EXPECT_TRUE(result.ok);
+    EXPECT_TRUE(result.ok());
     EXPECT_EQ(result.mode, ReadMode::Rtf);
     return snapshotOf(document);
 }
@@ -101,7 +101,7 @@ TEST(RtfReader, ReadingReplacesTheDocumentAndRaisesItsChange)
     document.setPlainText(QStringLiteral("another day's note"));
     int changes = 0;
     QObject::connect(&document, &QTextDocument::contentsChanged, [&changes] { ++changes; });
-    ASSERT_TRUE(readRtf(fixture("gbk-colours.rtf"), document).ok);
+    ASSERT_TRUE(readRtf(fixture("gbk-colours.rtf"), document).ok());
     EXPECT_EQ(document.toPlainText(), QStringLiteral("今天是晴天。\nMeeting at 3 pm下午三点开会"));
     EXPECT_GE(changes, 1);
     EXPECT_FALSE(document.isUndoAvailable()); // a load is not an edit the user can undo
@@ -131,7 +131,7 @@ TEST(RtfReader, CharacterSetsDecideHowBytesRead)
         const QByteArray rtf = QByteArray("{\\rtf1\\ansi\\ansicpg936{\\fonttbl") + c.fontTable + "}\\f0 " + c.body + "}";
         SCOPED_TRACE(rtf.constData());
         QTextDocument document;
-        ASSERT_TRUE(readRtf(rtf, document).ok);
+        ASSERT_TRUE(readRtf(rtf, document).ok());
         EXPECT_EQ(document.toPlainText(), c.text);
     }
 }
@@ -139,7 +139,7 @@ TEST(RtfReader, CharacterSetsDecideHowBytesRead)
 TEST(RtfReader, LastParagraphWithoutParagraphMarkKeepsItsAlignment)
 {
     QTextDocument document;
-    ASSERT_TRUE(readRtf("{\\rtf1\\qr first\\par\\pard\\qc second}", document).ok);
+    ASSERT_TRUE(readRtf("{\\rtf1\\qr first\\par\\pard\\qc second}", document).ok());
     const auto paragraphs = snapshotOf(document);
     ASSERT_EQ(paragraphs.size(), 2u);
     EXPECT_EQ(paragraphs[0].alignment, Qt::AlignRight);
@@ -149,7 +149,7 @@ TEST(RtfReader, LastParagraphWithoutParagraphMarkKeepsItsAlignment)
 TEST(RtfReader, ColourTableWhoseLastEntryLacksItsSemicolon)
 {
     QTextDocument document;
-    ASSERT_TRUE(readRtf("{\\rtf1{\\colortbl;\\red0\\green0\\blue255}\\cf1 blue}", document).ok);
+    ASSERT_TRUE(readRtf("{\\rtf1{\\colortbl;\\red0\\green0\\blue255}\\cf1 blue}", document).ok());
     const auto paragraphs = snapshotOf(document);
     ASSERT_EQ(paragraphs.size(), 1u);
     ASSERT_EQ(paragraphs[0].runs.size(), 1u);
@@ -161,7 +161,7 @@ TEST(RtfReader, EmptyBytesGiveAnEmptyDocument)
     QTextDocument document;
     document.setPlainText(QStringLiteral("old"));
     const ReadResult result = readRtf({}, document);
-    EXPECT_TRUE(result.ok);
+    EXPECT_TRUE(result.ok());
     EXPECT_EQ(result.mode, ReadMode::Empty);
     EXPECT_TRUE(document.isEmpty());
 }
@@ -185,7 +185,7 @@ TEST(RtfReader, BytesThatAreNotRtfAreReadAsPlainText)
         SCOPED_TRACE(c.name);
         QTextDocument document;
         const ReadResult result = readRtf(c.bytes, document);
-        EXPECT_TRUE(result.ok);
+        EXPECT_TRUE(result.ok());
         EXPECT_EQ(result.mode, ReadMode::PlainText);
         EXPECT_EQ(document.toPlainText(), c.text.isNull() ? QString::fromLatin1(c.bytes) : c.text);
     }
@@ -208,7 +208,7 @@ TEST(RtfReader, ControlWordsThatStandForCharactersOrHideText)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.rtf);
         QTextDocument document;
-        ASSERT_TRUE(readRtf(c.rtf, document).ok);
+        ASSERT_TRUE(readRtf(c.rtf, document).ok());
         // The raw text keeps the no-break space that toPlainText turns into a blank.
         EXPECT_EQ(document.toRawText().replace(QChar::ParagraphSeparator, u'\n'), c.text);
     }
@@ -221,8 +221,8 @@ TEST(RtfReader, RtfNestedTooDeepIsAFailedRead)
     QTextDocument document;
     document.setPlainText(QStringLiteral("another day's note"));
     const ReadResult result = readRtf("{\\rtf1 " + QByteArray(300, '{') + "x" + QByteArray(300, '}') + "}", document);
-    EXPECT_FALSE(result.ok);
-    EXPECT_TRUE(result.error.contains(QStringLiteral("256"))) << result.error.toStdString();
+    EXPECT_FALSE(result.ok());
+    EXPECT_TRUE(result.error().contains(QStringLiteral("256"))) << result.error().toStdString();
     EXPECT_EQ(document.toPlainText(), QStringLiteral("another day's note"));
 }
 
@@ -243,7 +243,7 @@ TEST(RtfReader, DamageIsReadButNamed)
         SCOPED_TRACE(c.rtf);
         QTextDocument document;
         const ReadResult result = readRtf(c.rtf, document);
-        EXPECT_TRUE(result.ok);
+        EXPECT_TRUE(result.ok());
         EXPECT_EQ(document.toPlainText(), c.text);
         EXPECT_EQ(result.damage, c.damage);
     }
@@ -279,7 +279,7 @@ TEST(RtfReader, HostileStreamsAreReadSafely)
         SCOPED_TRACE(c.name);
         QTextDocument document;
         const ReadResult result = readRtf(c.bytes, document);
-        EXPECT_TRUE(result.ok);
+        EXPECT_TRUE(result.ok());
         EXPECT_EQ(result.mode, ReadMode::Rtf);
         EXPECT_EQ(document.toPlainText(), c.text);
     }
@@ -302,7 +302,7 @@ TEST(RtfReader, EveryTruncationOfANoteReadsAsItsBeginning)
 
     for (qsizetype length = 0; length <= rtf.size(); ++length) {
         QTextDocument document;
-        ASSERT_TRUE(readRtf(rtf.left(length), document).ok) << length;
+        ASSERT_TRUE(readRtf(rtf.left(length), document).ok()) << length;
         if (length < 5)
             continue; // shorter prefixes are not RTF yet and read as plain text
         QString text = document.toPlainText();

@@ -118,7 +118,7 @@ TEST(RtfRoundTrip, WriteThenReadGivesBackTheDocument)
         useEditorFont(copy);
         copy.setPlainText(QStringLiteral("previous note"));
         const ReadResult result = readRtf(rtf, copy);
-        ASSERT_TRUE(result.ok);
+        ASSERT_TRUE(result.ok());
         EXPECT_EQ(result.mode, ReadMode::Rtf);
         EXPECT_EQ(copy.toPlainText(), original.toPlainText()) << rtf.constData();
         EXPECT_EQ(snapshotOf(copy), snapshotOf(original)) << rtf.constData();
@@ -139,7 +139,7 @@ TEST(RtfRoundTrip, FallbackBytesAloneGiveTheSameText)
     QString withoutUnicode = QString::fromLatin1(rtf);
     withoutUnicode.remove(QRegularExpression(QStringLiteral("\\\\u-?[0-9]+ ?")));
     QTextDocument oldReader;
-    ASSERT_TRUE(readRtf(withoutUnicode.toLatin1(), oldReader).ok);
+    ASSERT_TRUE(readRtf(withoutUnicode.toLatin1(), oldReader).ok());
     EXPECT_EQ(oldReader.toPlainText(), original.toPlainText());
 }
 

@@ -2,116 +2,95 @@
 //
 // Shows the month-view calendar chosen on DATE (YYYY-MM-DD) offscreen and writes what it shows
 // to OUT.png. A background picture is stretched over the control and blended at the control's
-// default weight.
+// default weight. Exit status: 0 done; 1 the picture could not be read or the file not written;
+// 2 bad arguments, nothing written.
+
+#include "QtCli.h"
 
 #include "calendar_view/ChnCalendarPicker.h"
-#include "engine/DateTime.h"
 #include "drawing/FontSetup.h"
-#include "engine/LunarCore.h"
 
 #include <QApplication>
 #include <QImage>
 #include <QRegularExpression>
-#include <QStringList>
 
-#include <cstdio>
-#include <cstdlib>
+#include <optional>
 
 namespace {
 
-int usage()
-{
-    std::fprintf(stderr, "用法：calendar-snapshot DATE OUT.png [--size WxH] [--week-numbers] [--background PICTURE]\n"
-                         "  DATE 的格式为 YYYY-MM-DD，年份为 1 至 2100（1582-10-15 之前为儒略历日期）\n");
-    return 2;
-}
+using namespace tavemo;
 
-// The program reports its own errors; Qt's diagnostics stay off stderr. Should Qt fail to start at
-// all, that is said in a line of ours instead of an abort.
-void quietQt(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    if (type != QtFatalMsg)
-        return;
-    std::fprintf(stderr, "calendar-snapshot: 无法启动 Qt（%s）\n", message.simplified().toUtf8().constData());
-    std::fflush(stderr);
-    std::_Exit(1);
-}
+constexpr std::string_view kHelp =
+    "用法：calendar-snapshot DATE OUT.png [--size WxH] [--week-numbers] [--background PICTURE]\n"
+    "\n"
+    "在屏幕外显示选中 DATE 这一天的月历控件，把它显示的样子写成 PNG 文件 OUT.png。\n"
+    "DATE 的格式为 YYYY-MM-DD，年份为 1 至 2100（1582-10-15 之前为儒略历日期）。\n"
+    "\n"
+    "选项：\n"
+    "  --size WxH            控件的大小，默认 313x253，在 50x80 与 4000x4000 之间。\n"
+    "  --week-numbers        显示周数。\n"
+    "  --background PICTURE  把图片拉伸铺在控件下面，按控件的默认比例混合。\n"
+    "  --help, -h            显示本帮助。\n"
+    "  --version             显示版本号。\n"
+    "带取值的选项也可以写成 --size=640x480 的形式。\n"
+    "\n"
+    "退出状态：0 成功；1 无法读取图片或写入文件；2 参数有误，此时不写入任何内容。\n";
+
+const cli::Tool kTool{"calendar-snapshot", kHelp};
+
+const cli::Option kOptions[] = {{"--size", true}, {"--week-numbers", false}, {"--background", true}};
+
+int refuse(const std::string &message) { return kTool.complain(cli::kBadInput, kTool.usageError(message)); }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+    const std::vector<std::string_view> args = cli::argumentsOf(argc, argv);
+    if (const std::optional<int> answered = kTool.preamble(args))
+        return *answered;
+    const cli::ScannedArguments scanned = cli::scanArguments(args, kOptions);
+    if (!scanned.error.empty())
+        return refuse(scanned.error);
+    if (scanned.operands.size() != 2)
+        return refuse("需要日期 DATE 和输出文件 OUT.png");
+    std::string why;
+    const std::optional<engine::DateTime> day = cli::dateOperand(scanned.operands[0], false, &why);
+    if (!day)
+        return refuse(why);
+    QSize size(313, 253);
+    if (const std::optional<std::string> given = scanned.value("--size")) {
+        const auto m = QRegularExpression(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$")).match(cli::qtText(*given));
+        if (m.hasMatch())
+            size = QSize(m.captured(1).toInt(), m.captured(2).toInt());
+        if (!m.hasMatch() || size.width() < 50 || size.height() < 80 || size.width() > 4000 || size.height() > 4000)
+            return refuse("尺寸必须在 50x80 与 4000x4000 之间：" + *given);
+    }
+    const QString out = cli::qtText(scanned.operands[1]);
+    const QString background = cli::qtText(scanned.value("--background").value_or(std::string()));
+
     // The control is drawn offscreen whatever display the environment names: nothing is shown.
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(quietQt);
+    cli::quietQt(kTool);
     QApplication app(argc, argv);
-    tavemo::drawing::installFontSubstitutions();
+    drawing::installFontSubstitutions();
 
-    QStringList args = app.arguments().mid(1);
-    QString date, out, background;
-    QSize size(313, 253);
-    bool weekNumbers = false;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == QLatin1String("--week-numbers")) {
-            weekNumbers = true;
-        } else if (a == QLatin1String("--size") && i + 1 < args.size()) {
-            const auto m = QRegularExpression(QStringLiteral("^(\\d+)x(\\d+)$")).match(args[++i]);
-            if (!m.hasMatch())
-                return usage();
-            size = QSize(m.captured(1).toInt(), m.captured(2).toInt());
-            if (size.width() < 50 || size.height() < 80 || size.width() > 4000 || size.height() > 4000) {
-                std::fprintf(stderr, "calendar-snapshot: 尺寸必须在 50x80 与 4000x4000 之间\n");
-                return 2;
-            }
-        } else if (a == QLatin1String("--background") && i + 1 < args.size()) {
-            background = args[++i];
-        } else if (a.startsWith(QLatin1String("--"))) {
-            return usage();
-        } else if (date.isEmpty()) {
-            date = a;
-        } else if (out.isEmpty()) {
-            out = a;
-        } else {
-            return usage();
-        }
-    }
-    if (date.isEmpty() || out.isEmpty())
-        return usage();
-
-    const auto m = QRegularExpression(QStringLiteral("^(\\d{1,4})-(\\d{1,2})-(\\d{1,2})$")).match(date);
-    double value = 0;
-    if (m.hasMatch() && tavemo::engine::isDroppedDay(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt())) {
-        std::fprintf(stderr, "calendar-snapshot: “%s”不存在：儒略历 1582-10-04 的下一天是格里历 1582-10-15\n",
-                     qPrintable(date));
-        return 2;
-    }
-    if (!m.hasMatch() || !tavemo::engine::tryEncodeDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(), value)
-        || m.captured(1).toInt() > 2100) {
-        std::fprintf(stderr, "calendar-snapshot: “%s”不是 0001-01-01 至 2100-12-31 之间的日期\n", qPrintable(date));
-        return 2;
-    }
-
-    tavemo::calendar_view::TChnCalendar calendar;
+    calendar_view::TChnCalendar calendar;
     calendar.setStretch(true);
     calendar.resize(size);
     if (!background.isEmpty()) {
         QImage picture(background);
-        if (picture.isNull()) {
-            std::fprintf(stderr, "calendar-snapshot: 无法读取图片 %s\n", qPrintable(background));
-            return 1;
-        }
+        if (picture.isNull())
+            return cli::complain(kTool, cli::kFailed, QStringLiteral("无法读取图片 %1").arg(background));
         calendar.setBackGround(picture);
     }
     calendar.show();
-    calendar.setDateTime(value);
-    if (weekNumbers)
+    calendar.setDateTime(*day);
+    if (scanned.has("--week-numbers"))
         calendar.setShowWeekNum(true);
 
     const QImage shot = calendar.grab().toImage();
-    if (!shot.save(out, "PNG")) {
-        std::fprintf(stderr, "calendar-snapshot: 无法写入 %s\n", qPrintable(out));
-        return 1;
-    }
-    return 0;
+    if (!shot.save(out, "PNG"))
+        return cli::complain(kTool, cli::kFailed, QStringLiteral("无法写入 %1").arg(out));
+    return cli::kDone;
 }

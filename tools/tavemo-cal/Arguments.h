@@ -1,6 +1,7 @@
 #pragma once
 // The command line of tavemo-cal, read into what the program is to do. Pure: no I/O, no clock,
-// so that the month of "today" is looked up by the caller.
+// so that the month of "today" is looked up by the caller. --help and --version are answered
+// before (cli::Tool::preamble).
 
 #include <optional>
 #include <string>
@@ -11,24 +12,18 @@
 
 namespace tavemo::cal {
 
-// The one-line message for a date argument the calendar refuses (engine::whyNotACalendarDate,
-// then the argument).
-std::string notADate(std::string_view arg);
-
 struct Arguments {
     enum class Mode {
-        Help,  // --help / -h
-        Version, // --version
         Today, // no arguments: this month, today chosen
         Month, // YEAR MONTH (its first day chosen) or YYYY-MM-DD: the month of `chosen`
-        Dump,  // --dump FROM TO, from <= to
+        Dump,  // --dump FROM TO (or --dump=FROM TO), from <= to
     };
     Mode mode = Mode::Today;
     engine::DateTime chosen = 0;
     engine::DateTime from = 0;
     engine::DateTime to = 0;
-    // Empty when the arguments were understood; otherwise the one-line message for the user, and
-    // the other fields mean nothing.
+    // Empty when the arguments were understood; otherwise the one-line message for the user
+    // (cli::oneLine), and the other fields mean nothing.
     std::string error;
 };
 

@@ -11,17 +11,18 @@
 #include <unistd.h>
 
 #include <charconv>
+#include <optional>
 #include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "Arguments.h"
+#include "Cli.h"
 #include "engine/ChnCalendarUse.h"
 #include "engine/CalendarRange.h"
 #include "engine/DateTime.h"
 #include "TextWidth.h"
-#include "TavemoVersion.h"
 
 namespace {
 
@@ -43,7 +44,8 @@ constexpr std::string_view kUsage =
     "1582-10-15 以前的日期为儒略历日期，1582-10-05 至 1582-10-14 这十天不存在。\n"
     "\n"
     "--dump FROM TO   逐日输出从 FROM 到 TO（YYYY-MM-DD 格式，0001-01-01 至 2100-12-31）\n"
-    "                 的日历数据：第一行为表头，之后每天一行，各列以制表符分隔。\n"
+    "                 的日历数据：第一行为表头，之后每天一行，各列以制表符分隔；\n"
+    "                 也可以写成 --dump=FROM TO。\n"
     "--help, -h       显示本帮助。\n"
     "--version        显示版本号。\n"
     "\n"
@@ -53,22 +55,17 @@ constexpr std::string_view kDumpHeader =
     "date\tLunarYear\tLunarMonth\tLunarDay\tLunarMonthName\tLunarDayName\tYearGanZhi\tMonthGanZhi\t"
     "DayGanZhi\tAnimal\tConstellation\tSolarTerm\tSolarFestival\tLunarFestival\tEraText\n";
 
-constexpr int kFailed = 1;
-constexpr int kBadArguments = 2;
+const tavemo::cli::Tool kTool{"tavemo-cal", kUsage};
 
 [[nodiscard]] int fail(const std::string& message)
 {
-    std::fprintf(stderr, "tavemo-cal: %s（用法见 tavemo-cal --help）\n", message.c_str());
-    return kBadArguments;
+    return kTool.complain(tavemo::cli::kBadInput, kTool.usageError(message));
 }
 
 // Everything printed has reached stdout; a full disk or a closed pipe is reported, not hidden.
 [[nodiscard]] int finish()
 {
-    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
-        return 0;
-    std::fprintf(stderr, "tavemo-cal: 无法写出结果\n");
-    return kFailed;
+    return kTool.finish();
 }
 
 void trimRight(std::string& line)
@@ -190,17 +187,14 @@ void dump(DateTime from, DateTime to)
 
 int main(int argc, char** argv)
 {
-    const Arguments parsed = parseArguments(std::vector<std::string_view>(argv + 1, argv + argc));
+    const std::vector<std::string_view> args = tavemo::cli::argumentsOf(argc, argv);
+    if (const std::optional<int> answered = kTool.preamble(args))
+        return *answered;
+    const Arguments parsed = parseArguments(args);
     if (!parsed.error.empty())
         return fail(parsed.error);
 
     switch (parsed.mode) {
-    case Arguments::Mode::Help:
-        std::fwrite(kUsage.data(), 1, kUsage.size(), stdout);
-        return finish();
-    case Arguments::Mode::Version:
-        std::printf("tavemo-cal %s\n", tavemo::kVersion);
-        return finish();
     case Arguments::Mode::Dump:
         dump(parsed.from, parsed.to);
         return finish();
@@ -216,5 +210,5 @@ int main(int argc, char** argv)
         printMonth(parsed.chosen, isatty(STDOUT_FILENO) != 0);
         return finish();
     }
-    return kFailed;
+    return tavemo::cli::kFailed;
 }

@@ -20,8 +20,8 @@ int main(int argc, char **argv)
     }
     const QString path = tavemo::paths::noteDatabasePath(args[1]);
     bool created = false;
-    const tavemo::notes::NoteResult result = tavemo::notes::NoteStore::create(path, &created);
-    if (!result.ok) {
+    const tavemo::Outcome result = tavemo::notes::NoteStore::create(path, &created);
+    if (!result.ok()) {
         std::fprintf(stderr, "tavemo-make-note-db: 无法建立记事数据库 %s：%s\n", path.toUtf8().constData(),
                      result.detail.toUtf8().constData());
         return 1;

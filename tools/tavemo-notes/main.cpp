@@ -12,15 +12,14 @@
 // The reading commands open the database read-only and never change it. No command shows a window:
 // the documents that render notes live on the offscreen platform, and listing needs no GUI at all.
 
-#include "paths/AppPath.h"
+#include "QtCli.h"
+
 #include "notes/DateKey.h"
-#include "notes/NoteResult.h"
-#include "notes/NoteStore.h"
+#include "notes/NoteBook.h"
+#include "notes/NoteFormats.h"
 #include "richtext/RtfCodec.h"
-#include "TavemoVersion.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -38,10 +37,9 @@
 namespace {
 
 using namespace tavemo;
+using cli::kBadInput;
+using cli::kFailed;
 
-constexpr int kFailed = 1;
-constexpr int kBadInput = 2;
-constexpr int kLastYear = 2100; // the last year the calendar shows
 constexpr qsizetype kMaxInputBytes = 64 * 1024 * 1024;
 
 const char kHelp[] =
@@ -73,6 +71,7 @@ const char kHelp[] =
     "  --overwrite    export 时覆盖 DIR 中已有的同名文件。\n"
     "  --help, -h     显示本帮助。\n"
     "  --version      显示版本号。\n"
+    "带取值的选项也可以写成 --dir=APPDIR、--format=html 的形式。\n"
     "\n"
     "list、show 和 export 只读取数据库，从不改动它，在只读的文件夹或介质上、磁盘已满时也能使用。\n"
     "\n"
@@ -80,144 +79,32 @@ const char kHelp[] =
     "记事无法读取、export 跳过了文件或未能写入）；2 输入有误（用法不对、日期无效、\n"
     "文件或数据库不存在、文件无法如实读取），此时不写入任何内容。\n";
 
-enum class Format { Text, Html, Rtf };
+const cli::Tool kTool{"tavemo-notes", kHelp};
 
-struct Arguments {
-    QString appDir; // empty: the folder of the executable
-    QString command;
-    QStringList operands;
-    std::optional<Format> format;
-    bool overwrite = false;
+const cli::Option kOptions[] = {{"--dir", true}, {"--format", true}, {"--overwrite", false}};
+
+struct Command {
+    std::string_view name;
+    std::size_t operands;
+    const char16_t *defaultFormat; // null: takes no --format
+    const char *operandError;
+};
+const Command kCommands[] = {
+    {"list", 0, nullptr, "list 不带参数"},
+    {"show", 1, u"text", "show 需要一个日期 DATE"},
+    {"export", 1, u"rtf", "export 需要一个文件夹 DIR"},
+    {"put", 2, nullptr, "put 需要日期 DATE 和文件 FILE"},
 };
 
-// Every message is one line on stderr. Control characters (from an argument or a file name
-// echoed in it) would break the line or drive the terminal, so each shows as '?'.
-int complain(int status, QString message)
-{
-    for (QChar &c : message)
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            c = u'?';
-    std::fprintf(stderr, "tavemo-notes: %s\n", message.toUtf8().constData());
-    return status;
-}
-
-QString usageError(const QString &message)
-{
-    return message + QStringLiteral("（用法见 tavemo-notes --help）");
-}
-
-std::optional<Format> parseFormat(const QString &name)
-{
-    if (name == u"text")
-        return Format::Text;
-    if (name == u"html")
-        return Format::Html;
-    if (name == u"rtf")
-        return Format::Rtf;
-    return std::nullopt;
-}
-
-// Options may stand anywhere; everything else is the command and its operands.
-std::optional<Arguments> parseArguments(const QStringList &args, QString *error)
-{
-    Arguments parsed;
-    bool dirGiven = false;
-    for (qsizetype i = 1; i < args.size(); ++i) {
-        const QString &arg = args[i];
-        if (arg == u"--dir" || arg == u"--format") {
-            if (i + 1 >= args.size()) {
-                *error = usageError(arg + QStringLiteral(" 后面缺少取值"));
-                return std::nullopt;
-            }
-            const QString &value = args[++i];
-            if (arg == u"--dir") {
-                if (dirGiven) {
-                    *error = usageError(QStringLiteral("--dir 只能给出一次"));
-                    return std::nullopt;
-                }
-                if (value.isEmpty()) {
-                    *error = usageError(QStringLiteral("--dir 的取值不能为空"));
-                    return std::nullopt;
-                }
-                dirGiven = true;
-                parsed.appDir = value;
-            } else {
-                if (parsed.format) {
-                    *error = usageError(QStringLiteral("--format 只能给出一次"));
-                    return std::nullopt;
-                }
-                parsed.format = parseFormat(value);
-                if (!parsed.format) {
-                    *error = usageError(QStringLiteral("未知格式“%1”，可用 text、html 或 rtf").arg(value));
-                    return std::nullopt;
-                }
-            }
-        } else if (arg == u"--overwrite") {
-            parsed.overwrite = true;
-        } else if (arg.startsWith(u'-') && arg != u"-") {
-            *error = usageError(QStringLiteral("未知选项“%1”").arg(arg));
-            return std::nullopt;
-        } else if (parsed.command.isEmpty()) {
-            parsed.command = arg;
-        } else {
-            parsed.operands << arg;
-        }
-    }
-    const struct {
-        const char16_t *name;
-        qsizetype operands;
-        bool takesFormat;
-        const char16_t *operandError;
-    } commands[] = {
-        {u"list", 0, false, u"list 不带参数"},
-        {u"show", 1, true, u"show 需要一个日期 DATE"},
-        {u"export", 1, true, u"export 需要一个文件夹 DIR"},
-        {u"put", 2, false, u"put 需要日期 DATE 和文件 FILE"},
-    };
-    for (const auto &command : commands) {
-        if (parsed.command != command.name)
-            continue;
-        if (parsed.operands.size() != command.operands) {
-            *error = usageError(QString::fromUtf16(command.operandError));
-            return std::nullopt;
-        }
-        if (parsed.format && !command.takesFormat) {
-            *error = usageError(QStringLiteral("%1 不接受 --format").arg(parsed.command));
-            return std::nullopt;
-        }
-        if (parsed.overwrite && parsed.command != u"export") {
-            *error = usageError(QStringLiteral("%1 不接受 --overwrite").arg(parsed.command));
-            return std::nullopt;
-        }
-        return parsed;
-    }
-    *error = usageError(parsed.command.isEmpty()
-                            ? QStringLiteral("缺少命令：list、show、export 或 put")
-                            : QStringLiteral("未知命令“%1”").arg(parsed.command));
-    return std::nullopt;
-}
-
-// A day the calendar can show: the years 1 to 2100.
-std::optional<QString> dateOperand(const QString &text, QString *error)
-{
-    const std::optional<QString> key = notes::parseDate(text);
-    if (!key) {
-        *error = QStringLiteral("“%1”不是有效的日期（格式为 YYYY-MM-DD 或 YYYYMMDD）").arg(text);
-        return std::nullopt;
-    }
-    if (key->left(4).toInt() > kLastYear) {
-        *error = QStringLiteral("“%1”不在日历的范围内（0001-01-01 至 2100-12-31）").arg(text);
-        return std::nullopt;
-    }
-    return key;
-}
+int complain(int status, const QString &message) { return cli::complain(kTool, status, message); }
+int refuse(const std::string &message) { return kTool.complain(kBadInput, kTool.usageError(message)); }
 
 // The reason of a failed system call on a file that is read, in Chinese with the system's words.
 QString readFailure(int error)
 {
     if (error == EACCES || error == EPERM)
         return QStringLiteral("没有读取权限（%1）").arg(QString::fromLocal8Bit(std::strerror(error)));
-    return notes::NoteResult::failedWithErrno(error).detail;
+    return Outcome::failedWithErrno(error).detail;
 }
 
 // The bytes of `path`, which may be a pipe, a FIFO, a device such as /dev/stdin, or "-" for
@@ -273,250 +160,103 @@ std::optional<QByteArray> readInput(const QString &path, QString *error)
     return bytes;
 }
 
-// The note as a person reads it: one line per paragraph, UTF-8.
-QByteArray plainText(const QTextDocument &document)
-{
-    QString text = document.toPlainText(); // paragraph and line separators become "\n"
-    text.remove(QChar::ObjectReplacementCharacter);
-    if (!text.isEmpty() && !text.endsWith(u'\n'))
-        text += u'\n';
-    return text.toUtf8();
-}
-
-// The stored bytes in the requested form. Stored RTF is passed on as it is, so a backup keeps
-// every byte, also of a note the reader cannot read; anything else goes through the editor's
-// reader (lenient, as the window reads) and writer.
-std::optional<QByteArray> render(const QByteArray &stored, Format format, QString *error)
-{
-    if (format == Format::Rtf && stored.startsWith("{\\rtf"))
-        return stored;
-    QTextDocument document;
-    const richtext::ReadResult read = richtext::readRtf(stored, document);
-    if (!read.ok) {
-        *error = read.error;
-        return std::nullopt;
-    }
-    switch (format) {
-    case Format::Text:
-        return plainText(document);
-    case Format::Html:
-        return document.toHtml().toUtf8();
-    case Format::Rtf:
-        return richtext::writeRtf(document);
-    }
-    return std::nullopt;
-}
-
 bool writeStdout(const QByteArray &bytes)
 {
     return std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout)
-               == static_cast<size_t>(bytes.size())
-        && std::fflush(stdout) == 0;
+        == static_cast<size_t>(bytes.size());
 }
 
-int list(notes::NoteStore &store)
+int list(notes::NoteBook &book)
 {
     std::vector<notes::NoteStore::Entry> entries;
-    if (const notes::NoteResult listed = store.list(&entries); !listed.ok)
+    if (const Outcome listed = book.list(&entries); !listed.ok())
         return complain(kFailed, QStringLiteral("列出记事失败：%1").arg(listed.detail));
     QByteArray out;
     for (const auto &entry : entries)
         out += notes::keyToIsoDate(entry.key).toUtf8() + '\t' + QByteArray::number(entry.size) + '\n';
-    return writeStdout(out) ? 0 : complain(kFailed, QStringLiteral("无法写出结果"));
+    writeStdout(out);
+    return kTool.finish();
 }
 
-int show(notes::NoteStore &store, const QString &key, Format format)
+int show(notes::NoteBook &book, engine::DateTime day, const notes::NoteFormat &format)
 {
-    std::optional<QByteArray> stored;
-    if (const notes::NoteResult loaded = store.load(key, &stored); !loaded.ok)
-        return complain(kFailed, QStringLiteral("读取记事失败：%1").arg(loaded.detail));
-    if (!stored)
-        return complain(kFailed, QStringLiteral("%1 没有记事").arg(notes::keyToIsoDate(key)));
-    QString error;
-    const std::optional<QByteArray> rendered = render(*stored, format, &error);
-    if (!rendered)
-        return complain(kFailed, QStringLiteral("%1 的记事无法读取：%2").arg(notes::keyToIsoDate(key), error));
-    return writeStdout(*rendered) ? 0 : complain(kFailed, QStringLiteral("无法写出结果"));
+    const Result<QByteArray> rendered = book.render(day, format);
+    if (!rendered.ok())
+        return cli::complain(kTool, kFailed, rendered.outcome);
+    writeStdout(rendered.value);
+    return kTool.finish();
 }
 
-// Writes one exported file `name` in the folder `folder` without following a symbolic link and
-// without replacing anything but a regular file, and that only when `overwrite` is set. The bytes
-// go to a temporary file first, so the name holds the whole file or (after a crash) nothing.
-// Empty on success; else the reason, and whether the file was skipped rather than failed.
-struct ExportOutcome {
-    bool skipped = false;
-    QString why; // empty: written
-};
-
-ExportOutcome writeExport(int folder, const QByteArray &name, const QByteArray &bytes, bool overwrite)
+int exportAll(notes::NoteBook &book, const QString &dir, const notes::NoteFormat &format, bool overwrite)
 {
-    const auto failed = [](int error) { return ExportOutcome{false, notes::NoteResult::failedWithErrno(error).detail}; };
-    struct stat existing {};
-    const bool exists = ::fstatat(folder, name.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
-    if (!exists && errno != ENOENT)
-        return failed(errno);
-    if (exists && S_ISLNK(existing.st_mode))
-        return {true, QStringLiteral("是符号链接，不会跟随")};
-    if (exists && !S_ISREG(existing.st_mode))
-        return {true, QStringLiteral("不是普通文件")};
-    if (exists && !overwrite)
-        return {true, QStringLiteral("文件已存在（加 --overwrite 可覆盖）")};
-
-    QByteArray temporary;
-    int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        temporary = "." + name + ".tavemo-" + QByteArray::number(::getpid()) + "-" + QByteArray::number(attempt);
-        fd = ::openat(folder, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-        if (fd < 0 && errno != EEXIST)
-            return failed(errno);
-    }
-    if (fd < 0)
-        return failed(EEXIST);
-    int error = 0;
-    for (qsizetype done = 0; done < bytes.size() && !error;) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
-        if (n > 0)
-            done += n;
-        else if (errno != EINTR)
-            error = n == 0 ? ENOSPC : errno;
-    }
-    if (!error && ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && !error)
-        error = errno;
-    const auto dropTemporary = [&] { ::unlinkat(folder, temporary.constData(), 0); };
-    if (error) {
-        dropTemporary();
-        return failed(error);
-    }
-    // A new name is claimed with O_EXCL, which never replaces what may have appeared meanwhile;
-    // the rename then puts the whole file over the empty claim.
-    if (!exists) {
-        const int claim = ::openat(folder, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-        if (claim < 0) {
-            const int claimError = errno;
-            dropTemporary();
-            return claimError == EEXIST ? ExportOutcome{true, QStringLiteral("文件已存在（加 --overwrite 可覆盖）")}
-                                        : failed(claimError);
-        }
-        ::close(claim);
-    }
-    if (::renameat(folder, temporary.constData(), folder, name.constData()) != 0) {
-        const int renameError = errno;
-        dropTemporary();
-        if (!exists)
-            ::unlinkat(folder, name.constData(), 0);
-        return failed(renameError);
-    }
-    return {};
+    const Outcome exported = book.exportAll(dir, format, overwrite, [](const QString &line) { complain(kFailed, line); });
+    return exported.ok() ? cli::kDone : cli::complain(kTool, kFailed, exported);
 }
 
-int exportAll(notes::NoteStore &store, const QString &dir, Format format, bool overwrite)
+int put(notes::NoteBook &book, engine::DateTime day, const QByteArray &note)
 {
-    if (!QFileInfo::exists(dir) && !QDir().mkpath(dir))
-        return complain(kFailed, QStringLiteral("无法创建文件夹 %1").arg(dir));
-    // The folder named by the user may itself be a link; what lies inside it is never followed.
-    const int folder = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder < 0)
-        return complain(kFailed, QStringLiteral("无法打开文件夹 %1：%2").arg(dir, readFailure(errno)));
-    const char *suffix = format == Format::Text ? ".txt" : format == Format::Html ? ".html" : ".rtf";
-
-    int written = 0, skipped = 0, failed = 0;
-    const notes::NoteResult read = store.forEach([&](const QString &key, const QByteArray &stored) {
-        // Only keys that name a day become file names: a stray row must not write elsewhere.
-        if (notes::parseDate(key) != key) {
-            complain(kFailed, QStringLiteral("已跳过键值不是日期的一条记录：“%1”").arg(key));
-            ++skipped;
-            return true;
-        }
-        const QString date = notes::keyToIsoDate(key);
-        QString why;
-        const std::optional<QByteArray> rendered = render(stored, format, &why);
-        if (!rendered) {
-            complain(kFailed, QStringLiteral("%1 的记事未导出：%2").arg(date, why));
-            ++failed;
-            return true;
-        }
-        const QString name = date + QLatin1String(suffix);
-        const ExportOutcome outcome = writeExport(folder, QFile::encodeName(name), *rendered, overwrite);
-        if (outcome.why.isEmpty()) {
-            ++written;
-        } else if (outcome.skipped) {
-            complain(kFailed, QStringLiteral("已跳过 %1：%2").arg(QDir(dir).filePath(name), outcome.why));
-            ++skipped;
-        } else {
-            complain(kFailed, QStringLiteral("无法写入 %1：%2").arg(QDir(dir).filePath(name), outcome.why));
-            ++failed;
-        }
-        return true;
-    });
-    ::close(folder);
-    if (!read.ok)
-        return complain(kFailed, QStringLiteral("读取记事失败：%1").arg(read.detail));
-    if (skipped == 0 && failed == 0)
-        return 0;
-    QString summary = QStringLiteral("导出了 %1 则记事，跳过 %2 个").arg(written).arg(skipped);
-    if (failed)
-        summary += QStringLiteral("，%1 个未能导出").arg(failed);
-    return complain(kFailed, summary);
-}
-
-int put(notes::NoteStore &store, const QString &key, const QByteArray &note)
-{
-    if (const notes::NoteResult saved = store.save(key, note); !saved.ok)
+    static const QString origin = notes::originOf(u"tavemo-notes");
+    if (const Outcome saved = book.replace(day, note, origin); !saved.ok())
         return complain(kFailed, QStringLiteral("保存记事失败：%1").arg(saved.detail));
-    return 0;
-}
-
-// Qt's own diagnostics would break the one-line messages; the program reports its errors itself.
-// A fatal one (Qt cannot start at all) ends the program with a message of ours, not an abort.
-void quietQt(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    if (type != QtFatalMsg)
-        return;
-    complain(kFailed, QStringLiteral("无法启动 Qt（%1）").arg(message.simplified()));
-    std::fflush(stderr);
-    ::_exit(kFailed);
+    return cli::kDone;
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    qInstallMessageHandler(quietQt);
-    QStringList args;
-    for (int i = 0; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
-    if (args.size() == 2 && (args[1] == u"--help" || args[1] == u"-h")) {
-        std::fputs(kHelp, stdout);
-        return std::fflush(stdout) == 0 ? 0 : complain(kFailed, QStringLiteral("无法写出结果"));
+    const std::vector<std::string_view> args = cli::argumentsOf(argc, argv);
+    if (const std::optional<int> answered = kTool.preamble(args))
+        return *answered;
+    cli::quietQt(kTool);
+
+    const cli::ScannedArguments scanned = cli::scanArguments(args, kOptions);
+    if (!scanned.error.empty())
+        return refuse(scanned.error);
+    if (scanned.operands.empty())
+        return refuse("缺少命令：list、show、export 或 put");
+    const std::string &name = scanned.operands.front();
+    const Command *command = nullptr;
+    for (const Command &known : kCommands)
+        if (known.name == name)
+            command = &known;
+    if (!command)
+        return refuse("未知命令“" + name + "”");
+    const std::vector<std::string> operands(scanned.operands.begin() + 1, scanned.operands.end());
+    if (operands.size() != command->operands)
+        return refuse(command->operandError);
+    const std::optional<std::string> formatName = scanned.value("--format");
+    if (formatName && !command->defaultFormat)
+        return refuse(name + " 不接受 --format");
+    if (scanned.has("--overwrite") && name != "export")
+        return refuse(name + " 不接受 --overwrite");
+    const notes::NoteFormat *format = nullptr;
+    if (command->defaultFormat) {
+        const QString wanted = formatName ? cli::qtText(*formatName) : QString::fromUtf16(command->defaultFormat);
+        format = notes::findNoteFormat(wanted);
+        if (!format)
+            return refuse(QStringLiteral("未知格式“%1”，可用 %2").arg(wanted, notes::noteFormatNames()).toStdString());
     }
-    if (args.size() == 2 && args[1] == u"--version") {
-        std::printf("tavemo-notes %s\n", tavemo::kVersion);
-        return std::fflush(stdout) == 0 ? 0 : complain(kFailed, QStringLiteral("无法写出结果"));
-    }
-    QString error;
-    const std::optional<Arguments> parsed = parseArguments(args, &error);
-    if (!parsed)
-        return complain(kBadInput, error);
 
     // Validate every operand before anything is opened or written.
-    std::optional<QString> key;
-    if (parsed->command == u"show" || parsed->command == u"put") {
-        key = dateOperand(parsed->operands[0], &error);
-        if (!key)
-            return complain(kBadInput, error);
+    engine::DateTime day = 0;
+    if (name == "show" || name == "put") {
+        std::string why;
+        const std::optional<engine::DateTime> parsed = cli::dateOperand(operands[0], true, &why);
+        if (!parsed)
+            return refuse(why);
+        day = *parsed;
     }
-    if (parsed->command == u"export") {
-        const QFileInfo target(parsed->operands[0]);
+    if (name == "export") {
+        const QFileInfo target(cli::qtText(operands[0]));
         if (target.exists() && !target.isDir())
-            return complain(kBadInput, QStringLiteral("%1 不是文件夹").arg(parsed->operands[0]));
+            return complain(kBadInput, QStringLiteral("%1 不是文件夹").arg(target.filePath()));
     }
 
     // Listing needs no GUI; rendering notes needs fonts, which live in a GUI application, always on
     // the offscreen platform: no command shows a window, whatever display the environment names.
     std::unique_ptr<QCoreApplication> app;
-    if (parsed->command == u"list") {
+    if (name == "list") {
         app = std::make_unique<QCoreApplication>(argc, argv);
     } else {
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -525,8 +265,9 @@ int main(int argc, char **argv)
 
     // put reads and checks its file first: a file it refuses never reaches the database.
     QByteArray note;
-    if (parsed->command == u"put") {
-        const QString &path = parsed->operands[1];
+    if (name == "put") {
+        const QString path = cli::qtText(operands[1]);
+        QString error;
         const std::optional<QByteArray> bytes = readInput(path, &error);
         if (!bytes)
             return complain(kBadInput, error);
@@ -534,30 +275,24 @@ int main(int argc, char **argv)
         // but only what reads faithfully.
         QTextDocument document;
         const richtext::ReadResult read = richtext::importNote(*bytes, document);
-        if (!read.ok)
-            return complain(kBadInput, QStringLiteral("未存入 %1：%2").arg(path == u"-" ? QStringLiteral("标准输入") : path, read.error));
+        if (!read.ok())
+            return complain(kBadInput, QStringLiteral("未存入 %1：%2").arg(path == u"-" ? QStringLiteral("标准输入") : path, read.error()));
         note = richtext::writeRtf(document);
     }
 
-    QString appDirError;
-    const QString appDir = parsed->appDir.isEmpty() ? paths::applicationDirectory(&appDirError) : parsed->appDir;
-    if (!appDirError.isEmpty())
-        return complain(kFailed, appDirError);
-    const QString databasePath = paths::noteDatabasePath(appDir);
-    std::unique_ptr<notes::NoteStore> store;
-    const notes::NoteResult opened = notes::NoteStore::open(
-        databasePath, parsed->command == u"put" ? notes::NoteStore::Access::ReadWrite : notes::NoteStore::Access::ReadOnly,
-        &store);
-    if (opened.failure == notes::NoteFailure::Missing)
-        return complain(kBadInput, QStringLiteral("找不到记事数据库：%1").arg(databasePath));
-    if (!opened.ok)
-        return complain(kFailed, QStringLiteral("无法打开记事数据库 %1：%2").arg(databasePath, opened.detail));
+    const Result<QString> appDir = cli::applicationDirectory(cli::qtText(scanned.value("--dir").value_or(std::string())));
+    if (!appDir.ok())
+        return cli::complain(kTool, kFailed, appDir.outcome);
+    std::unique_ptr<notes::NoteBook> book;
+    const auto access = name == "put" ? notes::NoteBook::Access::ReadWrite : notes::NoteBook::Access::ReadOnly;
+    if (const std::optional<int> failed = cli::openNotes(kTool, appDir.value, access, &book))
+        return *failed;
 
-    if (parsed->command == u"list")
-        return list(*store);
-    if (parsed->command == u"show")
-        return show(*store, *key, parsed->format.value_or(Format::Text));
-    if (parsed->command == u"export")
-        return exportAll(*store, parsed->operands[0], parsed->format.value_or(Format::Rtf), parsed->overwrite);
-    return put(*store, *key, note);
+    if (name == "list")
+        return list(*book);
+    if (name == "show")
+        return show(*book, day, *format);
+    if (name == "export")
+        return exportAll(*book, cli::qtText(operands[0]), *format, scanned.has("--overwrite"));
+    return put(*book, day, note);
 }

@@ -1,7 +1,7 @@
 // tavemo-wallpaper: puts a day's note on the desktop without the window, for a login script or a
 // daily timer.
 //
-//   tavemo-wallpaper [--dir APPDIR] [--date YYYY-MM-DD] [--output FILE] [--no-install]
+//   tavemo-wallpaper [--dir APPDIR] [--date YYYY-MM-DD|YYYYMMDD] [--output FILE] [--no-install]
 //
 // The note (default: today's) is laid out in an editor of the size the window's editor has, off
 // screen, and composed with the month over the background a fresh start of the window would use
@@ -11,17 +11,15 @@
 // Exit status: 0 done; 2 bad arguments, nothing written; 1 the note or the pictures could not be
 // read, the composite not written or the desktop not set.
 
+#include "QtCli.h"
+
 #include "paths/AppPath.h"
 #include "wallpaper/ApplyToDesktop.h"
 #include "wallpaper/CaptureNotePicture.h"
-#include "notes/DateKey.h"
 #include "drawing/FontSetup.h"
 #include "wallpaper/MonthPicture.h"
-#include "notes/NoteResult.h"
-#include "notes/NoteStore.h"
+#include "notes/NoteBook.h"
 #include "wallpaper/PictureCodecs.h"
-#include "richtext/RtfCodec.h"
-#include "TavemoVersion.h"
 #include "platform/WallpaperInstaller.h"
 #include "wallpaper/uGlobal.h"
 #include "calendar_view/CalendarLook.h"
@@ -40,15 +38,15 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
-#include <unistd.h>
+#include <span>
+#include <string>
 
 namespace {
 
 using namespace tavemo;
 
-constexpr int kFailed = 1;
-constexpr int kBadInput = 2;
-constexpr int kLastYear = 2100; // the last year the calendar shows
+using cli::kBadInput;
+using cli::kFailed;
 
 const char kHelp[] =
     "用法：tavemo-wallpaper [--dir APPDIR] [--date YYYY-MM-DD] [--output FILE] [--no-install]\n"
@@ -67,135 +65,67 @@ const char kHelp[] =
     "  --no-install    只合成，不设为桌面壁纸。\n"
     "  --help, -h      显示本帮助。\n"
     "  --version       显示版本。\n"
+    "带取值的选项也可以写成 --date=2024-02-10 的形式。\n"
     "\n"
     "完成后输出所用的桌面环境和壁纸文件。不需要显示器。\n"
     "\n"
     "退出状态：0 成功；1 无法合成或无法设置壁纸（原因见提示）；2 参数有误，此时不写入任何内容。\n";
 
 struct Arguments {
-    QString appDir; // empty: the application directory of the executable (AppPath.h)
-    QString dateKey; // empty: today
+    QString appDir;                      // empty: the application directory of the executable (AppPath.h)
+    std::optional<engine::DateTime> day; // nothing: today
     QString output;
     bool install = true;
 };
 
-// Every message is one line on stderr; control characters show as '?', line breaks as a blank.
-int complain(int status, QString message)
+const cli::Tool kTool{"tavemo-wallpaper", kHelp};
+
+const cli::Option kOptions[] = {{"--dir", true}, {"--date", true}, {"--output", true}, {"--no-install", false}};
+
+int complain(int status, const QString &message) { return cli::complain(kTool, status, message); }
+
+std::optional<Arguments> parseArguments(std::span<const std::string_view> args, std::string *error)
 {
-    for (QChar &c : message) {
-        if (c == u'\n')
-            c = u' ';
-        else if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            c = u'?';
+    const cli::ScannedArguments scanned = cli::scanArguments(args, kOptions);
+    if (!scanned.error.empty()) {
+        *error = kTool.usageError(scanned.error);
+        return std::nullopt;
     }
-    std::fprintf(stderr, "tavemo-wallpaper: %s\n", message.toUtf8().constData());
-    return status;
-}
-
-QString usageError(const QString &message)
-{
-    return message + QStringLiteral("（用法见 tavemo-wallpaper --help）");
-}
-
-std::optional<Arguments> parseArguments(const QStringList &args, QString *error)
-{
+    if (!scanned.operands.empty()) {
+        *error = kTool.usageError("多余的参数“" + scanned.operands.front() + "”");
+        return std::nullopt;
+    }
     Arguments parsed;
-    bool dirGiven = false, dateGiven = false, outputGiven = false, noInstallGiven = false;
-    for (qsizetype i = 1; i < args.size(); ++i) {
-        const QString &arg = args[i];
-        if (arg == u"--dir" || arg == u"--date" || arg == u"--output") {
-            if (i + 1 >= args.size()) {
-                *error = usageError(arg + QStringLiteral(" 后面缺少取值"));
-                return std::nullopt;
-            }
-            const QString &value = args[++i];
-            bool &given = arg == u"--dir" ? dirGiven : arg == u"--date" ? dateGiven : outputGiven;
-            if (given) {
-                *error = usageError(arg + QStringLiteral(" 只能给出一次"));
-                return std::nullopt;
-            }
-            given = true;
-            if (value.isEmpty()) {
-                *error = usageError(arg + QStringLiteral(" 的取值不能为空"));
-                return std::nullopt;
-            }
-            if (arg == u"--dir") {
-                parsed.appDir = value;
-            } else if (arg == u"--output") {
-                parsed.output = value;
-            } else {
-                const std::optional<QString> key = notes::parseDate(value);
-                if (!key) {
-                    *error = usageError(QStringLiteral("“%1”不是有效的日期（格式为 YYYY-MM-DD）").arg(value));
-                    return std::nullopt;
-                }
-                if (key->left(4).toInt() > kLastYear) {
-                    *error = usageError(QStringLiteral("“%1”不在日历的范围内（0001-01-01 至 2100-12-31）").arg(value));
-                    return std::nullopt;
-                }
-                parsed.dateKey = *key;
-            }
-        } else if (arg == u"--no-install") {
-            if (noInstallGiven) {
-                *error = usageError(QStringLiteral("--no-install 只能给出一次"));
-                return std::nullopt;
-            }
-            noInstallGiven = true;
-            parsed.install = false;
-        } else if (arg.startsWith(u'-')) {
-            *error = usageError(QStringLiteral("未知选项“%1”").arg(arg));
-            return std::nullopt;
-        } else {
-            *error = usageError(QStringLiteral("多余的参数“%1”").arg(arg));
+    parsed.appDir = cli::qtText(scanned.value("--dir").value_or(std::string()));
+    parsed.output = cli::qtText(scanned.value("--output").value_or(std::string()));
+    parsed.install = !scanned.has("--no-install");
+    if (const std::optional<std::string> date = scanned.value("--date")) {
+        std::string why;
+        parsed.day = cli::dateOperand(*date, true, &why);
+        if (!parsed.day) {
+            *error = kTool.usageError(why);
             return std::nullopt;
         }
     }
-    if (dirGiven && !QFileInfo(parsed.appDir).isDir()) {
-        *error = usageError(QStringLiteral("程序目录 %1 不存在").arg(parsed.appDir));
+    if (!parsed.appDir.isEmpty() && !QFileInfo(parsed.appDir).isDir()) {
+        *error = kTool.usageError(QStringLiteral("程序目录 %1 不存在").arg(parsed.appDir).toStdString());
         return std::nullopt;
     }
-    if (outputGiven && QFileInfo(parsed.output).isDir()) {
-        *error = usageError(QStringLiteral("%1 是文件夹，不是文件").arg(parsed.output));
+    if (!parsed.output.isEmpty() && QFileInfo(parsed.output).isDir()) {
+        *error = kTool.usageError(QStringLiteral("%1 是文件夹，不是文件").arg(parsed.output).toStdString());
         return std::nullopt;
     }
     return parsed;
 }
 
-// Qt's own diagnostics would break the one-line messages; the program reports its errors itself.
-void quietQt(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    if (type != QtFatalMsg)
-        return;
-    complain(kFailed, QStringLiteral("无法启动 Qt（%1）").arg(message.simplified()));
-    std::fflush(stderr);
-    ::_exit(kFailed);
-}
-
 // The note of the day as the window's editor holds it.
-bool loadNote(const QString &appDir, const QString &key, QTextEdit &editor, QString *error)
+bool loadNote(const QString &appDir, engine::DateTime day, QTextEdit &editor, QString *error)
 {
-    const QString databasePath = paths::noteDatabasePath(appDir);
-    std::unique_ptr<notes::NoteStore> store;
-    const notes::NoteResult opened = notes::NoteStore::open(databasePath, notes::NoteStore::Access::ReadOnly, &store);
-    if (opened.failure == notes::NoteFailure::Missing) {
-        *error = QStringLiteral("找不到记事数据库：%1").arg(databasePath);
-        return false;
-    }
-    if (!opened.ok) {
-        *error = QStringLiteral("无法打开记事数据库 %1：%2").arg(databasePath, opened.detail);
-        return false;
-    }
-    std::optional<QByteArray> note;
-    if (const notes::NoteResult loaded = store->load(key, &note); !loaded.ok) {
-        *error = QStringLiteral("无法读取 %1 的记事：%2").arg(notes::keyToIsoDate(key), loaded.detail);
-        return false;
-    }
-    const richtext::ReadResult read = richtext::readRtf(note.value_or(QByteArray()), *editor.document());
-    if (!read.ok) {
-        *error = QStringLiteral("无法读取 %1 的记事：%2").arg(notes::keyToIsoDate(key), read.error);
-        return false;
-    }
-    return true;
+    Result<std::unique_ptr<notes::NoteBook>> opened = notes::NoteBook::open(appDir, notes::NoteBook::Access::ReadOnly);
+    Outcome loaded = opened.ok() ? opened.value->load(day, *editor.document()) : opened.outcome;
+    if (!loaded.ok())
+        *error = loaded.text();
+    return loaded.ok();
 }
 
 // The window's size saved in "data\FormSize.ini"; nothing when the file is missing or unreadable.
@@ -230,22 +160,14 @@ Outcome writeOutput(const QString &composite, const QString &path)
 
 int main(int argc, char **argv)
 {
-    qInstallMessageHandler(quietQt);
-    QStringList args;
-    for (int i = 0; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
-    if (args.size() == 2 && (args[1] == u"--help" || args[1] == u"-h")) {
-        std::fputs(kHelp, stdout);
-        return std::fflush(stdout) == 0 ? 0 : complain(kFailed, QStringLiteral("无法写出结果"));
-    }
-    if (args.size() == 2 && args[1] == u"--version") {
-        std::printf("tavemo-wallpaper %s\n", tavemo::kVersion);
-        return std::fflush(stdout) == 0 ? 0 : complain(kFailed, QStringLiteral("无法写出结果"));
-    }
-    QString error;
+    const std::vector<std::string_view> args = cli::argumentsOf(argc, argv);
+    if (const std::optional<int> answered = kTool.preamble(args))
+        return *answered;
+    cli::quietQt(kTool);
+    std::string error;
     const std::optional<Arguments> parsed = parseArguments(args, &error);
     if (!parsed)
-        return complain(kBadInput, error);
+        return kTool.complain(kBadInput, error);
 
     // The note is drawn off screen: no display is needed unless the caller names a platform.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -254,20 +176,23 @@ int main(int argc, char **argv)
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     drawing::installFontSubstitutions();
 
-    Outcome filled;
-    const QString appDir = parsed->appDir.isEmpty() ? paths::applicationDirectory(&filled) : parsed->appDir;
-    if (!filled.ok())
-        return complain(kFailed, filled.text());
+    const Result<QString> found = cli::applicationDirectory(parsed->appDir);
+    if (!found.ok())
+        return cli::complain(kTool, kFailed, found.outcome);
+    const QString &appDir = found.value;
     const QDate today = QDate::currentDate();
-    const QString key = parsed->dateKey.isEmpty() ? notes::dateKey(today.year(), today.month(), today.day()) : parsed->dateKey;
+    engine::DateTime todayValue = 0;
+    engine::tryEncodeDate(today.year(), today.month(), today.day(), todayValue);
+    const engine::DateTime day = parsed->day.value_or(todayValue);
 
     // The editor as the window has it, at the size the window's editor has after a start.
     QTextEdit editor;
     editor.setAttribute(Qt::WA_DontShowOnScreen);
     widgets::setUpNoteEditor(editor);
     editor.resize(widgets::noteEditorSize(widgets::startWindowSize(savedWindowSize(appDir))));
-    if (!loadNote(appDir, key, editor, &error))
-        return complain(kFailed, error);
+    QString loadError;
+    if (!loadNote(appDir, day, editor, &loadError))
+        return complain(kFailed, loadError);
     editor.show();
 
     wallpaper::BackgroundListState backgrounds;
@@ -299,5 +224,5 @@ int main(int argc, char **argv)
         std::printf("桌面：未设置（--no-install）\n壁纸：%s\n", result.compositePath.toUtf8().constData());
     if (!parsed->output.isEmpty())
         std::printf("输出：%s\n", QFileInfo(parsed->output).absoluteFilePath().toUtf8().constData());
-    return std::fflush(stdout) == 0 ? 0 : complain(kFailed, QStringLiteral("无法写出结果"));
+    return kTool.finish();
 }
