@@ -125,7 +125,17 @@ void NotePanel::save()
         return;
     const QScopedValueRollback<bool> saving(m_saving, true);
     clearProtected(*m_editor);
-    showSaveResult(m_dm.SaveDayNote(selectedDay(), *m_editor->document()));
+    const int anchor = m_editor->textCursor().anchor(); // numbers: a cursor would move with the text
+    const int position = m_editor->textCursor().position();
+    const Outcome result = m_dm.SaveDayNote(selectedDay(), *m_editor->document());
+    if (result.ok() && !result.message.isEmpty()) {
+        // The other text went below the user's: the caret stays where the user was typing.
+        QTextCursor caret(m_editor->document());
+        caret.setPosition(anchor);
+        caret.setPosition(position, QTextCursor::KeepAnchor);
+        m_editor->setTextCursor(caret);
+    }
+    showSaveResult(result);
 }
 
 void NotePanel::refresh()
