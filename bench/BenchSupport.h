@@ -23,8 +23,8 @@ inline void ensureApplication()
 {
     static int argc = 1;
     static char name[] = "tavemo-bench";
-    static char *argv[] = {name, nullptr};
-    static QApplication *app = [] {
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = [] {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         return new QApplication(argc, argv);
@@ -53,8 +53,11 @@ inline QTextDocumentFragment sampleNoteUnit()
 // The durations of single iterations; reported as the counters median_ms and p99_ms.
 struct Samples {
     std::vector<double> ms;
-    void add(std::chrono::steady_clock::duration d) { ms.push_back(std::chrono::duration<double, std::milli>(d).count()); }
-    void report(benchmark::State &state)
+    void add(std::chrono::steady_clock::duration d)
+    {
+        ms.push_back(std::chrono::duration<double, std::milli>(d).count());
+    }
+    void report(benchmark::State& state)
     {
         std::sort(ms.begin(), ms.end());
         const auto at = [&](double q) { return ms[std::min(ms.size() - 1, static_cast<size_t>(q * ms.size()))]; };

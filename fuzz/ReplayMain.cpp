@@ -14,17 +14,17 @@
 #include <string>
 #include <vector>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
-extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int *argc, char ***argv);
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** argv);
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     if (LLVMFuzzerInitialize)
         LLVMFuzzerInitialize(&argc, &argv);
     std::vector<std::filesystem::path> inputs;
     for (int i = 1; i < argc; ++i) {
         std::error_code error;
-        for (const auto &entry : std::filesystem::recursive_directory_iterator(argv[i], error))
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(argv[i], error))
             if (entry.is_regular_file())
                 inputs.push_back(entry.path());
         if (error) {
@@ -37,7 +37,7 @@ int main(int argc, char **argv)
         return 1;
     }
     std::sort(inputs.begin(), inputs.end());
-    for (const auto &path : inputs) {
+    for (const auto& path : inputs) {
         std::ifstream file(path, std::ios::binary);
         const std::vector<char> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
         // A heap block of exactly its size, as libFuzzer gives: reading past its end is then a fault

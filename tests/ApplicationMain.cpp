@@ -7,7 +7,7 @@
 #include <QApplication>
 #include <QLocale>
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     // Test discovery runs the program without the test environment: never look for a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

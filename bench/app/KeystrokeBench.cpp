@@ -3,13 +3,13 @@
 // key is handled. Notes of about 2 KB and 64 KB of RTF; each keystroke is timed alone and the
 // counters give the median and the 99th percentile in ms.
 
-#include "paths/AppPath.h"
 #include "app/Environment.h"
 #include "app/NotePanel.h"
-#include "notes/NoteStore.h"
-#include "richtext/RtfCodec.h"
-#include "notes/uDM.h"
 #include "app/uMain.h"
+#include "notes/NoteStore.h"
+#include "notes/uDM.h"
+#include "paths/AppPath.h"
+#include "richtext/RtfCodec.h"
 
 #include "BenchSupport.h"
 
@@ -56,7 +56,7 @@ struct Fixture {
         opened = dm.DataModuleCreate(dir.path()).ok();
         app::Environment env = app::Environment::system();
         env.now = [] { return 40723.5; }; // 2011-06-29 12:00
-        env.showMessage = [](QWidget *, const QString &, const QString &) {};
+        env.showMessage = [](QWidget*, const QString&, const QString&) {};
         window = std::make_unique<app::TMainFrm>(dm, dir.path(), env);
         window->FormCreate();
         window->setCurrentPage(1); // as "data\FormSize.ini" gives it
@@ -71,7 +71,7 @@ struct Fixture {
     bool opened = false;
 };
 
-void key(QWidget *editor, int code, const QString &text)
+void key(QWidget* editor, int code, const QString& text)
 {
     QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, text);
     QApplication::sendEvent(editor, &press);
@@ -79,14 +79,14 @@ void key(QWidget *editor, int code, const QString &text)
     QApplication::sendEvent(editor, &release);
 }
 
-void BM_KeystrokeToStoredNote(benchmark::State &state)
+void BM_KeystrokeToStoredNote(benchmark::State& state)
 {
     Fixture f(state.range(0));
     if (!f.opened || !f.dm.NoteReady()) {
         state.SkipWithError("cannot open or load the note");
         return;
     }
-    QTextEdit *editor = f.window->findChild<QTextEdit *>("rdtAbc");
+    QTextEdit* editor = f.window->findChild<QTextEdit*>("rdtAbc");
     QTextCursor end = editor->textCursor();
     end.movePosition(QTextCursor::End);
     editor->setTextCursor(end);
@@ -106,8 +106,13 @@ void BM_KeystrokeToStoredNote(benchmark::State &state)
         state.SetIterationTime(std::chrono::duration<double>(took).count());
     }
     samples.report(state);
-    state.counters["saved"] = f.window->findChild<QLabel *>("saveNotice")->isHidden() ? 1 : 0;
+    state.counters["saved"] = f.window->findChild<QLabel*>("saveNotice")->isHidden() ? 1 : 0;
 }
-BENCHMARK(BM_KeystrokeToStoredNote)->Arg(2 * 1024)->Arg(64 * 1024)->Iterations(400)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_KeystrokeToStoredNote)
+    ->Arg(2 * 1024)
+    ->Arg(64 * 1024)
+    ->Iterations(400)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -5,8 +5,8 @@
 // then ends. The platform is the offscreen one unless BENCH_QT_QPA_PLATFORM names another
 // (xcb under Xvfb: BENCH_QT_QPA_PLATFORM=xcb xvfb-run -a bench_app_startup).
 
-#include "paths/AppPath.h"
 #include "notes/NoteStore.h"
+#include "paths/AppPath.h"
 
 #include <benchmark/benchmark.h>
 
@@ -24,7 +24,7 @@
 #include <unistd.h>
 #include <vector>
 
-extern char **environ;
+extern char** environ;
 
 namespace {
 
@@ -35,7 +35,7 @@ struct Start {
 };
 
 // Starts the program in `dir` and waits for its report line and its end.
-Start startOnce(const QString &dir)
+Start startOnce(const QString& dir)
 {
     Start result;
     const std::string program = QFile::encodeName(dir + "/tavemo-calendar").toStdString();
@@ -43,17 +43,17 @@ Start startOnce(const QString &dir)
     if (::pipe(out) != 0)
         return result;
     std::vector<std::string> env;
-    for (char **e = environ; *e; ++e)
+    for (char** e = environ; *e; ++e)
         if (std::strncmp(*e, "QT_QPA_PLATFORM=", 16) != 0)
             env.emplace_back(*e);
-    const char *platform = std::getenv("BENCH_QT_QPA_PLATFORM");
+    const char* platform = std::getenv("BENCH_QT_QPA_PLATFORM");
     env.push_back(std::string("QT_QPA_PLATFORM=") + (platform ? platform : "offscreen"));
     env.emplace_back("TAVEMO_EXIT_AFTER_FIRST_PAINT=1");
-    std::vector<char *> envp;
-    for (std::string &e : env)
+    std::vector<char*> envp;
+    for (std::string& e : env)
         envp.push_back(e.data());
     envp.push_back(nullptr);
-    char *argv[] = {const_cast<char *>(program.c_str()), nullptr};
+    char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -77,7 +77,8 @@ Start startOnce(const QString &dir)
     int status = 0;
     ::waitpid(pid, &status, 0);
     long rssKb = 0;
-    if (std::sscanf(line.c_str(), "first-paint rss-kb=%ld", &rssKb) == 1 && WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+    if (std::sscanf(line.c_str(), "first-paint rss-kb=%ld", &rssKb) == 1 && WIFEXITED(status) &&
+        WEXITSTATUS(status) == 0) {
         result.ok = true;
         result.ms = std::chrono::duration<double, std::milli>(painted - begin).count();
         result.rssMb = rssKb / 1024.0;
@@ -85,7 +86,7 @@ Start startOnce(const QString &dir)
     return result;
 }
 
-void BM_StartToFirstPaint(benchmark::State &state)
+void BM_StartToFirstPaint(benchmark::State& state)
 {
     std::vector<double> ms, rss;
     for (auto _ : state) {

@@ -2,8 +2,8 @@
 // control (face, title and all 63 grid cells). Target: both together within 2 ms.
 
 #include "calendar_view/ChnCalendarPicker.h"
-#include "engine/DateTime.h"
 #include "drawing/FontSetup.h"
+#include "engine/DateTime.h"
 
 #include <benchmark/benchmark.h>
 

@@ -33,17 +33,11 @@ void setEveryDay(benchmark::State& state, DateTime from, DateTime to)
 }
 
 // Target: at most 1 us per call, averaged over 1901..2100.
-void BM_SetDate_1901_2100(benchmark::State& state)
-{
-    setEveryDay(state, dateOf(1901, 1, 1), dateOf(2100, 12, 31));
-}
+void BM_SetDate_1901_2100(benchmark::State& state) { setEveryDay(state, dateOf(1901, 1, 1), dateOf(2100, 12, 31)); }
 BENCHMARK(BM_SetDate_1901_2100)->Unit(benchmark::kMillisecond);
 
 // The work of tavemo-cal --dump 0001-01-01 2100-12-31 without its formatting and output.
-void BM_SetDate_0001_2100(benchmark::State& state)
-{
-    setEveryDay(state, dateOf(1, 1, 1), dateOf(2100, 12, 31));
-}
+void BM_SetDate_0001_2100(benchmark::State& state) { setEveryDay(state, dateOf(1, 1, 1), dateOf(2100, 12, 31)); }
 BENCHMARK(BM_SetDate_0001_2100)->Unit(benchmark::kMillisecond);
 
 // One month as the calendar fills it: the chosen date, then each of its days.

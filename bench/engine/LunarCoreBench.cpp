@@ -33,9 +33,8 @@ void BM_GetLunarDate_1901_2100(benchmark::State& state)
             benchmark::DoNotOptimize(lunarDay + lunarMonth + lunarYear);
         }
     }
-    state.counters["per_call"] = benchmark::Counter(static_cast<double>(days.size()),
-                                                    benchmark::Counter::kIsIterationInvariantRate |
-                                                        benchmark::Counter::kInvert);
+    state.counters["per_call"] = benchmark::Counter(
+        static_cast<double>(days.size()), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_GetLunarDate_1901_2100)->Unit(benchmark::kMillisecond);
 
@@ -56,9 +55,8 @@ void BM_CycleAndTerm_1901_2100(benchmark::State& state)
             benchmark::DoNotOptimize(GetSolarTermOfDate(values[i]).size());
         }
     }
-    state.counters["per_day"] = benchmark::Counter(static_cast<double>(days.size()),
-                                                   benchmark::Counter::kIsIterationInvariantRate |
-                                                       benchmark::Counter::kInvert);
+    state.counters["per_day"] = benchmark::Counter(
+        static_cast<double>(days.size()), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_CycleAndTerm_1901_2100)->Unit(benchmark::kMillisecond);
 

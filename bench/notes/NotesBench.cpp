@@ -13,12 +13,12 @@
 // their names and makes them as durable at the end (one sync of the file system and of the
 // folder). The counters give both medians and their ratio (goal: at most 2).
 
-#include "paths/AppPath.h"
 #include "notes/DateKey.h"
 #include "notes/NoteBook.h"
 #include "notes/NoteStore.h"
-#include "richtext/RtfCodec.h"
 #include "notes/uDM.h"
+#include "paths/AppPath.h"
+#include "richtext/RtfCodec.h"
 
 #include "BenchSupport.h"
 
@@ -53,7 +53,7 @@ using tavemo::bench::ensureApplication;
 using tavemo::bench::Samples;
 
 // The editor holds copies of the sample note, as many as make its RTF about `rtfBytes`.
-void fillNote(QTextEdit &editor, qsizetype rtfBytes)
+void fillNote(QTextEdit& editor, qsizetype rtfBytes)
 {
     // The RTF grows by a fixed amount per copy of the unit after a fixed header.
     const QTextDocumentFragment fragment = tavemo::bench::sampleNoteUnit();
@@ -91,7 +91,7 @@ struct Fixture {
     bool opened = false;
 };
 
-void BM_SaveAfterKeystroke(benchmark::State &state)
+void BM_SaveAfterKeystroke(benchmark::State& state)
 {
     Fixture f(state.range(0));
     if (!f.opened) {
@@ -121,7 +121,7 @@ void BM_SaveAfterKeystroke(benchmark::State &state)
     samples.report(state);
 }
 
-void BM_LoadDay(benchmark::State &state)
+void BM_LoadDay(benchmark::State& state)
 {
     Fixture f(state.range(0));
     if (!f.opened) {
@@ -151,15 +151,15 @@ public:
         path = tavemo::paths::noteDatabasePath(dir.path());
         if (!NoteStore::create(path).ok())
             return;
-        sqlite3 *db = nullptr;
+        sqlite3* db = nullptr;
         if (sqlite3_open(QFile::encodeName(path).constData(), &db) != SQLITE_OK) {
             sqlite3_close(db);
             return;
         }
-        sqlite3_stmt *insert = nullptr;
-        bool ok = sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK
-            && sqlite3_prepare_v2(db, "INSERT INTO UserCon(conIndex, data) VALUES(?1, ?2)", -1, &insert, nullptr)
-                == SQLITE_OK;
+        sqlite3_stmt* insert = nullptr;
+        bool ok = sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK &&
+                  sqlite3_prepare_v2(db, "INSERT INTO UserCon(conIndex, data) VALUES(?1, ?2)", -1, &insert, nullptr) ==
+                      SQLITE_OK;
         QByteArray note(bytes, Qt::Uninitialized);
         const QDate first(1926, 1, 1);
         for (int i = 0; ok && i < count; ++i) {
@@ -169,9 +169,11 @@ public:
             note[bytes - 1] = '}';
             const QDate day = first.addDays(i);
             const QByteArray key = dateKey(day.year(), day.month(), day.day()).toLatin1();
-            ok = sqlite3_bind_text(insert, 1, key.constData(), static_cast<int>(key.size()), SQLITE_TRANSIENT) == SQLITE_OK
-                && sqlite3_bind_blob(insert, 2, note.constData(), static_cast<int>(note.size()), SQLITE_STATIC) == SQLITE_OK
-                && sqlite3_step(insert) == SQLITE_DONE && sqlite3_reset(insert) == SQLITE_OK;
+            ok = sqlite3_bind_text(insert, 1, key.constData(), static_cast<int>(key.size()), SQLITE_TRANSIENT) ==
+                     SQLITE_OK &&
+                 sqlite3_bind_blob(insert, 2, note.constData(), static_cast<int>(note.size()), SQLITE_STATIC) ==
+                     SQLITE_OK &&
+                 sqlite3_step(insert) == SQLITE_DONE && sqlite3_reset(insert) == SQLITE_OK;
         }
         sqlite3_finalize(insert);
         ready = ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
@@ -179,10 +181,10 @@ public:
     }
 
     // One library of each shape, kept for every benchmark that lists it.
-    static Library &of(int count, int bytes)
+    static Library& of(int count, int bytes)
     {
         static std::map<std::pair<int, int>, std::unique_ptr<Library>> made;
-        auto &library = made[{count, bytes}];
+        auto& library = made[{count, bytes}];
         if (!library)
             library = std::make_unique<Library>(count, bytes);
         return *library;
@@ -194,21 +196,22 @@ public:
 };
 
 // The query NoteStore::list runs.
-constexpr const char *kListSql =
+constexpr const char* kListSql =
     "SELECT conIndex, CASE typeof(data) WHEN 'text' THEN length(CAST(data AS BLOB)) ELSE length(data) END "
     "FROM UserCon ORDER BY conIndex";
 
-void BM_ListLibrary(benchmark::State &state)
+void BM_ListLibrary(benchmark::State& state)
 {
     const int count = static_cast<int>(state.range(0));
     const int bytes = static_cast<int>(state.range(1));
-    Library &library = Library::of(count, bytes);
+    Library& library = Library::of(count, bytes);
     std::unique_ptr<NoteStore> store;
-    sqlite3 *bare = nullptr;
-    sqlite3_stmt *query = nullptr;
-    if (!library.ready || !NoteStore::open(library.path, NoteStore::Access::ReadOnly, &store).ok()
-        || sqlite3_open_v2(QFile::encodeName(library.path).constData(), &bare, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK
-        || sqlite3_prepare_v2(bare, kListSql, -1, &query, nullptr) != SQLITE_OK) {
+    sqlite3* bare = nullptr;
+    sqlite3_stmt* query = nullptr;
+    if (!library.ready || !NoteStore::open(library.path, NoteStore::Access::ReadOnly, &store).ok() ||
+        sqlite3_open_v2(QFile::encodeName(library.path).constData(), &bare, SQLITE_OPEN_READONLY, nullptr) !=
+            SQLITE_OK ||
+        sqlite3_prepare_v2(bare, kListSql, -1, &query, nullptr) != SQLITE_OK) {
         state.SkipWithError("cannot make or open the library");
         sqlite3_close(bare);
         return;
@@ -225,13 +228,13 @@ void BM_ListLibrary(benchmark::State &state)
         start = std::chrono::steady_clock::now();
         rows.clear();
         while (sqlite3_step(query) == SQLITE_ROW)
-            rows.emplace_back(reinterpret_cast<const char *>(sqlite3_column_text(query, 0)),
+            rows.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(query, 0)),
                               sqlite3_column_int64(query, 1));
         sqlite3_reset(query);
         const auto bareElapsed = std::chrono::steady_clock::now() - start;
 
         qint64 listedBytes = 0;
-        for (const NoteStore::Entry &entry : entries)
+        for (const NoteStore::Entry& entry : entries)
             listedBytes += entry.size;
         if (!listed || entries.size() != rows.size() || listedBytes != qint64(count) * bytes)
             state.SkipWithError("the store and bare SQLite list different notes");
@@ -250,13 +253,13 @@ void BM_ListLibrary(benchmark::State &state)
 
 // The bare export: every row's bytes written to "YYYY-MM-DD.rtf" in `folder`, then one sync of the
 // file system and one of the folder. False when anything failed.
-bool bareExport(sqlite3_stmt *query, int folder)
+bool bareExport(sqlite3_stmt* query, int folder)
 {
     bool ok = true;
     while (ok && sqlite3_step(query) == SQLITE_ROW) {
-        const std::string key(reinterpret_cast<const char *>(sqlite3_column_text(query, 0)));
+        const std::string key(reinterpret_cast<const char*>(sqlite3_column_text(query, 0)));
         const std::string name = key.substr(0, 4) + '-' + key.substr(4, 2) + '-' + key.substr(6, 2) + ".rtf";
-        const auto *data = static_cast<const char *>(sqlite3_column_blob(query, 1));
+        const auto* data = static_cast<const char*>(sqlite3_column_blob(query, 1));
         const auto size = static_cast<size_t>(sqlite3_column_bytes(query, 1));
         const int fd = ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
         ok = fd >= 0;
@@ -271,20 +274,22 @@ bool bareExport(sqlite3_stmt *query, int folder)
     return ok && ::syncfs(folder) == 0 && ::fsync(folder) == 0;
 }
 
-void BM_ExportLibrary(benchmark::State &state)
+void BM_ExportLibrary(benchmark::State& state)
 {
     const int count = static_cast<int>(state.range(0));
     const int bytes = static_cast<int>(state.range(1));
-    Library &library = Library::of(count, bytes);
+    Library& library = Library::of(count, bytes);
     Result<std::unique_ptr<NoteBook>> book;
-    sqlite3 *bare = nullptr;
-    sqlite3_stmt *query = nullptr;
-    const NoteFormat *rtf = findNoteFormat(u"rtf");
+    sqlite3* bare = nullptr;
+    sqlite3_stmt* query = nullptr;
+    const NoteFormat* rtf = findNoteFormat(u"rtf");
     if (library.ready)
         book = NoteBook::open(library.dir.path(), NoteBook::Access::ReadOnly);
-    if (!library.ready || !book.ok() || !rtf
-        || sqlite3_open_v2(QFile::encodeName(library.path).constData(), &bare, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK
-        || sqlite3_prepare_v2(bare, "SELECT conIndex, data FROM UserCon ORDER BY conIndex", -1, &query, nullptr) != SQLITE_OK) {
+    if (!library.ready || !book.ok() || !rtf ||
+        sqlite3_open_v2(QFile::encodeName(library.path).constData(), &bare, SQLITE_OPEN_READONLY, nullptr) !=
+            SQLITE_OK ||
+        sqlite3_prepare_v2(bare, "SELECT conIndex, data FROM UserCon ORDER BY conIndex", -1, &query, nullptr) !=
+            SQLITE_OK) {
         state.SkipWithError("cannot make or open the library");
         sqlite3_close(bare);
         return;
@@ -296,11 +301,12 @@ void BM_ExportLibrary(benchmark::State &state)
     // side came first after a removal.
     std::vector<std::unique_ptr<QTemporaryDir>> targets;
     for (auto _ : state) {
-        QTemporaryDir &storeTarget = *targets.emplace_back(
+        QTemporaryDir& storeTarget = *targets.emplace_back(
             std::make_unique<QTemporaryDir>(library.dir.filePath(QStringLiteral("export-XXXXXX"))));
-        QTemporaryDir &bareTarget = *targets.emplace_back(
-            std::make_unique<QTemporaryDir>(library.dir.filePath(QStringLiteral("bare-XXXXXX"))));
-        const int bareFolder = ::open(QFile::encodeName(bareTarget.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        QTemporaryDir& bareTarget =
+            *targets.emplace_back(std::make_unique<QTemporaryDir>(library.dir.filePath(QStringLiteral("bare-XXXXXX"))));
+        const int bareFolder =
+            ::open(QFile::encodeName(bareTarget.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         ExportCounts counts;
         // Each side's sync then flushes its own files only.
         const auto settle = [&] {
@@ -310,7 +316,10 @@ void BM_ExportLibrary(benchmark::State &state)
 
         settle();
         auto start = std::chrono::steady_clock::now();
-        const bool exported = book.value->exportAll(storeTarget.path(), *rtf, false, [](const QString &) {}, &counts).ok();
+        const bool exported = book.value
+                                  ->exportAll(
+                                      storeTarget.path(), *rtf, false, [](const QString&) {}, &counts)
+                                  .ok();
         const auto storeElapsed = std::chrono::steady_clock::now() - start;
 
         settle();
@@ -335,13 +344,26 @@ void BM_ExportLibrary(benchmark::State &state)
     state.counters["ratio"] = bareMedian > 0 ? state.counters["median_ms"] / bareMedian : 0;
 }
 
-BENCHMARK(BM_SaveAfterKeystroke)->Arg(2 << 10)->Arg(64 << 10)->Iterations(300)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveAfterKeystroke)
+    ->Arg(2 << 10)
+    ->Arg(64 << 10)
+    ->Iterations(300)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveAfterKeystroke)->Arg(1 << 20)->Iterations(40)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadDay)->Arg(2 << 10)->Arg(64 << 10)->Iterations(300)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadDay)->Arg(1 << 20)->Iterations(40)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ListLibrary)->Args({36500, 2 << 10})->Args({1000, 1 << 20})->Iterations(20)->UseManualTime()
+BENCHMARK(BM_ListLibrary)
+    ->Args({36500, 2 << 10})
+    ->Args({1000, 1 << 20})
+    ->Iterations(20)
+    ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ExportLibrary)->Args({36500, 2 << 10})->Args({1000, 1 << 20})->Iterations(3)->UseManualTime()
+BENCHMARK(BM_ExportLibrary)
+    ->Args({36500, 2 << 10})
+    ->Args({1000, 1 << 20})
+    ->Iterations(3)
+    ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
 } // namespace

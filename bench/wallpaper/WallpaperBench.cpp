@@ -5,9 +5,9 @@
 //
 // Goal: the road at least 3 times as fast as ImageMagick.
 
+#include "calendar_view/MonthPicture.h"
 #include "wallpaper/ApplyToDesktop.h"
 #include "wallpaper/DefaultBackground.h"
-#include "calendar_view/MonthPicture.h"
 #include "wallpaper/PictureCodecs.h"
 
 #include <benchmark/benchmark.h>
@@ -83,16 +83,43 @@ void BM_ImageMagickRoad(benchmark::State& state)
     // White is transparent, everything else dissolved half and half; 4:2:0 like libjpeg's default.
     const QStringList arguments = {
         folder.background,
-        QStringLiteral("("), folder.path(QStringLiteral("Content.bmp")), QStringLiteral("-transparent"), QStringLiteral("white"), QStringLiteral(")"),
-        QStringLiteral("-geometry"), QStringLiteral("+%1+30").arg(width - 10 - 411),
-        QStringLiteral("-compose"), QStringLiteral("dissolve"), QStringLiteral("-define"), QStringLiteral("compose:args=50"), QStringLiteral("-composite"),
-        QStringLiteral("("), folder.month, QStringLiteral("-transparent"), QStringLiteral("white"), QStringLiteral(")"),
-        QStringLiteral("-geometry"), QStringLiteral("+%1+30").arg(width - 10 - 411 - 25 - 311),
-        QStringLiteral("-compose"), QStringLiteral("dissolve"), QStringLiteral("-define"), QStringLiteral("compose:args=50"), QStringLiteral("-composite"),
-        QStringLiteral("-type"), QStringLiteral("TrueColor"), QStringLiteral("-write"), QStringLiteral("BMP3:") + folder.path(QStringLiteral("im-Mix.bmp")),
-        QStringLiteral("-quality"), QStringLiteral("90"), QStringLiteral("-sampling-factor"), QStringLiteral("2x2"),
-        QStringLiteral("-write"), folder.path(QStringLiteral("im-Mix.jpg")), QStringLiteral("+delete"),
-        folder.path(QStringLiteral("im-Mix.jpg")), QStringLiteral("BMP3:") + folder.path(QStringLiteral("im-Mix.bmp")),
+        QStringLiteral("("),
+        folder.path(QStringLiteral("Content.bmp")),
+        QStringLiteral("-transparent"),
+        QStringLiteral("white"),
+        QStringLiteral(")"),
+        QStringLiteral("-geometry"),
+        QStringLiteral("+%1+30").arg(width - 10 - 411),
+        QStringLiteral("-compose"),
+        QStringLiteral("dissolve"),
+        QStringLiteral("-define"),
+        QStringLiteral("compose:args=50"),
+        QStringLiteral("-composite"),
+        QStringLiteral("("),
+        folder.month,
+        QStringLiteral("-transparent"),
+        QStringLiteral("white"),
+        QStringLiteral(")"),
+        QStringLiteral("-geometry"),
+        QStringLiteral("+%1+30").arg(width - 10 - 411 - 25 - 311),
+        QStringLiteral("-compose"),
+        QStringLiteral("dissolve"),
+        QStringLiteral("-define"),
+        QStringLiteral("compose:args=50"),
+        QStringLiteral("-composite"),
+        QStringLiteral("-type"),
+        QStringLiteral("TrueColor"),
+        QStringLiteral("-write"),
+        QStringLiteral("BMP3:") + folder.path(QStringLiteral("im-Mix.bmp")),
+        QStringLiteral("-quality"),
+        QStringLiteral("90"),
+        QStringLiteral("-sampling-factor"),
+        QStringLiteral("2x2"),
+        QStringLiteral("-write"),
+        folder.path(QStringLiteral("im-Mix.jpg")),
+        QStringLiteral("+delete"),
+        folder.path(QStringLiteral("im-Mix.jpg")),
+        QStringLiteral("BMP3:") + folder.path(QStringLiteral("im-Mix.bmp")),
     };
     for (auto _ : state) {
         QProcess convert;

@@ -18,13 +18,13 @@ namespace {
 
 using namespace tavemo;
 
-[[noreturn]] void failed(const char *what, std::string_view input)
+[[noreturn]] void failed(const char* what, std::string_view input)
 {
     std::fprintf(stderr, "%s: \"%.*s\"\n", what, static_cast<int>(input.size()), input.data());
     std::abort();
 }
 
-void check(bool holds, const char *what, std::string_view input)
+void check(bool holds, const char* what, std::string_view input)
 {
     if (!holds)
         failed(what, input);
@@ -47,9 +47,9 @@ bool isDigitsOf(std::string_view text, int value)
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const std::string_view input(reinterpret_cast<const char *>(data), size);
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
 
     // The whole input as one argument.
     if (const auto number = engine::parseDecimal(input))

@@ -38,10 +38,7 @@ bool isValidUtf8(QByteArrayView bytes)
 
 // The lines joined by LF, as the text they came from would be with every line break made LF and a
 // final one dropped.
-QString joined(const QStringList& lines)
-{
-    return lines.join(u'\n');
-}
+QString joined(const QStringList& lines) { return lines.join(u'\n'); }
 
 // A byte order mark at the start is no text: what is left of the text once the marks there are gone.
 QString normalised(QString text)
@@ -86,9 +83,8 @@ void checkBackgroundList(const QStringList& lines, bool selectCurrent)
     const auto last = std::int32_t(state.list.size() - 1);
     if (!selectCurrent && state.backgroundIndex != last)
         fail("the index is not the last entry");
-    if (selectCurrent
-        && (state.backgroundIndex < 0 || state.backgroundIndex > last
-            || state.list[std::size_t(state.backgroundIndex)].FileName != state.currentBackgroundName))
+    if (selectCurrent && (state.backgroundIndex < 0 || state.backgroundIndex > last ||
+                          state.list[std::size_t(state.backgroundIndex)].FileName != state.currentBackgroundName))
         fail("the index does not name an entry holding the current name");
 }
 

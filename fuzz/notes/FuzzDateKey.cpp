@@ -17,7 +17,7 @@ namespace {
 
 using namespace tavemo::notes;
 
-void check(bool holds, const char *what, const QString &text)
+void check(bool holds, const char* what, const QString& text)
 {
     if (!holds) {
         std::fprintf(stderr, "%s: \"%s\"\n", what, text.toUtf8().constData());
@@ -25,7 +25,7 @@ void check(bool holds, const char *what, const QString &text)
     }
 }
 
-bool isKey(const QString &key)
+bool isKey(const QString& key)
 {
     if (key.size() != 8)
         return false;
@@ -37,13 +37,14 @@ bool isKey(const QString &key)
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
 
     if (const std::optional<QString> key = parseDate(text)) {
         check(isKey(*key), "not an eight-digit key", text);
-        check(*key == text || (text.size() == 10 && *key == QString(text).remove(u'-')), "key is not the typed day", text);
+        check(*key == text || (text.size() == 10 && *key == QString(text).remove(u'-')), "key is not the typed day",
+              text);
         check(parseDate(*key) == key, "key does not read back", text);
         const QString iso = keyToIsoDate(*key);
         check(parseDate(iso) == key, "shown date does not read back", text);

@@ -16,10 +16,10 @@
 
 namespace {
 
-QGuiApplication *app = nullptr;
+QGuiApplication* app = nullptr;
 const QString kMarker = QStringLiteral("the note before");
 
-void check(bool holds, const char *what, const QByteArray &bytes)
+void check(bool holds, const char* what, const QByteArray& bytes)
 {
     if (!holds) {
         std::fprintf(stderr, "%s:\n%s\n", what, bytes.toHex().constData());
@@ -29,7 +29,7 @@ void check(bool holds, const char *what, const QByteArray &bytes)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     app = new QGuiApplication(*argc, *argv);
@@ -40,16 +40,16 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     using namespace tavemo::richtext;
-    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
 
     QString error;
     if (const std::optional<QString> text = decodeTextStrictly(bytes, &error)) {
         check(error.isEmpty(), "accepted text with an error", bytes);
-        if (isValidUtf8(bytes) && !bytes.startsWith("\xEF\xBB\xBF") && !bytes.contains('\r')
-            && !QString::fromUtf8(bytes).contains(QChar::ParagraphSeparator)) {
+        if (isValidUtf8(bytes) && !bytes.startsWith("\xEF\xBB\xBF") && !bytes.contains('\r') &&
+            !QString::fromUtf8(bytes).contains(QChar::ParagraphSeparator)) {
             QString expected = QString::fromUtf8(bytes);
             expected.removeIf([](QChar c) { return c != u'\n' && !isNoteTextCharacter(c.unicode()); });
             check(*text == expected, "valid UTF-8 changed", bytes);

@@ -13,10 +13,10 @@
 #include <cstdlib>
 
 namespace {
-QGuiApplication *app = nullptr;
+QGuiApplication* app = nullptr;
 }
 
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     app = new QGuiApplication(*argc, *argv);
@@ -27,14 +27,15 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     QTextDocument document;
     document.setPlainText(QStringLiteral("the note before"));
     if (const tavemo::richtext::ReadResult read = tavemo::richtext::readRtf(bytes, document); !read.ok()) {
         // Only RTF that the reader cannot follow fails, and it leaves the document alone.
-        if (!bytes.startsWith("{\\rtf") || read.error().isEmpty() || document.toPlainText() != QStringLiteral("the note before")) {
+        if (!bytes.startsWith("{\\rtf") || read.error().isEmpty() ||
+            document.toPlainText() != QStringLiteral("the note before")) {
             std::fprintf(stderr, "a failed read that is not a refusal of RTF\n");
             std::abort();
         }

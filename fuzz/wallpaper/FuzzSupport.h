@@ -41,8 +41,8 @@ inline int checkDecoded(const Result<QImage>& result)
         }
         return 0;
     }
-    if (result.value.format() != QImage::Format_RGB32
-        || std::int64_t(result.value.width()) * result.value.height() > kFuzzMaxPixels) {
+    if (result.value.format() != QImage::Format_RGB32 ||
+        std::int64_t(result.value.width()) * result.value.height() > kFuzzMaxPixels) {
         std::fprintf(stderr, "decoded picture of format %d and size %dx%d\n", int(result.value.format()),
                      result.value.width(), result.value.height());
         std::abort();

@@ -13,7 +13,7 @@ QColor EditCommands::redTag() { return drawing::toQColor(0x000000FF); }
 QColor EditCommands::blueTag() { return drawing::toQColor(0x00FF0000); }
 QColor EditCommands::pinkTag() { return drawing::toQColor(0x00FF00FF); }
 
-EditCommands::EditCommands(QTextEdit &editor, Environment &env) : m_editor(editor), m_env(env)
+EditCommands::EditCommands(QTextEdit& editor, Environment& env) : m_editor(editor), m_env(env)
 {
     // 宋体 of 16 pixels (12 points on a 96 dpi screen), black.
     m_lastFont.font = QFont(drawing::kSongFamily);
@@ -21,21 +21,21 @@ EditCommands::EditCommands(QTextEdit &editor, Environment &env) : m_editor(edito
     m_lastFont.color = Qt::black;
 }
 
-void EditCommands::replaceSelection(const QString &text)
+void EditCommands::replaceSelection(const QString& text)
 {
     QTextCursor cursor = m_editor.textCursor();
     cursor.insertText(text);
     m_editor.setTextCursor(cursor);
 }
 
-void EditCommands::setSelectionColor(const QColor &color)
+void EditCommands::setSelectionColor(const QColor& color)
 {
     QTextCharFormat format;
     format.setForeground(color);
     m_editor.mergeCurrentCharFormat(format);
 }
 
-void EditCommands::tag(const QColor &color)
+void EditCommands::tag(const QColor& color)
 {
     setSelectionColor(color);
     replaceSelection(kTagBlock);
@@ -55,7 +55,7 @@ void EditCommands::deleteSelection()
     m_editor.setTextCursor(cursor);
 }
 
-void EditCommands::chooseColor(QWidget *parent)
+void EditCommands::chooseColor(QWidget* parent)
 {
     if (!m_editor.hasFocus())
         return;
@@ -66,13 +66,13 @@ void EditCommands::chooseColor(QWidget *parent)
     setSelectionColor(*chosen);
 }
 
-void EditCommands::chooseFont(QWidget *parent)
+void EditCommands::chooseFont(QWidget* parent)
 {
     const std::optional<ChosenFont> chosen = m_env.chooseFont(parent, m_lastFont);
     if (!chosen)
         return;
     m_lastFont = *chosen;
-    const QFont &font = chosen->font;
+    const QFont& font = chosen->font;
     QTextCharFormat format;
     // Name, colour, size, pitch, style; the code page of the text follows from the face when the
     // note is written.

@@ -26,30 +26,30 @@ public:
     static QColor pinkTag();
 
     // `editor` and `env` outlive the commands.
-    EditCommands(QTextEdit &editor, Environment &env);
+    EditCommands(QTextEdit& editor, Environment& env);
 
     // Replaces the selection (or inserts at the caret) with `text`.
-    void replaceSelection(const QString &text);
+    void replaceSelection(const QString& text);
     // Sets the selection's text colour (with none selected: of the text typed next), then replaces
     // the selection with one █: a single block character in that colour.
-    void tag(const QColor &color);
+    void tag(const QColor& color);
     // Replaces the selection with the clock's time as " HH:MM ".
     void insertTime();
     // Only while the editor has the keyboard focus: the colour dialog, then the selection's colour.
-    void chooseColor(QWidget *parent);
+    void chooseColor(QWidget* parent);
     // The font dialog (whatever has the focus), then the selection's font: name, colour, size,
     // pitch and style; Han text of a Latin face shows in the simplified Chinese face.
-    void chooseFont(QWidget *parent);
+    void chooseFont(QWidget* parent);
     void deleteSelection();
 
     QColor lastColor() const { return m_lastColor; }
     ChosenFont lastFont() const { return m_lastFont; }
 
 private:
-    void setSelectionColor(const QColor &color);
+    void setSelectionColor(const QColor& color);
 
-    QTextEdit &m_editor;
-    Environment &m_env;
+    QTextEdit& m_editor;
+    Environment& m_env;
     QColor m_lastColor = Qt::black;
     ChosenFont m_lastFont;
 };

@@ -38,15 +38,15 @@ struct Environment {
     // The current local date and time as a date-time value (days since 1899-12-30).
     std::function<double()> now;
     // Modal colour dialog with its custom colours shown, starting at `initial`; nothing when cancelled.
-    std::function<std::optional<QColor>(QWidget *parent, const QColor &initial)> chooseColor;
+    std::function<std::optional<QColor>(QWidget* parent, const QColor& initial)> chooseColor;
     // Modal font dialog starting at `initial`; nothing when cancelled.
-    std::function<std::optional<ChosenFont>(QWidget *parent, const ChosenFont &initial)> chooseFont;
+    std::function<std::optional<ChosenFont>(QWidget* parent, const ChosenFont& initial)> chooseFont;
     // Modal open dialog for pictures, several selectable; the chosen files, none when cancelled.
     widgets::ChoosePictures choosePictures;
     // The wallpaper installer of the desktop the program runs on; null when there is none.
     std::function<std::unique_ptr<platform::WallpaperInstaller>()> makeWallpaperInstaller;
     // Opens a page in the user's web browser; failures are not reported.
-    std::function<void(const QUrl &url)> openUrl;
+    std::function<void(const QUrl& url)> openUrl;
     // A modal message box with `text`, and `detail` as its detailed text when not empty.
     widgets::ShowMessage showMessage;
     // The geometry of the primary screen and of every screen, in screen pixels.

@@ -43,12 +43,9 @@ const LayoutEntry kMainWindow[] = {
 
 } // namespace
 
-std::span<const LayoutEntry> mainWindowLayout()
-{
-    return kMainWindow;
-}
+std::span<const LayoutEntry> mainWindowLayout() { return kMainWindow; }
 
-QRect placeAt(const LayoutEntry &entry, QSize windowSize)
+QRect placeAt(const LayoutEntry& entry, QSize windowSize)
 {
     const QSize grown = windowSize - widgets::kDesignSize;
     QRect r = entry.rect;
@@ -67,10 +64,10 @@ QRect placeAt(const LayoutEntry &entry, QSize windowSize)
     return r;
 }
 
-bool place(QWidget &component, QSize windowSize, std::span<const LayoutEntry> table)
+bool place(QWidget& component, QSize windowSize, std::span<const LayoutEntry> table)
 {
     const QString name = component.objectName();
-    for (const LayoutEntry &entry : table) {
+    for (const LayoutEntry& entry : table) {
         if (name != QLatin1String(entry.name))
             continue;
         const QRect r = placeAt(entry, windowSize);
@@ -83,11 +80,11 @@ bool place(QWidget &component, QSize windowSize, std::span<const LayoutEntry> ta
     return false;
 }
 
-void layOut(QWidget &window, std::span<const LayoutEntry> table)
+void layOut(QWidget& window, std::span<const LayoutEntry> table)
 {
     const QSize size = window.size();
-    for (const LayoutEntry &entry : table)
-        if (QWidget *component = window.findChild<QWidget *>(QLatin1String(entry.name)))
+    for (const LayoutEntry& entry : table)
+        if (QWidget* component = window.findChild<QWidget*>(QLatin1String(entry.name)))
             place(*component, size, table);
 }
 

@@ -20,21 +20,21 @@ class QWidget;
 namespace tavemo::app {
 
 struct LayoutEntry {
-    const char *name;
-    QRect rect;         // at the design size, in the parent; no size: keep the component's own
-    Qt::Edges anchors;  // Qt::RightEdge / Qt::BottomEdge follow the window; left and top always hold
+    const char* name;
+    QRect rect;        // at the design size, in the parent; no size: keep the component's own
+    Qt::Edges anchors; // Qt::RightEdge / Qt::BottomEdge follow the window; left and top always hold
 };
 
 // The main window's table, parents before their children.
 std::span<const LayoutEntry> mainWindowLayout();
 
 // Where `entry` stands in a window of `windowSize` (its size invalid when the entry has none).
-QRect placeAt(const LayoutEntry &entry, QSize windowSize);
+QRect placeAt(const LayoutEntry& entry, QSize windowSize);
 
 // Places `component` by the entry of its objectName in `table`; false when the table has none.
-bool place(QWidget &component, QSize windowSize, std::span<const LayoutEntry> table = mainWindowLayout());
+bool place(QWidget& component, QSize windowSize, std::span<const LayoutEntry> table = mainWindowLayout());
 
 // Places every component below `window` that the table names, for the window's present size.
-void layOut(QWidget &window, std::span<const LayoutEntry> table = mainWindowLayout());
+void layOut(QWidget& window, std::span<const LayoutEntry> table = mainWindowLayout());
 
 } // namespace tavemo::app

@@ -30,13 +30,13 @@ public:
     using QFrame::QFrame;
 
 protected:
-    void paintEvent(QPaintEvent *) override
+    void paintEvent(QPaintEvent*) override
     {
         QPainter p(this);
         const QRect r = rect();
         p.fillRect(r, Qt::white);
         const QColor light(255, 255, 255), shadow(160, 160, 160), dark(105, 105, 105), face(227, 227, 227);
-        auto bevel = [&p](QRect b, const QColor &topLeft, const QColor &bottomRight) {
+        auto bevel = [&p](QRect b, const QColor& topLeft, const QColor& bottomRight) {
             p.fillRect(QRect(b.left(), b.top(), b.width(), 1), topLeft);
             p.fillRect(QRect(b.left(), b.top(), 1, b.height()), topLeft);
             p.fillRect(QRect(b.left(), b.bottom(), b.width(), 1), bottomRight);
@@ -49,7 +49,7 @@ protected:
 
 } // namespace
 
-NotePanel::NotePanel(notes::TDM &dm, Environment &env, QWidget &window, std::function<bool()> savesOnChange)
+NotePanel::NotePanel(notes::TDM& dm, Environment& env, QWidget& window, std::function<bool()> savesOnChange)
     : QObject(&window), m_dm(dm), m_env(env), m_window(window), m_savesOnChange(std::move(savesOnChange))
 {
     setObjectName(QStringLiteral("notePanel"));
@@ -78,17 +78,14 @@ NotePanel::NotePanel(notes::TDM &dm, Environment &env, QWidget &window, std::fun
     m_editor->setObjectName(QStringLiteral("rdtAbc"));
     widgets::setUpNoteEditor(*m_editor);
 
-    auto *poll = new QTimer(this);
+    auto* poll = new QTimer(this);
     poll->setObjectName(QStringLiteral("noteRefresh"));
     poll->setInterval(kRefreshMs);
     connect(poll, &QTimer::timeout, this, &NotePanel::refresh);
     poll->start();
 }
 
-double NotePanel::selectedDay() const
-{
-    return m_calendar ? m_calendar->DateTime() : 0.0;
-}
+double NotePanel::selectedDay() const { return m_calendar ? m_calendar->DateTime() : 0.0; }
 
 void NotePanel::layOutInside()
 {
@@ -104,10 +101,7 @@ void NotePanel::layOutInside()
     m_editor->setGeometry(inside.adjusted(0, noticeHeight, 0, 0));
 }
 
-void NotePanel::clearReady()
-{
-    m_dm.setNoteReady(false);
-}
+void NotePanel::clearReady() { m_dm.setNoteReady(false); }
 
 void NotePanel::load()
 {
@@ -161,7 +155,7 @@ void NotePanel::textChanged()
         save();
 }
 
-void NotePanel::showSaveResult(const Outcome &result)
+void NotePanel::showSaveResult(const Outcome& result)
 {
     if (result.ok() && !result.message.isEmpty()) { // stored, keeping another program's text too
         showNotice(result.message);
@@ -176,7 +170,7 @@ void NotePanel::showSaveResult(const Outcome &result)
     showNotice(QStringLiteral("记事未能保存：") + result.detail);
 }
 
-void NotePanel::showNotice(const QString &text)
+void NotePanel::showNotice(const QString& text)
 {
     m_keptBothShown = false;
     if (m_saveNotice->isHidden() || m_saveNotice->text() != text) {
@@ -195,11 +189,11 @@ void NotePanel::hideNotice()
     }
 }
 
-void NotePanel::clearProtected(QTextEdit &editor)
+void NotePanel::clearProtected(QTextEdit& editor)
 {
     const QTextCursor selection = editor.textCursor();
     if (selection.hasSelection()) {
-        QTextDocument *document = editor.document();
+        QTextDocument* document = editor.document();
         const int start = selection.selectionStart();
         const int end = selection.selectionEnd();
         std::vector<std::pair<int, int>> ranges;
@@ -213,7 +207,7 @@ void NotePanel::clearProtected(QTextEdit &editor)
                     ranges.emplace_back(from, to);
             }
         }
-        for (const auto &[from, to] : ranges) {
+        for (const auto& [from, to] : ranges) {
             QTextCursor part(document);
             part.setPosition(from);
             part.setPosition(to, QTextCursor::KeepAnchor);

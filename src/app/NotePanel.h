@@ -44,17 +44,17 @@ class NotePanel : public QObject {
 public:
     // Makes the components on `window` (pngRight and all inside it). `dm`, `env` and `window`
     // outlive the panel, which is a child of the window.
-    NotePanel(notes::TDM &dm, Environment &env, QWidget &window, std::function<bool()> savesOnChange);
+    NotePanel(notes::TDM& dm, Environment& env, QWidget& window, std::function<bool()> savesOnChange);
 
     // The calendar whose day the note belongs to; the window gives it once it has made it.
-    void setCalendar(const calendar_view::TChnCalendar &calendar) { m_calendar = &calendar; }
+    void setCalendar(const calendar_view::TChnCalendar& calendar) { m_calendar = &calendar; }
     // The calendar's date-time value (0 before there is a calendar): the day the data module
     // loads and stores.
     double selectedDay() const;
 
-    QTextEdit &editor() const { return *m_editor; }
+    QTextEdit& editor() const { return *m_editor; }
     // pngRight, which the window places.
-    QWidget &panel() const { return *m_pngRight; }
+    QWidget& panel() const { return *m_pngRight; }
 
     // Places pnlABC, the notice and the editor in pngRight, wherever the window put that.
     void layOutInside();
@@ -76,25 +76,25 @@ public:
     // Clears the protected attribute on the editor's selection and on the format of the text typed
     // next (the note is stored without it). Only fragments that carry it are touched, so the
     // clearing leaves no step on the undo stack.
-    static void clearProtected(QTextEdit &editor);
+    static void clearProtected(QTextEdit& editor);
 
 private:
-    void showSaveResult(const Outcome &result);
-    void showNotice(const QString &text);
+    void showSaveResult(const Outcome& result);
+    void showNotice(const QString& text);
     void hideNotice();
 
-    notes::TDM &m_dm;
-    Environment &m_env;
-    QWidget &m_window;
+    notes::TDM& m_dm;
+    Environment& m_env;
+    QWidget& m_window;
     std::function<bool()> m_savesOnChange;
-    const calendar_view::TChnCalendar *m_calendar = nullptr;
+    const calendar_view::TChnCalendar* m_calendar = nullptr;
     bool m_saving = false;
     bool m_keptBothShown = false; // the notice says both texts were kept (not a failure)
 
-    QWidget *m_pngRight = nullptr;
-    QFrame *m_pnlABC = nullptr;
-    QLabel *m_saveNotice = nullptr;
-    QTextEdit *m_editor = nullptr;
+    QWidget* m_pngRight = nullptr;
+    QFrame* m_pnlABC = nullptr;
+    QLabel* m_saveNotice = nullptr;
+    QTextEdit* m_editor = nullptr;
 };
 
 } // namespace tavemo::app

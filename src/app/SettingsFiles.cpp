@@ -13,7 +13,7 @@
 
 namespace tavemo::app {
 
-SettingsFiles::SettingsFiles(const QString &appDir, Environment &env, QWidget &window)
+SettingsFiles::SettingsFiles(const QString& appDir, Environment& env, QWidget& window)
     : QObject(&window), m_appDir(appDir), m_env(env), m_window(window)
 {
     setObjectName(QStringLiteral("settingsFiles"));
@@ -36,7 +36,7 @@ files::FormSize SettingsFiles::defaultFormSize() const
     return size;
 }
 
-void SettingsFiles::writeFormSize(const files::FormSize &size)
+void SettingsFiles::writeFormSize(const files::FormSize& size)
 {
     write(files::kFormSizeFile, files::formSizeLines(size));
 }
@@ -62,7 +62,7 @@ void SettingsFiles::windowShown()
         QTimer::singleShot(0, this, &SettingsFiles::reportUnwritableFolder);
 }
 
-void SettingsFiles::write(const char *relative, const QStringList &lines)
+void SettingsFiles::write(const char* relative, const QStringList& lines)
 {
     const QString path = paths::appPath(m_appDir, QString::fromLatin1(relative));
     const Outcome written = files::writeLines(path, lines);

@@ -24,7 +24,7 @@ class SettingsFiles : public QObject {
     Q_OBJECT
 public:
     // `window` is the parent of the report and outlives this object (its child); `env` likewise.
-    SettingsFiles(const QString &appDir, Environment &env, QWidget &window);
+    SettingsFiles(const QString& appDir, Environment& env, QWidget& window);
 
     // "data\FormSize.ini" as it was saved; nothing when it is missing or cannot be read (fewer than
     // five lines, or one of them not a number).
@@ -33,7 +33,7 @@ public:
     // 30-pixel task bar.
     files::FormSize defaultFormSize() const;
     // Replaces "data\FormSize.ini" with the five values.
-    void writeFormSize(const files::FormSize &size);
+    void writeFormSize(const files::FormSize& size);
 
     // The prompt flag of "data\configSetBg.ini"; a file that is missing or cannot be read is written
     // with the line "1", and the flag is true.
@@ -46,12 +46,12 @@ public:
     void windowShown();
 
 private:
-    void write(const char *relative, const QStringList &lines);
+    void write(const char* relative, const QStringList& lines);
     void reportUnwritableFolder();
 
     QString m_appDir;
-    Environment &m_env;
-    QWidget &m_window;
+    Environment& m_env;
+    QWidget& m_window;
     bool m_shown = false;
     QString m_unwritableFolder; // a folder the settings could not be written to
     QString m_unwritableReason;

@@ -28,7 +28,7 @@ QString runtimeFolder()
 }
 
 // A short name for the application directory, the same whichever spelling of its path is used.
-QString directoryKey(const QString &appDir)
+QString directoryKey(const QString& appDir)
 {
     QString canonical = QFileInfo(appDir).canonicalFilePath();
     if (canonical.isEmpty())
@@ -38,7 +38,7 @@ QString directoryKey(const QString &appDir)
 
 } // namespace
 
-SingleInstance::SingleInstance(const QString &appDir, QObject *parent)
+SingleInstance::SingleInstance(const QString& appDir, QObject* parent)
     : QObject(parent), m_appDir(appDir), m_lock(lockPath(appDir))
 {
     // Only a lock whose process is gone is stale, however long the program has been running.
@@ -47,17 +47,17 @@ SingleInstance::SingleInstance(const QString &appDir, QObject *parent)
 
 SingleInstance::~SingleInstance() = default;
 
-QString SingleInstance::lockPath(const QString &appDir)
+QString SingleInstance::lockPath(const QString& appDir)
 {
     return runtimeFolder() + QStringLiteral("/tavemo-calendar-%1.lock").arg(directoryKey(appDir));
 }
 
-QString SingleInstance::socketPath(const QString &appDir)
+QString SingleInstance::socketPath(const QString& appDir)
 {
     return runtimeFolder() + QStringLiteral("/tavemo-calendar-%1.socket").arg(directoryKey(appDir));
 }
 
-SingleInstance::Start SingleInstance::start(QString *error)
+SingleInstance::Start SingleInstance::start(QString* error)
 {
     QElapsedTimer waited;
     waited.start();
@@ -104,7 +104,7 @@ bool SingleInstance::listen()
 
 void SingleInstance::serve()
 {
-    while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         // A client that says nothing is dropped after a while.
         QTimer::singleShot(3000, socket, [socket] { socket->abort(); });

@@ -17,7 +17,7 @@ namespace tavemo::app {
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
-    explicit SingleInstance(const QString &appDir, QObject *parent = nullptr);
+    explicit SingleInstance(const QString& appDir, QObject* parent = nullptr);
     ~SingleInstance() override;
 
     enum class Start {
@@ -26,15 +26,15 @@ public:
         Failed,     // another process holds the lock but does not answer; `error` says so
     };
     // Waits at most a few seconds for a running program that is still starting up.
-    Start start(QString *error = nullptr);
+    Start start(QString* error = nullptr);
 
     // Where the lock and the socket of an application directory live (the user's runtime folder).
-    static QString lockPath(const QString &appDir);
-    static QString socketPath(const QString &appDir);
+    static QString lockPath(const QString& appDir);
+    static QString socketPath(const QString& appDir);
 
     // The message a second start sends and the answer it waits for.
-    static constexpr const char *kActivate = "activate\n";
-    static constexpr const char *kDone = "ok\n";
+    static constexpr const char* kActivate = "activate\n";
+    static constexpr const char* kDone = "ok\n";
 
 signals:
     void activationRequested();

@@ -23,7 +23,7 @@ void onSignal(int number)
 
 } // namespace
 
-TerminationSignals::TerminationSignals(QObject *parent) : QObject(parent)
+TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent)
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_fds) != 0)
         return;
@@ -50,7 +50,7 @@ TerminationSignals::~TerminationSignals()
         ::sigaction(number, &action, nullptr);
     delete m_notifier;
     m_notifier = nullptr;
-    for (int &fd : g_fds) {
+    for (int& fd : g_fds) {
         if (fd >= 0)
             ::close(fd);
         fd = -1;

@@ -13,7 +13,7 @@ class TerminationSignals : public QObject {
     Q_OBJECT
 public:
     // Installs the handlers; one object per process.
-    explicit TerminationSignals(QObject *parent = nullptr);
+    explicit TerminationSignals(QObject* parent = nullptr);
     // Puts the default handlers back.
     ~TerminationSignals() override;
 
@@ -21,7 +21,7 @@ signals:
     void received(int signalNumber);
 
 private:
-    QSocketNotifier *m_notifier = nullptr;
+    QSocketNotifier* m_notifier = nullptr;
 };
 
 } // namespace tavemo::app

@@ -14,7 +14,7 @@
 
 namespace tavemo::app {
 
-WallpaperFlow::WallpaperFlow(QWidget &window, QTextEdit &note, const QString &appDir, Environment &env,
+WallpaperFlow::WallpaperFlow(QWidget& window, QTextEdit& note, const QString& appDir, Environment& env,
                              std::function<QString()> monthPicturePath)
     : QObject(&window), m_window(window), m_note(note), m_appDir(appDir), m_env(env),
       m_monthPicturePath(std::move(monthPicturePath))
@@ -24,7 +24,7 @@ WallpaperFlow::WallpaperFlow(QWidget &window, QTextEdit &note, const QString &ap
 
 WallpaperFlow::~WallpaperFlow() = default;
 
-void WallpaperFlow::reset(bool prompt, const QString &flagFilePath)
+void WallpaperFlow::reset(bool prompt, const QString& flagFilePath)
 {
     m_backgrounds.currentBackgroundName.clear();
     m_backgrounds.entryCount = 0;
@@ -66,10 +66,7 @@ void WallpaperFlow::chooseBackground()
     }
 }
 
-bool WallpaperFlow::isApplying() const
-{
-    return m_road && m_road->isRunning();
-}
+bool WallpaperFlow::isApplying() const { return m_road && m_road->isRunning(); }
 
 void WallpaperFlow::applyToDesktop()
 {
@@ -94,10 +91,10 @@ void WallpaperFlow::applyToDesktop()
             m_installer = m_env.makeWallpaperInstaller();
     }
     m_road->pieces().installer = m_installer.get();
-    m_road->imgAppToDeskClick([this](const wallpaper::ApplyResult &result) { applied(result); });
+    m_road->imgAppToDeskClick([this](const wallpaper::ApplyResult& result) { applied(result); });
 }
 
-void WallpaperFlow::applied(const wallpaper::ApplyResult &result)
+void WallpaperFlow::applied(const wallpaper::ApplyResult& result)
 {
     if (!result.outcome.message.isEmpty())
         m_env.showMessage(&m_window, result.outcome.message, {});

@@ -7,7 +7,7 @@
 
 namespace tavemo::app {
 
-WebPanel::WebPanel(QWidget *parent) : QTextBrowser(parent)
+WebPanel::WebPanel(QWidget* parent) : QTextBrowser(parent)
 {
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -21,13 +21,13 @@ WebPanel::WebPanel(QWidget *parent) : QTextBrowser(parent)
     viewport()->setContextMenuPolicy(Qt::PreventContextMenu);
     viewport()->installEventFilter(this);
     installEventFilter(this);
-    connect(this, &QTextBrowser::anchorClicked, this, [this](const QUrl &link) {
+    connect(this, &QTextBrowser::anchorClicked, this, [this](const QUrl& link) {
         if (m_linkHandler)
             m_linkHandler(source().resolved(link));
     });
 }
 
-void WebPanel::navigate(const QUrl &url)
+void WebPanel::navigate(const QUrl& url)
 {
     if (url == QUrl(QStringLiteral("about:blank"))) {
         clear();
@@ -41,14 +41,14 @@ void WebPanel::navigate(const QUrl &url)
     verticalScrollBar()->setValue(0);
 }
 
-bool WebPanel::eventFilter(QObject *watched, QEvent *event)
+bool WebPanel::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
         // Right clicks never reach the page (no menu, no selection moved by them).
-        if (static_cast<QMouseEvent *>(event)->button() == Qt::RightButton)
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton)
             return true;
         break;
     case QEvent::ContextMenu:

@@ -13,20 +13,20 @@ namespace tavemo::app {
 class WebPanel : public QTextBrowser {
     Q_OBJECT
 public:
-    explicit WebPanel(QWidget *parent = nullptr);
+    explicit WebPanel(QWidget* parent = nullptr);
 
     // Where links go (the user's browser).
-    void setLinkHandler(std::function<void(const QUrl &)> handler) { m_linkHandler = std::move(handler); }
+    void setLinkHandler(std::function<void(const QUrl&)> handler) { m_linkHandler = std::move(handler); }
 
     // Shows the page at `url`: "about:blank" empties the panel; a local file that exists is shown;
     // anything else leaves the panel as it is. Failures are not reported.
-    void navigate(const QUrl &url);
+    void navigate(const QUrl& url);
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    std::function<void(const QUrl &)> m_linkHandler;
+    std::function<void(const QUrl&)> m_linkHandler;
 };
 
 } // namespace tavemo::app

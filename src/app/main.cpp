@@ -6,16 +6,16 @@
 // "first-paint rss-kb=N" on standard output once its window has been painted for the first time,
 // and ends as by a termination signal (the start-up benchmark runs it so).
 
-#include "paths/AppPath.h"
-#include "app/Environment.h"
-#include "drawing/FontSetup.h"
-#include "app/SingleInstance.h"
 #include "TavemoVersion.h"
+#include "app/Environment.h"
 #include "app/NotePanel.h"
+#include "app/SingleInstance.h"
 #include "app/TerminationSignals.h"
-#include "widgets/WindowPictures.h"
-#include "notes/uDM.h"
 #include "app/uMain.h"
+#include "drawing/FontSetup.h"
+#include "notes/uDM.h"
+#include "paths/AppPath.h"
+#include "widgets/WindowPictures.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -34,7 +34,7 @@ namespace {
 
 using namespace tavemo;
 
-void showStartFailure(const QString &text, const QString &detail)
+void showStartFailure(const QString& text, const QString& detail)
 {
     QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text);
     if (!detail.isEmpty())
@@ -53,16 +53,16 @@ QIcon programIcon()
 // Prints the resident memory once the window has been painted, then ends the program.
 class FirstPaintReport : public QObject {
 public:
-    FirstPaintReport(app::TMainFrm *window) : QObject(window), m_window(window) { window->installEventFilter(this); }
+    FirstPaintReport(app::TMainFrm* window) : QObject(window), m_window(window) { window->installEventFilter(this); }
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
+    bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (watched == m_window && event->type() == QEvent::Paint && !m_done) {
             m_done = true;
             QTimer::singleShot(0, m_window, [this] {
                 long pages = 0, resident = 0;
-                if (FILE *statm = std::fopen("/proc/self/statm", "r")) {
+                if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
                     if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
                         resident = 0;
                     std::fclose(statm);
@@ -76,23 +76,22 @@ protected:
     }
 
 private:
-    app::TMainFrm *m_window;
+    app::TMainFrm* m_window;
     bool m_done = false;
 };
 
-constexpr const char kHelp[] =
-    "用法：tavemo-calendar [--help | --version]\n"
-    "\n"
-    "Tavemo桌面日历：左边是农历月历，右边是所选日期的记事，可以把记事放到桌面壁纸上。\n"
-    "记事和设置保存在程序目录中：程序所在的目录可写时就是该目录，程序安装在系统中时为\n"
-    "~/.local/share/tavemo-calendar（$XDG_DATA_HOME/tavemo-calendar）。\n"
-    "\n"
-    "--help, -h   显示本帮助。\n"
-    "--version    显示版本号。\n";
+constexpr const char kHelp[] = "用法：tavemo-calendar [--help | --version]\n"
+                               "\n"
+                               "Tavemo桌面日历：左边是农历月历，右边是所选日期的记事，可以把记事放到桌面壁纸上。\n"
+                               "记事和设置保存在程序目录中：程序所在的目录可写时就是该目录，程序安装在系统中时为\n"
+                               "~/.local/share/tavemo-calendar（$XDG_DATA_HOME/tavemo-calendar）。\n"
+                               "\n"
+                               "--help, -h   显示本帮助。\n"
+                               "--version    显示版本号。\n";
 
 } // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     // Answered before any window system is touched, so that they work without a display.
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0))
@@ -152,8 +151,9 @@ int main(int argc, char **argv)
     app::TerminationSignals terminations;
     QObject::connect(&terminations, &app::TerminationSignals::received, &mainFrm,
                      [&mainFrm](int) { mainFrm.endProgram(app::TMainFrm::Ending::Signal); });
-    QObject::connect(&application, &QGuiApplication::commitDataRequest, &mainFrm,
-                     [&mainFrm](QSessionManager &) { mainFrm.saveNoteNow(); }, Qt::DirectConnection);
+    QObject::connect(
+        &application, &QGuiApplication::commitDataRequest, &mainFrm,
+        [&mainFrm](QSessionManager&) { mainFrm.saveNoteNow(); }, Qt::DirectConnection);
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &mainFrm,
                      [&mainFrm] { mainFrm.endProgram(app::TMainFrm::Ending::EventLoopEnding); });
     QObject::connect(&instance, &app::SingleInstance::activationRequested, &mainFrm, &app::TMainFrm::bringToFront);

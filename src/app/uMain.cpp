@@ -47,7 +47,7 @@ public:
     using PictureBox::PictureBox;
 
 protected:
-    void paintEvent(QPaintEvent *) override
+    void paintEvent(QPaintEvent*) override
     {
         QPainter p(this);
         widgets::paintWindowFace(p, rect());
@@ -57,10 +57,10 @@ protected:
 // A plain rectangle shape: fill and 1-pixel border.
 class Shape : public QWidget {
 public:
-    Shape(QColor fill, QColor border, QWidget *parent) : QWidget(parent), m_fill(fill), m_border(border) {}
+    Shape(QColor fill, QColor border, QWidget* parent) : QWidget(parent), m_fill(fill), m_border(border) {}
 
 protected:
-    void paintEvent(QPaintEvent *) override
+    void paintEvent(QPaintEvent*) override
     {
         QPainter p(this);
         p.fillRect(rect(), m_fill);
@@ -73,7 +73,7 @@ private:
 };
 
 // A label's text colour.
-void setTextColor(QWidget *widget, const QColor &color)
+void setTextColor(QWidget* widget, const QColor& color)
 {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, color);
@@ -83,7 +83,7 @@ void setTextColor(QWidget *widget, const QColor &color)
 
 // `widget` under its name, placed where the layout table puts it.
 template <typename Widget>
-Widget *named(Widget *widget, const char *name, QSize windowSize)
+Widget* named(Widget* widget, const char* name, QSize windowSize)
 {
     widget->setObjectName(QString::fromLatin1(name));
     place(*widget, windowSize);
@@ -92,7 +92,7 @@ Widget *named(Widget *widget, const char *name, QSize windowSize)
 
 } // namespace
 
-TMainFrm::TMainFrm(notes::TDM &dm, const QString &appDir, Environment env, QWidget *parent)
+TMainFrm::TMainFrm(notes::TDM& dm, const QString& appDir, Environment env, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_appDir(appDir), m_env(std::move(env))
 {
     m_settings = new SettingsFiles(m_appDir, m_env, *this);
@@ -109,7 +109,7 @@ TMainFrm::~TMainFrm()
 // ---------------------------------------------------------------------------------------------
 // Components
 
-void TMainFrm::createComponents(notes::TDM &dm)
+void TMainFrm::createComponents(notes::TDM& dm)
 {
     setWindowTitle(QStringLiteral("桌面日历"));
     setMinimumSize(widgets::kMinimumWindowSize);
@@ -119,7 +119,7 @@ void TMainFrm::createComponents(notes::TDM &dm)
     m_frame->setObjectName(QStringLiteral("windowFrame"));
 
     // shpBG (white with a pale blue border) lies under imgBG, which covers it whole.
-    auto *imgBG = named(new FacePicture({}, this), "imgBG", design);
+    auto* imgBG = named(new FacePicture({}, this), "imgBG", design);
     imgBG->setMouseTracking(true);
     connect(imgBG, &PictureBox::mousePressed, this, [this](Qt::MouseButton) { imgBGMouseDown(); });
     connect(imgBG, &PictureBox::mouseMoved, this, &TMainFrm::imgBGMouseMove);
@@ -147,13 +147,15 @@ void TMainFrm::createComponents(notes::TDM &dm)
     m_lblSet->installEventFilter(this);
     named(m_lblSet, "lblSet", design);
 
-    auto *imgAppToDesk = named(new PictureBox([](qreal dpr) { return widgets::pictureButton(QStringLiteral("添加到桌面"), QSize(84, 29), dpr); }, this),
-                               "imgAppToDesk", design);
+    auto* imgAppToDesk = named(
+        new PictureBox(
+            [](qreal dpr) { return widgets::pictureButton(QStringLiteral("添加到桌面"), QSize(84, 29), dpr); }, this),
+        "imgAppToDesk", design);
     imgAppToDesk->setCursor(Qt::PointingHandCursor);
     connect(imgAppToDesk, &PictureBox::clicked, this, &TMainFrm::imgAppToDeskClick);
 
     // The editing tools. None of them takes the keyboard focus, so the editor keeps its selection.
-    auto tool = [this, design](PictureBox *box, const char *name, const QString &hint) {
+    auto tool = [this, design](PictureBox* box, const char* name, const QString& hint) {
         named(box, name, design);
         box->setCursor(Qt::PointingHandCursor);
         box->setToolTip(hint);
@@ -162,8 +164,8 @@ void TMainFrm::createComponents(notes::TDM &dm)
     connect(tool(new PictureBox(&widgets::fontToolPicture, this), "imgFont", QStringLiteral("字体大小设置")),
             &PictureBox::clicked, this, &TMainFrm::imgFontClick);
 
-    auto flatButton = [this, design](const QString &caption, int pixelSize, const char *name) {
-        auto *button = named(new QToolButton(this), name, design);
+    auto flatButton = [this, design](const QString& caption, int pixelSize, const char* name) {
+        auto* button = named(new QToolButton(this), name, design);
         button->setText(caption);
         button->setAutoRaise(true);
         button->setFocusPolicy(Qt::NoFocus);
@@ -173,7 +175,9 @@ void TMainFrm::createComponents(notes::TDM &dm)
     connect(flatButton(QStringLiteral("√"), 14, "btnGou"), &QToolButton::clicked, this, &TMainFrm::btnGouClick);
     connect(flatButton(QStringLiteral("X"), 12, "btnX"), &QToolButton::clicked, this, &TMainFrm::btnXClick);
 
-    connect(tool(new PictureBox([](qreal dpr) { return widgets::smallPictureButton(QStringLiteral("时间"), QSize(37, 21), dpr); }, this),
+    connect(tool(new PictureBox(
+                     [](qreal dpr) { return widgets::smallPictureButton(QStringLiteral("时间"), QSize(37, 21), dpr); },
+                     this),
                  "imgDate", QStringLiteral("插入时间")),
             &PictureBox::clicked, this, &TMainFrm::imgDateClick);
     connect(tool(new PictureBox(&widgets::colourSwatchPicture, this), "imgRedColor", QStringLiteral("字体颜色")),
@@ -189,20 +193,22 @@ void TMainFrm::createComponents(notes::TDM &dm)
     m_edit = std::make_unique<EditCommands>(*m_rdtAbc, m_env);
 
     // The left panel, bottom to top: shpLeft, imgAddToDesk, pnlWeb with the web panel, the calendar.
-    auto *pnlLeft = named(new QWidget(this), "pnlLeft", design);
+    auto* pnlLeft = named(new QWidget(this), "pnlLeft", design);
     const QColor face = widgets::windowFaceColor();
     named(new Shape(face, face, pnlLeft), "shpLeft", design);
 
-    auto *imgAddToDesk = named(new PictureBox([](qreal dpr) { return widgets::pictureButton(QStringLiteral("选择壁纸"), QSize(176, 50), dpr); }, pnlLeft),
-                               "imgAddToDesk", design);
+    auto* imgAddToDesk = named(
+        new PictureBox(
+            [](qreal dpr) { return widgets::pictureButton(QStringLiteral("选择壁纸"), QSize(176, 50), dpr); }, pnlLeft),
+        "imgAddToDesk", design);
     imgAddToDesk->setStretch(true);
     imgAddToDesk->setCursor(Qt::PointingHandCursor);
     connect(imgAddToDesk, &PictureBox::clicked, this, &TMainFrm::imgAddToDeskClick);
 
-    auto *pnlWeb = named(new QWidget(pnlLeft), "pnlWeb", design);
+    auto* pnlWeb = named(new QWidget(pnlLeft), "pnlWeb", design);
     widgets::setWhiteGround(*pnlWeb);
     m_webLink = named(new WebPanel(pnlWeb), "webLink", design);
-    m_webLink->setLinkHandler([this](const QUrl &url) { m_env.openUrl(url); });
+    m_webLink->setLinkHandler([this](const QUrl& url) { m_env.openUrl(url); });
 
     m_chnCalendar = named(new calendar_view::TChnCalendar(pnlLeft), "chnCalendar", design);
     configureCalendar();
@@ -220,39 +226,43 @@ void TMainFrm::createComponents(notes::TDM &dm)
 
 void TMainFrm::configureCalendar()
 {
-    calendar_view::TChnCalendar *c = m_chnCalendar;
+    calendar_view::TChnCalendar* c = m_chnCalendar;
     c->setAutoFillBackground(true); // its own background, not the panel's
     calendar_view::setUpCalendarLook(*c);
     // The control's window step takes the clock's date itself; the creation step then writes the
     // date the window was given, and from there on every date change loads its note.
     c->initializeWindow();
     c->setShowTitle(true);
-    c->OnChange = [this](calendar_view::TChnCalendar *) { chnCalendarChange(); };
+    c->OnChange = [this](calendar_view::TChnCalendar*) { chnCalendarChange(); };
 
     // A press anywhere on the calendar takes the keyboard focus from the editor before the
     // calendar acts on it, so that the editor's leave-save stores the note under the old date.
     c->installEventFilter(this);
-    for (QWidget *child : c->findChildren<QWidget *>())
+    for (QWidget* child : c->findChildren<QWidget*>())
         child->installEventFilter(this);
 }
 
 void TMainFrm::createMenus()
 {
-    auto item = [](QMenu *menu, const char *name, const QString &caption) {
-        QAction *action = menu->addAction(caption);
+    auto item = [](QMenu* menu, const char* name, const QString& caption) {
+        QAction* action = menu->addAction(caption);
         action->setObjectName(QString::fromLatin1(name));
         return action;
     };
-    auto separator = [](QMenu *menu, const char *name) { menu->addSeparator()->setObjectName(QString::fromLatin1(name)); };
+    auto separator = [](QMenu* menu, const char* name) {
+        menu->addSeparator()->setObjectName(QString::fromLatin1(name));
+    };
 
     m_popSysset = new QMenu(this);
     m_popSysset->setObjectName(QStringLiteral("popSysset"));
     connect(item(m_popSysset, "N_help", QStringLiteral("帮助说明")), &QAction::triggered, this, &TMainFrm::N_helpClick);
-    connect(item(m_popSysset, "N_Submit", QStringLiteral("意见反馈")), &QAction::triggered, this, &TMainFrm::N_SubmitClick);
+    connect(item(m_popSysset, "N_Submit", QStringLiteral("意见反馈")), &QAction::triggered, this,
+            &TMainFrm::N_SubmitClick);
     separator(m_popSysset, "N4");
-    connect(item(m_popSysset, "N_ExitPrj", QStringLiteral("退出程序")), &QAction::triggered, this, &TMainFrm::N_ExitPrjClick);
+    connect(item(m_popSysset, "N_ExitPrj", QStringLiteral("退出程序")), &QAction::triggered, this,
+            &TMainFrm::N_ExitPrjClick);
 
-    QMenu *m = m_pmDeskTopMonCal = new QMenu(this);
+    QMenu* m = m_pmDeskTopMonCal = new QMenu(this);
     m->setObjectName(QStringLiteral("pmDeskTopMonCal"));
     connect(item(m, "N1", QStringLiteral("复制")), &QAction::triggered, this, &TMainFrm::N1Click);
     connect(item(m, "N2", QStringLiteral("粘贴")), &QAction::triggered, this, &TMainFrm::N2Click);
@@ -263,7 +273,7 @@ void TMainFrm::createMenus()
     connect(item(m, "X1", QStringLiteral("打X")), &QAction::triggered, this, &TMainFrm::X1Click);
     separator(m, "N5");
     connect(item(m, "CtrlZ1", QStringLiteral("撤销(Ctrl+Z)")), &QAction::triggered, this, &TMainFrm::CtrlZ1Click);
-    QMenu *tags = m->addMenu(QStringLiteral("添加标注"));
+    QMenu* tags = m->addMenu(QStringLiteral("添加标注"));
     tags->setObjectName(QStringLiteral("N7"));
     tags->menuAction()->setObjectName(QStringLiteral("N7"));
     connect(item(tags, "N_RedTag", QStringLiteral("红")), &QAction::triggered, this, &TMainFrm::N_RedTagClick);
@@ -310,10 +320,7 @@ void TMainFrm::FormCreate()
     LoadBackgroundList(false);
 }
 
-void TMainFrm::createWallpaperDialogs()
-{
-    m_wallpaper->createDialogs();
-}
+void TMainFrm::createWallpaperDialogs() { m_wallpaper->createDialogs(); }
 
 void TMainFrm::FormShow()
 {
@@ -323,7 +330,7 @@ void TMainFrm::FormShow()
     m_webLink->navigate(sitePage(QStringLiteral("rs/Tavemo3.htm")));
 }
 
-void TMainFrm::showEvent(QShowEvent *event)
+void TMainFrm::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     m_frame->attach();
@@ -334,7 +341,7 @@ void TMainFrm::showEvent(QShowEvent *event)
     FormShow();
 }
 
-void TMainFrm::resizeEvent(QResizeEvent *event)
+void TMainFrm::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     FormResize();
@@ -358,12 +365,9 @@ void TMainFrm::LoadWindowSize()
         SaveWindowSize();
 }
 
-void TMainFrm::SaveWindowSize()
-{
-    m_settings->writeFormSize(m_saved);
-}
+void TMainFrm::SaveWindowSize() { m_settings->writeFormSize(m_saved); }
 
-void TMainFrm::applyGeometry(const files::FormSize &size)
+void TMainFrm::applyGeometry(const files::FormSize& size)
 {
     resize(size.width, size.height); // the minimum size raises what is smaller
     // A position saved on a screen that is gone (a monitor unplugged) would put the window out of
@@ -372,7 +376,7 @@ void TMainFrm::applyGeometry(const files::FormSize &size)
     int left = size.left, top = size.top;
     const QRect topStrip(left, top, width(), 20);
     bool reachable = false;
-    for (const QRect &screen : m_env.screens()) {
+    for (const QRect& screen : m_env.screens()) {
         const QRect seen = screen.intersected(topStrip);
         if (seen.width() >= 100 && seen.height() >= 10)
             reachable = true;
@@ -395,27 +399,15 @@ void TMainFrm::chnCalendarChange()
     m_monthPicturePath = monthPicturePathNow();
 }
 
-QString TMainFrm::monthPicturePathNow() const
-{
-    return wallpaper::monthPicturePath(m_appDir, localDate(m_env.now()));
-}
+QString TMainFrm::monthPicturePathNow() const { return wallpaper::monthPicturePath(m_appDir, localDate(m_env.now())); }
 
-void TMainFrm::saveNoteNow()
-{
-    m_notePanel->save();
-}
+void TMainFrm::saveNoteNow() { m_notePanel->save(); }
 
-void TMainFrm::rdtAbcChange()
-{
-    m_notePanel->textChanged();
-}
+void TMainFrm::rdtAbcChange() { m_notePanel->textChanged(); }
 
-void TMainFrm::rdtAbcExit()
-{
-    m_notePanel->save();
-}
+void TMainFrm::rdtAbcExit() { m_notePanel->save(); }
 
-void TMainFrm::changeEvent(QEvent *event)
+void TMainFrm::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
     // Back at the window, the user sees what another program wrote meanwhile.
@@ -423,7 +415,7 @@ void TMainFrm::changeEvent(QEvent *event)
         m_notePanel->refresh();
 }
 
-bool TMainFrm::eventFilter(QObject *watched, QEvent *event)
+bool TMainFrm::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_rdtAbc) {
         if (event->type() == QEvent::FocusOut)
@@ -432,7 +424,7 @@ bool TMainFrm::eventFilter(QObject *watched, QEvent *event)
     }
     if (watched == m_lblSet) {
         if (event->type() == QEvent::MouseButtonRelease) {
-            auto *mouse = static_cast<QMouseEvent *>(event);
+            auto* mouse = static_cast<QMouseEvent*>(event);
             if (mouse->button() == Qt::LeftButton && m_lblSet->rect().contains(mouse->position().toPoint()))
                 lblSetClick();
         }
@@ -460,7 +452,7 @@ void TMainFrm::img_mini_highlightClick()
     showMinimized(); // the taskbar entry stays; restoring it shows the window again
 }
 
-void TMainFrm::leaveEvent(QEvent *event)
+void TMainFrm::leaveEvent(QEvent* event)
 {
     QWidget::leaveEvent(event);
     m_captions->on(CaptionEvent::PointerLeft);
@@ -494,7 +486,7 @@ void TMainFrm::endProgram(Ending how)
         m_env.quit();
 }
 
-void TMainFrm::closeEvent(QCloseEvent *event)
+void TMainFrm::closeEvent(QCloseEvent* event)
 {
     endProgram(Ending::WindowClosed);
     event->accept();
@@ -503,7 +495,7 @@ void TMainFrm::closeEvent(QCloseEvent *event)
 // ---------------------------------------------------------------------------------------------
 // Options menu and web pages
 
-QUrl TMainFrm::sitePage(const QString &relative) const
+QUrl TMainFrm::sitePage(const QString& relative) const
 {
     return QUrl::fromLocalFile(paths::appPath(m_appDir, QStringLiteral("web/") + relative));
 }

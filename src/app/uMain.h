@@ -47,7 +47,7 @@ namespace tavemo::widgets {
 class CaptionButton;
 class CaptionButtons;
 class WindowFrame;
-}
+} // namespace tavemo::widgets
 
 namespace tavemo::app {
 
@@ -62,7 +62,7 @@ class TMainFrm : public QWidget {
 public:
     // `dm` must have its database open and outlive the window; it reads the day through
     // notePanel().selectedDay(). `appDir` is the application directory.
-    TMainFrm(notes::TDM &dm, const QString &appDir, Environment env = Environment::system(), QWidget *parent = nullptr);
+    TMainFrm(notes::TDM& dm, const QString& appDir, Environment env = Environment::system(), QWidget* parent = nullptr);
     ~TMainFrm() override;
 
     // The creation step; run once, right after construction.
@@ -73,7 +73,7 @@ public:
     void FormShow();
 
     // The note of the chosen day, the one caller of the data module.
-    NotePanel &notePanel() const { return *m_notePanel; }
+    NotePanel& notePanel() const { return *m_notePanel; }
 
     // Brings the running window to the user: shown again when minimised or hidden, raised and
     // activated (a second start of the program asks for this).
@@ -94,7 +94,7 @@ public:
     void setCurrentPage(std::int32_t page) { m_saved.currentPage = page; }
     // This month's picture, "source\Month\YYYYMM.bmp" below the application directory, of the
     // clock's month (not the calendar's).
-    const QString &MonthPicturePath() const { return m_monthPicturePath; }
+    const QString& MonthPicturePath() const { return m_monthPicturePath; }
 
 public slots:
     void chnCalendarChange();
@@ -142,22 +142,22 @@ public slots:
     void SaveWindowSize();
 
 protected:
-    void showEvent(QShowEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
-    void leaveEvent(QEvent *event) override;
-    void changeEvent(QEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void createComponents(notes::TDM &dm);
+    void createComponents(notes::TDM& dm);
     void configureCalendar();
     void createMenus();
     void layoutComponents();
     void FormResize();
-    void applyGeometry(const files::FormSize &size);
+    void applyGeometry(const files::FormSize& size);
     QString monthPicturePathNow() const;
-    QUrl sitePage(const QString &relative) const;
+    QUrl sitePage(const QString& relative) const;
 
     QString m_appDir;
     Environment m_env;
@@ -165,28 +165,28 @@ private:
     QString m_monthPicturePath;
 
     // Jobs (children of the window, or owned by it).
-    NotePanel *m_notePanel = nullptr;
-    SettingsFiles *m_settings = nullptr;
-    WallpaperFlow *m_wallpaper = nullptr;
+    NotePanel* m_notePanel = nullptr;
+    SettingsFiles* m_settings = nullptr;
+    WallpaperFlow* m_wallpaper = nullptr;
     std::unique_ptr<EditCommands> m_edit;
     std::unique_ptr<widgets::CaptionButtons> m_captions;
 
     // Components the shell works with.
-    calendar_view::TChnCalendar *m_chnCalendar = nullptr;
-    QTextEdit *m_rdtAbc = nullptr;
-    widgets::CaptionButton *m_imgClose = nullptr;
-    widgets::CaptionButton *m_imgMini = nullptr;
-    QLabel *m_lblDateTime = nullptr;
-    QLabel *m_lblSet = nullptr;
-    WebPanel *m_webLink = nullptr;
-    QMenu *m_popSysset = nullptr;
-    QMenu *m_pmDeskTopMonCal = nullptr;
-    widgets::WindowFrame *m_frame = nullptr;
+    calendar_view::TChnCalendar* m_chnCalendar = nullptr;
+    QTextEdit* m_rdtAbc = nullptr;
+    widgets::CaptionButton* m_imgClose = nullptr;
+    widgets::CaptionButton* m_imgMini = nullptr;
+    QLabel* m_lblDateTime = nullptr;
+    QLabel* m_lblSet = nullptr;
+    WebPanel* m_webLink = nullptr;
+    QMenu* m_popSysset = nullptr;
+    QMenu* m_pmDeskTopMonCal = nullptr;
+    widgets::WindowFrame* m_frame = nullptr;
 
     bool m_created = false;
     bool m_shown = false;
     bool m_optionsMenuAttached = false;
-    bool m_ended = false;          // the note has been stored for the end of the program
+    bool m_ended = false; // the note has been stored for the end of the program
     bool m_calendarChanged = false;
 };
 

@@ -53,9 +53,6 @@ void applyCalendarLook(TChnCalendar& calendar, const CalendarLook& look)
     c->setAlphaBlend(look.alphaBlend);
 }
 
-void setUpCalendarLook(TChnCalendar& calendar)
-{
-    applyCalendarLook(calendar, windowCalendarLook());
-}
+void setUpCalendarLook(TChnCalendar& calendar) { applyCalendarLook(calendar, windowCalendarLook()); }
 
 } // namespace tavemo::calendar_view

@@ -42,10 +42,7 @@ void CaptionLabel::anchorRightEdgeAt(int x)
     fitToText();
 }
 
-QSize CaptionLabel::sizeHint() const
-{
-    return textExtent(font(), m_text);
-}
+QSize CaptionLabel::sizeHint() const { return textExtent(font(), m_text); }
 
 void CaptionLabel::fitToText()
 {
@@ -69,9 +66,6 @@ void CaptionLabel::mouseReleaseEvent(QMouseEvent* event)
         emit leftClicked(event->globalPosition().toPoint());
 }
 
-void CaptionLabel::contextMenuEvent(QContextMenuEvent* event)
-{
-    emit contextMenuAt(event->globalPos());
-}
+void CaptionLabel::contextMenuEvent(QContextMenuEvent* event) { emit contextMenuAt(event->globalPos()); }
 
 } // namespace tavemo::calendar_view

@@ -2,9 +2,9 @@
 
 #include "calendar_view/CaptionLabel.h"
 #include "calendar_view/DayGrid.h"
-#include "drawing/FontSetup.h"
 #include "calendar_view/TextDrawing.h"
 #include "calendar_view/UpDownStepper.h"
+#include "drawing/FontSetup.h"
 
 #include "engine/CalendarRange.h"
 #include "engine/DateTime.h"
@@ -13,8 +13,8 @@
 #include <QFontMetrics>
 #include <QLocale>
 #include <QMenu>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 
 #include <algorithm>
 #include <cmath>
@@ -102,7 +102,8 @@ void TChnCalendar::createChildren()
         l->installEventFilter(this);
         return l;
     };
-    m_todayLink = label(272, 18, QStringLiteral("今天"), makeFont({kSongFamily, 12, false, true}), m_look.colorTitleToday, true);
+    m_todayLink =
+        label(272, 18, QStringLiteral("今天"), makeFont({kSongFamily, 12, false, true}), m_look.colorTitleToday, true);
     m_monthLabel = label(34, 3, QString(), makeFont({QStringLiteral("Arial"), 32, true}), m_look.colorTitleMonth, true);
     // Right-aligned: the label's right edge stays where its empty text ended.
     m_monthLabel->anchorRightEdgeAt(34 + QFontMetrics(m_monthLabel->font()).horizontalAdvance(QLatin1Char(' ')));
@@ -203,10 +204,7 @@ bool TChnCalendar::eventFilter(QObject* watched, QEvent* event)
 // ---------------------------------------------------------------------------------------------
 // Properties
 
-void TChnCalendar::refreshGrid()
-{
-    m_grid->update();
-}
+void TChnCalendar::refreshGrid() { m_grid->update(); }
 
 void TChnCalendar::rebuildAndRepaint()
 {
@@ -260,12 +258,36 @@ void TChnCalendar::setFontCnDate(const TFont& value)
     refreshGrid();
 }
 
-void TChnCalendar::setColorTitleWeekLine(TColor value) { m_look.colorTitleWeekLine = value; refreshGrid(); }
-void TChnCalendar::setColorTitleWeekEnd(TColor value) { m_look.colorTitleWeekEnd = value; refreshGrid(); }
-void TChnCalendar::setColorTitleWeek(TColor value) { m_look.colorTitleWeek = value; refreshGrid(); }
-void TChnCalendar::setColorSelectedStart(TColor value) { m_look.colorSelectedStart = value; refreshGrid(); }
-void TChnCalendar::setColorSelectedEnd(TColor value) { m_look.colorSelectedEnd = value; refreshGrid(); }
-void TChnCalendar::setColorSelectedFrame(TColor value) { m_look.colorSelectedFrame = value; refreshGrid(); }
+void TChnCalendar::setColorTitleWeekLine(TColor value)
+{
+    m_look.colorTitleWeekLine = value;
+    refreshGrid();
+}
+void TChnCalendar::setColorTitleWeekEnd(TColor value)
+{
+    m_look.colorTitleWeekEnd = value;
+    refreshGrid();
+}
+void TChnCalendar::setColorTitleWeek(TColor value)
+{
+    m_look.colorTitleWeek = value;
+    refreshGrid();
+}
+void TChnCalendar::setColorSelectedStart(TColor value)
+{
+    m_look.colorSelectedStart = value;
+    refreshGrid();
+}
+void TChnCalendar::setColorSelectedEnd(TColor value)
+{
+    m_look.colorSelectedEnd = value;
+    refreshGrid();
+}
+void TChnCalendar::setColorSelectedFrame(TColor value)
+{
+    m_look.colorSelectedFrame = value;
+    refreshGrid();
+}
 
 void TChnCalendar::setColorWeekNum(TColor value)
 {
@@ -281,8 +303,16 @@ void TChnCalendar::setColorShowFrame(TColor value)
         rebuildAndRepaint();
 }
 
-void TChnCalendar::setColorBackYear(TColor value) { m_look.colorBackYear = value; rebuildAndRepaint(); }
-void TChnCalendar::setColorBackMonth(TColor value) { m_look.colorBackMonth = value; rebuildAndRepaint(); }
+void TChnCalendar::setColorBackYear(TColor value)
+{
+    m_look.colorBackYear = value;
+    rebuildAndRepaint();
+}
+void TChnCalendar::setColorBackMonth(TColor value)
+{
+    m_look.colorBackMonth = value;
+    rebuildAndRepaint();
+}
 
 TColor TChnCalendar::ColorTitleToday() const { return fromQColor(m_todayLink->color()); }
 void TChnCalendar::setColorTitleToday(TColor value)
@@ -328,7 +358,11 @@ void TChnCalendar::setStretch(bool value)
     m_layer = QImage();
     rebuildAndRepaint();
 }
-void TChnCalendar::setTransparent(bool value) { m_transparent = value; rebuildAndRepaint(); }
+void TChnCalendar::setTransparent(bool value)
+{
+    m_transparent = value;
+    rebuildAndRepaint();
+}
 
 void TChnCalendar::setAlphaBlend(int value)
 {
@@ -344,7 +378,8 @@ void TChnCalendar::placeGrid()
     m_monthStepper->setVisible(m_showTitle);
     m_yearStepper->setVisible(m_showTitle);
     if (m_showTitle) {
-        m_grid->setGeometry(kTitleGridLeft, kTitleGridTop, width() - kTitleGridWidthLoss, height() - kTitleGridHeightLoss);
+        m_grid->setGeometry(kTitleGridLeft, kTitleGridTop, width() - kTitleGridWidthLoss,
+                            height() - kTitleGridHeightLoss);
         m_grid->setContextMenu(nullptr);
     } else {
         // The grid then covers the title labels.
@@ -379,10 +414,7 @@ void TChnCalendar::LayoutGrid()
 // ---------------------------------------------------------------------------------------------
 // Month fill
 
-DayColors TChnCalendar::dayColors() const
-{
-    return m_look.days;
-}
+DayColors TChnCalendar::dayColors() const { return m_look.days; }
 
 void TChnCalendar::setDateTime(double value)
 {
@@ -644,10 +676,7 @@ void TChnCalendar::gridClicked(QPoint pointer)
         OnDateSelect(this);
 }
 
-void TChnCalendar::goToToday()
-{
-    setDateTime(m_month.now());
-}
+void TChnCalendar::goToToday() { setDateTime(m_month.now()); }
 
 void TChnCalendar::stepMonth()
 {
@@ -763,7 +792,8 @@ void TChnCalendar::BuildMenus()
     }
     addSeparator(m_yearMenu, QStringLiteral("MenuYear_ToDay_2"));
     for (int decade = 1900; decade <= 2090; decade += 10) {
-        QMenu* years = addSubmenu(m_yearMenu, QString::number(decade), QStringLiteral("MenuYear_") + QString::number(decade));
+        QMenu* years =
+            addSubmenu(m_yearMenu, QString::number(decade), QStringLiteral("MenuYear_") + QString::number(decade));
         for (int year = decade; year <= decade + 9; ++year)
             addYear(years, QStringLiteral("MenuYear_"), year);
     }

@@ -8,9 +8,9 @@
 // it. Each grid cell is composed in the cell image over its piece of the face and copied out in
 // one operation.
 
-#include "drawing/Drawing.h"
 #include "calendar_view/CalendarLook.h"
 #include "calendar_view/MonthModel.h"
+#include "drawing/Drawing.h"
 
 #include <QColor>
 #include <QFont>
@@ -32,12 +32,12 @@ class DayGrid;
 class UpDownStepper;
 
 // The colour type and the pixel-row helpers are the drawing library's.
-using drawing::TColor;
-using drawing::toQColor;
-using drawing::fromQColor;
+using drawing::BlendLayer;
 using drawing::DrawGradient;
 using drawing::FitRect;
-using drawing::BlendLayer;
+using drawing::fromQColor;
+using drawing::TColor;
+using drawing::toQColor;
 
 class TChnCalendar;
 
@@ -46,8 +46,8 @@ using TNotifyEvent = std::function<void(TChnCalendar* Sender)>;
 // aCanvas paints on the cell (local coordinates), R is the whole cell, Selected whether the cell
 // is the current one (whatever HideSelection says). Text may be changed; clearing defaultDraw
 // leaves the drawing to the handler (and, on the lunar line, suppresses the selection frame).
-using TDrawDateCellEvent = std::function<void(TChnCalendar* Sender, int Day, QPainter& aCanvas, QRect& R,
-                                              bool Selected, QString& Text, bool& defaultDraw)>;
+using TDrawDateCellEvent = std::function<void(TChnCalendar* Sender, int Day, QPainter& aCanvas, QRect& R, bool Selected,
+                                              QString& Text, bool& defaultDraw)>;
 
 class TChnCalendar : public QWidget {
     Q_OBJECT
@@ -164,9 +164,9 @@ public:
     void setAlphaBlend(int value);
 
     // Events, raised only when assigned.
-    TNotifyEvent OnChange;         // at the end of every complete month fill
-    TNotifyEvent OnDateSelect;     // a click on the grid ended on the chosen day
-    TNotifyEvent OnDateClick;      // a day was chosen by a press while the pointer stayed in the grid
+    TNotifyEvent OnChange;     // at the end of every complete month fill
+    TNotifyEvent OnDateSelect; // a click on the grid ended on the chosen day
+    TNotifyEvent OnDateClick;  // a day was chosen by a press while the pointer stayed in the grid
     TDrawDateCellEvent OnDrawDateCell;
     TDrawDateCellEvent OnDrawCnDateCell;
 

@@ -37,10 +37,7 @@ int DayGrid::columnLeft(int column) const
     return std::accumulate(m_colWidths.begin(), m_colWidths.begin() + column, 0);
 }
 
-int DayGrid::rowTop(int row) const
-{
-    return std::accumulate(m_rowHeights.begin(), m_rowHeights.begin() + row, 0);
-}
+int DayGrid::rowTop(int row) const { return std::accumulate(m_rowHeights.begin(), m_rowHeights.begin() + row, 0); }
 
 QRect DayGrid::cellRect(int column, int row) const
 {
@@ -80,10 +77,7 @@ bool DayGrid::focusCell(int column, int row)
     return true;
 }
 
-void DayGrid::refreshCell(int column, int row)
-{
-    update(cellRect(column, row));
-}
+void DayGrid::refreshCell(int column, int row) { update(cellRect(column, row)); }
 
 void DayGrid::paintEvent(QPaintEvent* event)
 {
@@ -156,15 +150,33 @@ void DayGrid::keyPressEvent(QKeyEvent* event)
     // A page is every row below the top one, since the whole grid is always visible.
     const int page = std::max(1, rowCount() - 1);
     switch (event->key()) {
-    case Qt::Key_Left: target.rx() -= 1; break;
-    case Qt::Key_Right: target.rx() += 1; break;
-    case Qt::Key_Up: target.ry() -= 1; break;
-    case Qt::Key_Down: target.ry() += 1; break;
-    case Qt::Key_Home: target.setX(0); break;
-    case Qt::Key_End: target.setX(columnCount() - 1); break;
-    case Qt::Key_PageUp: target.ry() -= page; break;
-    case Qt::Key_PageDown: target.ry() += page; break;
-    default: QWidget::keyPressEvent(event); return;
+    case Qt::Key_Left:
+        target.rx() -= 1;
+        break;
+    case Qt::Key_Right:
+        target.rx() += 1;
+        break;
+    case Qt::Key_Up:
+        target.ry() -= 1;
+        break;
+    case Qt::Key_Down:
+        target.ry() += 1;
+        break;
+    case Qt::Key_Home:
+        target.setX(0);
+        break;
+    case Qt::Key_End:
+        target.setX(columnCount() - 1);
+        break;
+    case Qt::Key_PageUp:
+        target.ry() -= page;
+        break;
+    case Qt::Key_PageDown:
+        target.ry() += page;
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
     }
     target.setX(std::clamp(target.x(), 0, columnCount() - 1));
     target.setY(std::clamp(target.y(), 0, rowCount() - 1));
@@ -174,15 +186,9 @@ void DayGrid::keyPressEvent(QKeyEvent* event)
     emit clicked(mapFromGlobal(QCursor::pos()));
 }
 
-void DayGrid::focusInEvent(QFocusEvent*)
-{
-    refreshCell(m_current.x(), m_current.y());
-}
+void DayGrid::focusInEvent(QFocusEvent*) { refreshCell(m_current.x(), m_current.y()); }
 
-void DayGrid::focusOutEvent(QFocusEvent*)
-{
-    refreshCell(m_current.x(), m_current.y());
-}
+void DayGrid::focusOutEvent(QFocusEvent*) { refreshCell(m_current.x(), m_current.y()); }
 
 void DayGrid::contextMenuEvent(QContextMenuEvent* event)
 {

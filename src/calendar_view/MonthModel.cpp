@@ -9,11 +9,7 @@ namespace tavemo::calendar_view {
 
 namespace {
 
-
-QString fromEngine(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
+QString fromEngine(const std::string& text) { return QString::fromStdString(text); }
 
 bool isWeekendRecord(int k)
 {
@@ -24,26 +20,25 @@ bool isWeekendRecord(int k)
 TColor colorOf(engine::DayTextKind kind, const DayColors& colors)
 {
     switch (kind) {
-    case engine::DayTextKind::LunarFestival: return colors.cnHolDay;
-    case engine::DayTextKind::SolarTerm: return colors.lunarHolDay;
-    case engine::DayTextKind::SolarFestival: return colors.holiday;
-    case engine::DayTextKind::LunarMonthName: return kWeekendRed;
-    case engine::DayTextKind::LunarDayName: break;
+    case engine::DayTextKind::LunarFestival:
+        return colors.cnHolDay;
+    case engine::DayTextKind::SolarTerm:
+        return colors.lunarHolDay;
+    case engine::DayTextKind::SolarFestival:
+        return colors.holiday;
+    case engine::DayTextKind::LunarMonthName:
+        return kWeekendRed;
+    case engine::DayTextKind::LunarDayName:
+        break;
     }
     return colors.cnDate;
 }
 
 } // namespace
 
-MonthModel::MonthModel(Clock clock)
-{
-    setClock(std::move(clock));
-}
+MonthModel::MonthModel(Clock clock) { setClock(std::move(clock)); }
 
-void MonthModel::setClock(Clock clock)
-{
-    m_clock = clock ? std::move(clock) : Clock(engine::currentDateTime);
-}
+void MonthModel::setClock(Clock clock) { m_clock = clock ? std::move(clock) : Clock(engine::currentDateTime); }
 
 bool MonthModel::accepts(double value)
 {
@@ -76,7 +71,9 @@ void MonthModel::fill(double value, const DayColors& colors)
     m_cnDay = fromEngine(m_cal.LunarDayName);
     const QString lunar = QStringLiteral(" 农历") + cnDate();
     // No era from 1949 on: the date itself then.
-    m_summary = (m_cal.EraText.empty() ? QString::fromStdString(engine::formatIsoDate(value)) : fromEngine(m_cal.EraText)) + lunar;
+    m_summary =
+        (m_cal.EraText.empty() ? QString::fromStdString(engine::formatIsoDate(value)) : fromEngine(m_cal.EraText)) +
+        lunar;
     for (int k = kConstellationRecord; k <= kAnimalRecord; ++k)
         rec(k).Valid = true;
     rec(kYearNameRecord).DayText = fromEngine(m_cal.YearGanZhi);

@@ -10,8 +10,8 @@
 // constellation, the sexagenary year and the animal of the chosen date.
 
 #include "calendar_view/CalendarLook.h"
-#include "engine/ChnCalendarUse.h"
 #include "drawing/Drawing.h"
+#include "engine/ChnCalendarUse.h"
 
 #include <QPoint>
 #include <QString>
@@ -37,7 +37,7 @@ struct TcnDateInf {
 };
 
 inline constexpr int kRecordCount = 42;
-inline constexpr int kLastDayRecord = 37;      // a month's days never reach past record 37
+inline constexpr int kLastDayRecord = 37; // a month's days never reach past record 37
 inline constexpr int kConstellationRecord = 40;
 inline constexpr int kYearNameRecord = 41;
 inline constexpr int kAnimalRecord = 42;

@@ -25,7 +25,7 @@ QSize textExtent(const QFont& font, const QString& text);
 
 struct TextBoxOptions {
     Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop;
-    bool endEllipsis = true;             // text wider than the box ends in "…"
+    bool endEllipsis = true;              // text wider than the box ends in "…"
     const QColor* opaqueGround = nullptr; // fill the text's own line box first, as opaque text does
 };
 

@@ -28,18 +28,18 @@ enum class Failure {
     Conflict,        // someone else changed it since it was read; nothing was written
     Corrupt,         // the file is damaged
     DiskFull,
-    NoPermission,    // the user may not write (or read) the file or its folder
-    ReadOnlyMedia,   // the file system is mounted read-only
-    Io,              // the disk failed to read or write
+    NoPermission,  // the user may not write (or read) the file or its folder
+    ReadOnlyMedia, // the file system is mounted read-only
+    Io,            // the disk failed to read or write
     OutOfMemory,
-    Refused,         // the database refused the write (a constraint or a trigger)
-    NotReady,        // the operation cannot act now (nothing open, no day, a day not loaded)
-    Cancelled,       // the user chose not to go on
-    Unreadable,      // bytes the reader cannot read faithfully (a note, a picture, a file)
-    BadInput,        // what the caller handed in is not acceptable (a name, a size, a date)
-    Unsupported,     // the system offers no way to do it (no desktop that takes a wallpaper)
-    Other,           // any other failure of the database
-    System,          // any other failure of a system call (errno)
+    Refused,     // the database refused the write (a constraint or a trigger)
+    NotReady,    // the operation cannot act now (nothing open, no day, a day not loaded)
+    Cancelled,   // the user chose not to go on
+    Unreadable,  // bytes the reader cannot read faithfully (a note, a picture, a file)
+    BadInput,    // what the caller handed in is not acceptable (a name, a size, a date)
+    Unsupported, // the system offers no way to do it (no desktop that takes a wallpaper)
+    Other,       // any other failure of the database
+    System,      // any other failure of a system call (errno)
 };
 
 // The Chinese name of a kind of failure ("磁盘已满"); empty for None.
@@ -58,7 +58,7 @@ struct Outcome {
 
     static Outcome success() { return {}; }
     // detail = failureText(failure), then "（systemText）" when there is one.
-    static Outcome failed(Failure failure, const QString &systemText = {});
+    static Outcome failed(Failure failure, const QString& systemText = {});
     // The failure an errno value stands for, with the system's text for it.
     static Outcome failedWithErrno(int error);
     // A failure the operation words itself: `message` for the user, `detail` (optional) why.
@@ -67,7 +67,7 @@ struct Outcome {
         return {failure, std::move(message), std::move(detail)};
     }
     // The same failure with the user's sentence set (or replaced).
-    Outcome saying(QString sentence) const &
+    Outcome saying(QString sentence) const&
     {
         Outcome copy = *this;
         copy.message = std::move(sentence);

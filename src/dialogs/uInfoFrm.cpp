@@ -1,8 +1,8 @@
 #include "dialogs/uInfoFrm.h"
 
 #include "drawing/FontSetup.h"
-#include "widgets/PictureBox.h"
 #include "files/WindowSettings.h"
+#include "widgets/PictureBox.h"
 #include "widgets/WindowFrame.h"
 #include "widgets/WindowPictures.h"
 
@@ -15,7 +15,6 @@
 
 namespace tavemo::dialogs {
 namespace {
-
 
 using drawing::FontSpec;
 using drawing::makeFont;
@@ -115,10 +114,11 @@ void TInforFrm::btnokClick()
     if (m_chkSetBgInfo->isChecked()) {
         if (m_prompt)
             *m_prompt = false;
-        const Outcome written = m_flagFilePath.isEmpty() ? Outcome::success()
-                                                         : files::writeWallpaperPrompt(m_flagFilePath, false);
+        const Outcome written =
+            m_flagFilePath.isEmpty() ? Outcome::success() : files::writeWallpaperPrompt(m_flagFilePath, false);
         if (!written.ok() && m_showMessage)
-            m_showMessage(this, QStringLiteral("“下次不再提示”没能保存（%1），下次启动后仍会询问。").arg(written.text()), {});
+            m_showMessage(this,
+                          QStringLiteral("“下次不再提示”没能保存（%1），下次启动后仍会询问。").arg(written.text()), {});
     }
     accept();
 }
@@ -130,14 +130,8 @@ void TInforFrm::btncancelClick()
     reject();
 }
 
-void TInforFrm::btnCloseClick()
-{
-    btncancelClick();
-}
+void TInforFrm::btnCloseClick() { btncancelClick(); }
 
-void TInforFrm::shpBGMouseDown()
-{
-    m_frame->startMove(QCursor::pos());
-}
+void TInforFrm::shpBGMouseDown() { m_frame->startMove(QCursor::pos()); }
 
 } // namespace tavemo::dialogs

@@ -22,7 +22,7 @@ class QWidget;
 namespace tavemo::widgets {
 class PictureBox;
 class WindowFrame;
-}
+} // namespace tavemo::widgets
 
 namespace tavemo::dialogs {
 

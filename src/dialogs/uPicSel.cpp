@@ -1,13 +1,13 @@
 #include "dialogs/uPicSel.h"
 
 #include "drawing/Drawing.h"
-#include "files/AtomicFile.h"
 #include "drawing/FontSetup.h"
-#include "widgets/PictureBox.h"
+#include "files/AtomicFile.h"
 #include "wallpaper/PictureCodecs.h"
+#include "wallpaper/uGlobal.h"
+#include "widgets/PictureBox.h"
 #include "widgets/WindowFrame.h"
 #include "widgets/WindowPictures.h"
-#include "wallpaper/uGlobal.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -52,8 +52,8 @@ bool sameFile(const QString& a, const QString& b)
 QString hintText()
 {
     const QString blanks(28, u' ');
-    return QStringLiteral("注：可添加多个壁纸大 小1024*768以上") + blanks + QStringLiteral("图像格式：") + blanks
-           + QStringLiteral("BMP,JPG");
+    return QStringLiteral("注：可添加多个壁纸大 小1024*768以上") + blanks + QStringLiteral("图像格式：") + blanks +
+           QStringLiteral("BMP,JPG");
 }
 
 } // namespace
@@ -92,7 +92,8 @@ TPicSelFrm::TPicSelFrm(const QString& appDir, Services services, QWidget* parent
     connect(m_imgClose, &widgets::CaptionButton::highlightClick, this, &TPicSelFrm::img_close_highlightClick);
     m_captions.emplace(*m_imgClose);
 
-    m_imgLogo = new widgets::PictureBox([](qreal dpr) { return widgets::titlePicture(QStringLiteral("默认背景"), QSize(200, 57), dpr); }, this);
+    m_imgLogo = new widgets::PictureBox(
+        [](qreal dpr) { return widgets::titlePicture(QStringLiteral("默认背景"), QSize(200, 57), dpr); }, this);
     m_imgLogo->setGeometry(5, 1, 200, 57);
     m_imgLogo->setAttribute(Qt::WA_TransparentForMouseEvents); // the face under it still drags
 
@@ -287,34 +288,16 @@ void TPicSelFrm::btnOkClick()
     accept();
 }
 
-void TPicSelFrm::imgBGMouseDown()
-{
-    m_frame->startMove(QCursor::pos());
-}
+void TPicSelFrm::imgBGMouseDown() { m_frame->startMove(QCursor::pos()); }
 
-void TPicSelFrm::imgBGMouseMove()
-{
-    m_captions->on(widgets::CaptionButtons::Event::BackgroundMove);
-}
+void TPicSelFrm::imgBGMouseMove() { m_captions->on(widgets::CaptionButtons::Event::BackgroundMove); }
 
-void TPicSelFrm::img_close_normalMouseMove()
-{
-    m_captions->on(widgets::CaptionButtons::Event::CloseNormalMove);
-}
+void TPicSelFrm::img_close_normalMouseMove() { m_captions->on(widgets::CaptionButtons::Event::CloseNormalMove); }
 
-void TPicSelFrm::img_close_highlightMouseDown()
-{
-    m_captions->on(widgets::CaptionButtons::Event::CloseHighlightDown);
-}
+void TPicSelFrm::img_close_highlightMouseDown() { m_captions->on(widgets::CaptionButtons::Event::CloseHighlightDown); }
 
-void TPicSelFrm::img_close_highlightMouseUp()
-{
-    m_captions->on(widgets::CaptionButtons::Event::CloseHighlightUp);
-}
+void TPicSelFrm::img_close_highlightMouseUp() { m_captions->on(widgets::CaptionButtons::Event::CloseHighlightUp); }
 
-void TPicSelFrm::img_close_highlightClick()
-{
-    reject();
-}
+void TPicSelFrm::img_close_highlightClick() { reject(); }
 
 } // namespace tavemo::dialogs

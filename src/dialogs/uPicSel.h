@@ -29,7 +29,7 @@ class QTreeWidgetItem;
 namespace tavemo::widgets {
 class PictureBox;
 class WindowFrame;
-}
+} // namespace tavemo::widgets
 
 namespace tavemo::dialogs {
 

@@ -22,10 +22,7 @@ QColor toQColor(TColor color)
     return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
 }
 
-TColor fromQColor(const QColor& color)
-{
-    return color.red() | (color.green() << 8) | (color.blue() << 16);
-}
+TColor fromQColor(const QColor& color) { return color.red() | (color.green() << 8) | (color.blue() << 16); }
 
 bool DrawGradient(QPainter& target, const QRect& rect, int bands, int direction, TColor start, TColor end)
 {
@@ -47,8 +44,8 @@ bool DrawGradient(QPainter& target, const QRect& rect, int bands, int direction,
         const QColor color(std::clamp(from.red() + roundHalfEven((i + 1) * stepRed), 0, 255),
                            std::clamp(from.green() + roundHalfEven((i + 1) * stepGreen), 0, 255),
                            std::clamp(from.blue() + roundHalfEven((i + 1) * stepBlue), 0, 255));
-        const QRect band = direction == 0 ? QRect(0, bandStart, w, bandEnd - bandStart)
-                                          : QRect(bandStart, 0, bandEnd - bandStart, h);
+        const QRect band =
+            direction == 0 ? QRect(0, bandStart, w, bandEnd - bandStart) : QRect(bandStart, 0, bandEnd - bandStart, h);
         target.fillRect(band.translated(rect.topLeft()), color);
     }
     return true;

@@ -11,11 +11,14 @@ void installFontSubstitutions()
     static std::once_flag once;
     std::call_once(once, [] {
         // Each list ends with a second choice from another Debian package, in case the first is missing.
-        QFont::insertSubstitutions(QStringLiteral("宋体"), {QStringLiteral("Noto Serif CJK SC"), QStringLiteral("AR PL UMing CN")});
+        QFont::insertSubstitutions(QStringLiteral("宋体"),
+                                   {QStringLiteral("Noto Serif CJK SC"), QStringLiteral("AR PL UMing CN")});
         for (const QString& sans : {QStringLiteral("黑体"), QStringLiteral("微软雅黑"), QStringLiteral("幼圆")})
             QFont::insertSubstitutions(sans, {QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Zen Hei")});
-        QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-        QFont::insertSubstitutions(QStringLiteral("Arial Black"), {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+        QFont::insertSubstitutions(QStringLiteral("Arial"),
+                                   {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+        QFont::insertSubstitutions(QStringLiteral("Arial Black"),
+                                   {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     });
 }
 

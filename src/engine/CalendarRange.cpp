@@ -15,18 +15,17 @@ struct DateFields {
 std::optional<DateFields> splitDate(std::string_view text, bool acceptCompact)
 {
     if (text.size() == 10 && text[4] == '-' && text[7] == '-')
-        return DateFields{parseDecimal(text.substr(0, 4)), parseDecimal(text.substr(5, 2)), parseDecimal(text.substr(8, 2))};
+        return DateFields{parseDecimal(text.substr(0, 4)), parseDecimal(text.substr(5, 2)),
+                          parseDecimal(text.substr(8, 2))};
     if (acceptCompact && text.size() == 8)
-        return DateFields{parseDecimal(text.substr(0, 4)), parseDecimal(text.substr(4, 2)), parseDecimal(text.substr(6, 2))};
+        return DateFields{parseDecimal(text.substr(0, 4)), parseDecimal(text.substr(4, 2)),
+                          parseDecimal(text.substr(6, 2))};
     return std::nullopt;
 }
 
 } // namespace
 
-std::string calendarRangeText()
-{
-    return "0001-01-01 至 2100-12-31";
-}
+std::string calendarRangeText() { return "0001-01-01 至 2100-12-31"; }
 
 std::optional<int> parseDecimal(std::string_view text)
 {
@@ -43,8 +42,8 @@ std::optional<DateTime> parseCalendarDate(std::string_view text, bool acceptComp
 {
     const std::optional<DateFields> fields = splitDate(text, acceptCompact);
     DateTime value = 0;
-    if (!fields || !fields->year || !fields->month || !fields->day || !isCalendarYear(*fields->year)
-        || !tryEncodeDate(*fields->year, *fields->month, *fields->day, value))
+    if (!fields || !fields->year || !fields->month || !fields->day || !isCalendarYear(*fields->year) ||
+        !tryEncodeDate(*fields->year, *fields->month, *fields->day, value))
         return std::nullopt;
     return value;
 }
@@ -53,7 +52,8 @@ std::string whyNotACalendarDate(std::string_view text, bool acceptCompact)
 {
     // The ten days the calendar reform of 1582 left out look like dates: say why they are refused.
     const std::optional<DateFields> fields = splitDate(text, acceptCompact);
-    if (fields && fields->year && fields->month && fields->day && isDroppedDay(*fields->year, *fields->month, *fields->day))
+    if (fields && fields->year && fields->month && fields->day &&
+        isDroppedDay(*fields->year, *fields->month, *fields->day))
         return "1582-10-05 至 1582-10-14 这十天在历史上不存在（儒略历 1582-10-04 的次日即格里历 1582-10-15）";
     return "不是 " + calendarRangeText() + " 之间的日期";
 }

@@ -14,10 +14,7 @@ namespace tavemo::engine {
 inline constexpr int kFirstCalendarYear = 1;
 inline constexpr int kLastCalendarYear = 2100;
 
-constexpr bool isCalendarYear(int year)
-{
-    return year >= kFirstCalendarYear && year <= kLastCalendarYear;
-}
+constexpr bool isCalendarYear(int year) { return year >= kFirstCalendarYear && year <= kLastCalendarYear; }
 
 // "0001-01-01 至 2100-12-31", for messages.
 std::string calendarRangeText();

@@ -73,8 +73,8 @@ bool isNewYearsEve(DateTime date)
 {
     int lunarYear = 0, lunarMonth = 0, lunarDay = 0;
     bool isLeap = false;
-    return GetLunarDateOfDay(date + 1, lunarYear, lunarMonth, lunarDay, isLeap) && lunarMonth == 1
-        && lunarDay == 1 && !isLeap;
+    return GetLunarDateOfDay(date + 1, lunarYear, lunarMonth, lunarDay, isLeap) && lunarMonth == 1 && lunarDay == 1 &&
+           !isLeap;
 }
 
 std::string_view solarFestival(int year, int month, int day, int weekday)
@@ -83,8 +83,7 @@ std::string_view solarFestival(int year, int month, int day, int weekday)
     for (const SolarFestivalRule& rule : kSolarFestivals) {
         if (rule.month != month || year < rule.firstYear)
             continue;
-        const bool holds = rule.weekday == 0 ? rule.day == day
-                                             : weekday == rule.weekday && (day - 1) / 7 == rule.week;
+        const bool holds = rule.weekday == 0 ? rule.day == day : weekday == rule.weekday && (day - 1) / 7 == rule.week;
         if (holds)
             text = rule.text;
     }
@@ -110,8 +109,8 @@ std::string GetLunarFestival(int lunarMonth, int lunarDay, bool isLeap, double d
     if (lunarMonth == 12) {
         // A festival day of the twelfth month cannot be its last day; every other day may be 除夕,
         // in the regular twelfth month or in its leap repeat.
-        const bool fixedDay = lunarDay == 1 || lunarDay == 5 || lunarDay == 7 || lunarDay == 8
-            || lunarDay == 9 || lunarDay == 15;
+        const bool fixedDay =
+            lunarDay == 1 || lunarDay == 5 || lunarDay == 7 || lunarDay == 8 || lunarDay == 9 || lunarDay == 15;
         if (!fixedDay && isNewYearsEve(date))
             return std::string(kNewYearsEve);
     }
@@ -188,11 +187,16 @@ DayTextKind dayTextKind(const TChnCal& info)
 const std::string& dayText(const TChnCal& info)
 {
     switch (dayTextKind(info)) {
-    case DayTextKind::LunarFestival: return info.LunarFestival;
-    case DayTextKind::SolarTerm: return info.SolarTerm;
-    case DayTextKind::SolarFestival: return info.SolarFestival;
-    case DayTextKind::LunarMonthName: return info.LunarMonthName;
-    case DayTextKind::LunarDayName: break;
+    case DayTextKind::LunarFestival:
+        return info.LunarFestival;
+    case DayTextKind::SolarTerm:
+        return info.SolarTerm;
+    case DayTextKind::SolarFestival:
+        return info.SolarFestival;
+    case DayTextKind::LunarMonthName:
+        return info.LunarMonthName;
+    case DayTextKind::LunarDayName:
+        break;
     }
     return info.LunarDayName;
 }

@@ -13,21 +13,21 @@ class TChnCal {
 public:
     // Fields in their documented order. A new instance has both integers 0, the date 0 and every
     // text empty. Texts are UTF-8.
-    int LunarYear = 0;           // lunar year of the last date (changes on 正月初一)
-    int LunarMonth = 0;          // lunar month 1..12 of the last date; the leap flag shows only in LunarMonthName
-    double Date = 0;             // the date-time value last given to SetDate, time of day included
-    std::string SolarTerm;       // solar term falling on the day, else empty
-    std::string SolarFestival;   // Gregorian festival of the day, else empty
-    std::string LunarMonthName;  // "五月", "腊月", "闰六"
-    std::string DayGanZhi;       // sexagenary day, e.g. "戊午"
-    std::string YearGanZhi;      // sexagenary year, the year starting on 立春
-    std::string MonthGanZhi;     // sexagenary month, months starting on the 节 terms
-    std::string LunarFestival;   // lunar festival of the day or "除夕", else empty
-    std::string LunarYearText;   // the lunar year in decimal, e.g. "2023"
-    std::string LunarDayName;    // e.g. "廿九"
-    std::string Animal;          // zodiac animal of the lunar year, e.g. "兔"
-    std::string Constellation;   // western constellation of the Gregorian month and day, e.g. "巨蟹"
-    std::string EraText;         // historical era of the Gregorian year; empty from 1949 on
+    int LunarYear = 0;          // lunar year of the last date (changes on 正月初一)
+    int LunarMonth = 0;         // lunar month 1..12 of the last date; the leap flag shows only in LunarMonthName
+    double Date = 0;            // the date-time value last given to SetDate, time of day included
+    std::string SolarTerm;      // solar term falling on the day, else empty
+    std::string SolarFestival;  // Gregorian festival of the day, else empty
+    std::string LunarMonthName; // "五月", "腊月", "闰六"
+    std::string DayGanZhi;      // sexagenary day, e.g. "戊午"
+    std::string YearGanZhi;     // sexagenary year, the year starting on 立春
+    std::string MonthGanZhi;    // sexagenary month, months starting on the 节 terms
+    std::string LunarFestival;  // lunar festival of the day or "除夕", else empty
+    std::string LunarYearText;  // the lunar year in decimal, e.g. "2023"
+    std::string LunarDayName;   // e.g. "廿九"
+    std::string Animal;         // zodiac animal of the lunar year, e.g. "兔"
+    std::string Constellation;  // western constellation of the Gregorian month and day, e.g. "巨蟹"
+    std::string EraText;        // historical era of the Gregorian year; empty from 1949 on
 
     // Fills the fields for the calendar day of `date` (days since 1899-12-30; the time of day is
     // ignored), decoded in the historical calendar (DateTime.h): a day before 1582-10-15 is a

@@ -25,9 +25,9 @@ long daysFromCivil(long y, int m, int d)
 {
     y -= m <= 2;
     const long era = floorDiv(y, 400);
-    const long yoe = y - era * 400;                                 // [0, 399]
+    const long yoe = y - era * 400;                                    // [0, 399]
     const long doy = (153L * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1; // [0, 365]
-    const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;         // [0, 146096]
+    const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;            // [0, 146096]
     return era * 146'097 + doe - 719'468;
 }
 
@@ -53,22 +53,16 @@ Ymd dateOfDay(long day)
     return date;
 }
 
-long dayOfDate(int year, int month, int day)
-{
-    return GetDayNumber(year, month, day) - kDayNumberOfDayZero;
-}
+long dayOfDate(int year, int month, int day) { return GetDayNumber(year, month, day) - kDayNumberOfDayZero; }
 
 } // namespace
 
-int daysInMonth(int year, int month)
-{
-    return GetMonthDays(year, month);
-}
+int daysInMonth(int year, int month) { return GetMonthDays(year, month); }
 
 bool isValidDate(int year, int month, int day)
 {
-    return year >= kMinDateTimeYear && year <= kMaxDateTimeYear && day >= 1 &&
-           day <= GetMonthDays(year, month) && !isDroppedDay(year, month, day);
+    return year >= kMinDateTimeYear && year <= kMaxDateTimeYear && day >= 1 && day <= GetMonthDays(year, month) &&
+           !isDroppedDay(year, month, day);
 }
 
 bool tryEncodeDate(int year, int month, int day, DateTime& out)
@@ -92,8 +86,7 @@ bool monthLayout(int year, int month, MonthLayout& out)
 
 bool tryEncodeTime(int hour, int minute, int second, int msec, double& out)
 {
-    if (hour < 0 || hour >= 24 || minute < 0 || minute >= 60 || second < 0 || second >= 60 ||
-        msec < 0 || msec >= 1000)
+    if (hour < 0 || hour >= 24 || minute < 0 || minute >= 60 || second < 0 || second >= 60 || msec < 0 || msec >= 1000)
         return false;
     out = (((hour * 60 + minute) * 60 + second) * 1000 + msec) / static_cast<double>(kMsPerDay);
     return true;
@@ -180,17 +173,13 @@ DateTime currentDateTime()
     const std::time_t seconds = system_clock::to_time_t(now);
     std::tm local{};
     localtime_r(&seconds, &local);
-    const long ms = static_cast<long>(
-        duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000 + 1000) % 1000;
-    const DateTime date = static_cast<DateTime>(
-        daysFromCivil(local.tm_year + 1900L, local.tm_mon + 1, local.tm_mday) - kEpochShift);
+    const long ms = static_cast<long>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000 + 1000) % 1000;
+    const DateTime date =
+        static_cast<DateTime>(daysFromCivil(local.tm_year + 1900L, local.tm_mon + 1, local.tm_mday) - kEpochShift);
     const long msOfDay = ((local.tm_hour * 60L + local.tm_min) * 60 + std::min(local.tm_sec, 59)) * 1000 + ms;
     return date + static_cast<double>(msOfDay) / kMsPerDay;
 }
 
-DateTime currentDate()
-{
-    return std::trunc(currentDateTime());
-}
+DateTime currentDate() { return std::trunc(currentDateTime()); }
 
 } // namespace tavemo::engine

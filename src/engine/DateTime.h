@@ -18,15 +18,12 @@ using DateTime = double;
 
 inline constexpr int kMinDateTimeYear = 1;
 inline constexpr int kMaxDateTimeYear = 9999;
-inline constexpr DateTime kMinDateTime = -693595.0;  // Julian 0001-01-01
-inline constexpr DateTime kMaxDateTime = 2958465.0;  // 9999-12-31 (any time of that day is valid)
+inline constexpr DateTime kMinDateTime = -693595.0; // Julian 0001-01-01
+inline constexpr DateTime kMaxDateTime = 2958465.0; // 9999-12-31 (any time of that day is valid)
 
 // Gregorian leap rule applied to every year (proleptic).
 // Inline: the historical day arithmetic asks it in its inner loops.
-constexpr bool isGregorianLeapYear(int year)
-{
-    return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
-}
+constexpr bool isGregorianLeapYear(int year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
 
 // The number of the month's last day in the historical calendar (Julian February 29 in every
 // fourth year up to 1582, the Gregorian rule from 1583); 0 for a month outside 1..12. October

@@ -634,7 +634,7 @@ private:
 // callers refuse.
 constexpr int tableYearOf(int year) { return year < 0 ? year + 1 : year; }
 
-const EraIndex &eraIndex()
+const EraIndex& eraIndex()
 {
     static const EraIndex index; // built once, thread-safe
     return index;

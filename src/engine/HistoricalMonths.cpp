@@ -119,15 +119,9 @@ bool findMonth(int lunarYear, int number, bool leap, Month& out)
     return false;
 }
 
-int leapMonth(int lunarYear)
-{
-    return inTable(lunarYear) ? leapOf(kHistoricalYears[indexOf(lunarYear)]) : -1;
-}
+int leapMonth(int lunarYear) { return inTable(lunarYear) ? leapOf(kHistoricalYears[indexOf(lunarYear)]) : -1; }
 
-int monthCount(int lunarYear)
-{
-    return inTable(lunarYear) ? countOf(kHistoricalYears[indexOf(lunarYear)]) : 0;
-}
+int monthCount(int lunarYear) { return inTable(lunarYear) ? countOf(kHistoricalYears[indexOf(lunarYear)]) : 0; }
 
 bool monthAt(int lunarYear, int index, Month& out)
 {

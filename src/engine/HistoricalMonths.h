@@ -14,11 +14,11 @@ inline constexpr int kFirstLunarYear = -1;
 inline constexpr int kLastLunarYear = 1900;
 
 struct Month {
-    int lunarYear = 0;  // engine numbering
-    int number = 0;     // 1..12
-    bool leap = false;  // the leap repeat of month `number`
-    int firstDay = 0;   // day number of its 初一
-    int days = 0;       // 29 or 30 (28 once: 腊月 of 236)
+    int lunarYear = 0; // engine numbering
+    int number = 0;    // 1..12
+    bool leap = false; // the leap repeat of month `number`
+    int firstDay = 0;  // day number of its 初一
+    int days = 0;      // 29 or 30 (28 once: 腊月 of 236)
 };
 
 // The first day of the table and the day after its last (the new year of lunar 1901, 1901-02-19).

@@ -23,7 +23,7 @@ constexpr double kRho = 57.29577951308232; // degrees per radian
 constexpr Ext kPi = 3.14159265358979323851L;
 
 constexpr int kLastJulianDayNumber = 577735; // 1582-10-04
-constexpr int kFirstDayNumberOfYear1 = -1;     // Julian 0001-01-01
+constexpr int kFirstDayNumberOfYear1 = -1;   // Julian 0001-01-01
 constexpr int kLunarYears = kMaxLunarYear - kMinLunarYear + 1;
 
 int floorMod(std::int64_t a, int n)
@@ -48,14 +48,8 @@ Ext roundHalfEven(Ext x)
 
 // Historical years have no year 0: the year before 1 is -1 and the year after -1 is 1.
 // (Saturating at the ends of int: any int is a valid argument, if a meaningless one.)
-int previousYear(int year)
-{
-    return year == 1 ? -1 : year == std::numeric_limits<int>::min() ? year : year - 1;
-}
-int nextYear(int year)
-{
-    return year == -1 ? 1 : year == std::numeric_limits<int>::max() ? year : year + 1;
-}
+int previousYear(int year) { return year == 1 ? -1 : year == std::numeric_limits<int>::min() ? year : year - 1; }
+int nextYear(int year) { return year == -1 ? 1 : year == std::numeric_limits<int>::max() ? year : year + 1; }
 
 // Floor of an extended value as an int, saturating instead of overflowing.
 int floorToInt(Ext x)
@@ -154,9 +148,9 @@ Date julianDateOf(std::int64_t dayNumber)
 
 Date gregorianDateOf(std::int64_t dayNumber)
 {
-    const std::int64_t z = dayNumber + 305;                       // days since proleptic 0000-03-01
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;  // 400-year cycles
-    const std::int64_t doe = z - era * 146097;                    // [0, 146096]
+    const std::int64_t z = dayNumber + 305;                                         // days since proleptic 0000-03-01
+    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;                    // 400-year cycles
+    const std::int64_t doe = z - era * 146097;                                      // [0, 146096]
     const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365; // [0, 399]
     const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);               // [0, 365]
     const std::int64_t mp = (5 * doy + 2) / 153;
@@ -216,17 +210,14 @@ constexpr std::array<short, kLunarYears> kLeapCounts = [] {
 }();
 
 constexpr std::string_view kStems[10] = {"甲", "乙", "丙", "丁", "戊", "己", "庚", "辛", "壬", "癸"};
-constexpr std::string_view kBranches[12] = {"子", "丑", "寅", "卯", "辰", "巳",
-                                            "午", "未", "申", "酉", "戌", "亥"};
-constexpr std::string_view kZodiac[12] = {"鼠", "牛", "虎", "兔", "龙", "蛇",
-                                          "马", "羊", "猴", "鸡", "狗", "猪"};
+constexpr std::string_view kBranches[12] = {"子", "丑", "寅", "卯", "辰", "巳", "午", "未", "申", "酉", "戌", "亥"};
+constexpr std::string_view kZodiac[12] = {"鼠", "牛", "虎", "兔", "龙", "蛇", "马", "羊", "猴", "鸡", "狗", "猪"};
 constexpr std::string_view kConstellations[12] = {"白羊", "金牛", "双子", "巨蟹", "狮子", "处女",
                                                   "天秤", "天蝎", "射手", "摩羯", "宝瓶", "双鱼"};
-constexpr int kConstellationStarts[12] = {120, 219, 321, 421, 521, 622,
-                                          723, 823, 923, 1023, 1123, 1222};
-constexpr std::string_view kSolarTerms[24] = {
-    "立春", "雨水", "惊蛰", "春分", "清明", "谷雨", "立夏", "小满", "芒种", "夏至", "小暑", "大暑",
-    "立秋", "处暑", "白露", "秋分", "寒露", "霜降", "立冬", "小雪", "大雪", "冬至", "小寒", "大寒"};
+constexpr int kConstellationStarts[12] = {120, 219, 321, 421, 521, 622, 723, 823, 923, 1023, 1123, 1222};
+constexpr std::string_view kSolarTerms[24] = {"立春", "雨水", "惊蛰", "春分", "清明", "谷雨", "立夏", "小满",
+                                              "芒种", "夏至", "小暑", "大暑", "立秋", "处暑", "白露", "秋分",
+                                              "寒露", "霜降", "立冬", "小雪", "大雪", "冬至", "小寒", "大寒"};
 constexpr std::string_view kLunarMonthNames[12] = {"正", "二", "三", "四", "五", "六",
                                                    "七", "八", "九", "十", "冬", "腊"};
 constexpr std::string_view kDayPrefixes[4] = {"初", "十", "廿", "卅"};
@@ -275,11 +266,7 @@ struct LunarDayCorrection {
     int delta;
 };
 constexpr LunarDayCorrection kLunarDayCorrections[] = {
-    {1914, 1117, 1216, +1},
-    {1916, 203, 303, +1},
-    {1920, 1110, 1209, +1},
-    {1924, 305, 403, +1},
-    {2018, 1107, 1206, -1},
+    {1914, 1117, 1216, +1}, {1916, 203, 303, +1}, {1920, 1110, 1209, +1}, {1924, 305, 403, +1}, {2018, 1107, 1206, -1},
 };
 
 // Solar terms whose formula moment lands on the wrong day: the true moments, Beijing time, from
@@ -290,23 +277,23 @@ struct SolarTermMoment {
     int month, day, hour, minute, second;
 };
 constexpr SolarTermMoment kSolarTermMoments[] = {
-    {1911, 6, 5, 7, 0, 0, 18},    // 立夏
-    {1912, 16, 10, 9, 0, 6, 42},  // 寒露
-    {1923, 1, 2, 19, 23, 59, 40}, // 雨水
-    {1927, 14, 9, 9, 0, 5, 25},   // 白露
-    {1928, 9, 6, 22, 0, 6, 23},   // 夏至
+    {1911, 6, 5, 7, 0, 0, 18},     // 立夏
+    {1912, 16, 10, 9, 0, 6, 42},   // 寒露
+    {1923, 1, 2, 19, 23, 59, 40},  // 雨水
+    {1927, 14, 9, 9, 0, 5, 25},    // 白露
+    {1928, 9, 6, 22, 0, 6, 23},    // 夏至
     {1979, 23, 1, 20, 23, 59, 56}, // 大寒
-    {2016, 10, 7, 7, 0, 3, 21},   // 小暑
-    {2020, 20, 12, 7, 0, 9, 30},  // 大雪
-    {2037, 15, 9, 23, 0, 13, 7},  // 秋分
-    {2040, 16, 10, 8, 0, 5, 34},  // 寒露
-    {2042, 11, 7, 23, 0, 6, 21},  // 大暑
-    {2051, 3, 3, 20, 23, 59, 19}, // 春分
-    {2059, 1, 2, 19, 0, 5, 18},   // 雨水
-    {2083, 0, 2, 3, 23, 58, 22},  // 立春
-    {2084, 3, 3, 19, 23, 59, 30}, // 春分
-    {2085, 22, 1, 4, 23, 56, 19}, // 小寒
-    {2097, 6, 5, 5, 0, 8, 12},    // 立夏
+    {2016, 10, 7, 7, 0, 3, 21},    // 小暑
+    {2020, 20, 12, 7, 0, 9, 30},   // 大雪
+    {2037, 15, 9, 23, 0, 13, 7},   // 秋分
+    {2040, 16, 10, 8, 0, 5, 34},   // 寒露
+    {2042, 11, 7, 23, 0, 6, 21},   // 大暑
+    {2051, 3, 3, 20, 23, 59, 19},  // 春分
+    {2059, 1, 2, 19, 0, 5, 18},    // 雨水
+    {2083, 0, 2, 3, 23, 58, 22},   // 立春
+    {2084, 3, 3, 19, 23, 59, 30},  // 春分
+    {2085, 22, 1, 4, 23, 56, 19},  // 小寒
+    {2097, 6, 5, 5, 0, 8, 12},     // 立夏
 };
 
 // Term number 1..24 of a name index (term n is named (n + 21) mod 24).
@@ -370,11 +357,9 @@ Ext computeSolarTermDay(int year, int n)
         }
     }
     const Ext t = static_cast<Ext>(y) - 100;
-    const Ext A = y * (365.2423112L - 6.4e-14L * (t * t) - 3.047e-8L * t) + 15.218427L * n +
-                  1721050.71301L;
+    const Ext A = y * (365.2423112L - 6.4e-14L * (t * t) - 3.047e-8L * t) + 15.218427L * n + 1721050.71301L;
     const Ext theta = 0.0003L * y - 0.372781384L - 0.2617913325L * n;
-    const Ext B = (1.945L * std::sin(theta) - 0.01206L * std::sin(2 * theta)) *
-                  (1.048994L - 0.00002583L * y);
+    const Ext B = (1.945L * std::sin(theta) - 0.01206L * std::sin(2 * theta)) * (1.048994L - 0.00002583L * y);
     const Ext phi = 2.313908653L * y - 0.439822951L - 3.0443L * n;
     const Ext C = -0.0018L * std::sin(phi);
     return A + B + C - GetDayNumber(y, 1, 0) - 1721425;
@@ -429,8 +414,7 @@ bool historicalMonthOf(int year, int month, int day, historical::Month& out)
 }
 
 // The lunar date of a date the historical table covers; false (outputs untouched) elsewhere.
-bool historicalLunarDate(int year, int month, int day, bool& isLeap, int& lunarDay, int& lunarMonth,
-                         int& lunarYear)
+bool historicalLunarDate(int year, int month, int day, bool& isLeap, int& lunarDay, int& lunarMonth, int& lunarYear)
 {
     historical::Month h;
     if (!historicalMonthOf(year, month, day, h))
@@ -522,16 +506,22 @@ int lunarMonth(int year, int month, int day, int lunarDayOfDate)
     const int e = lunarDayOfDate;
     const int leapCount = GetLeapMonthCount(year);
     const std::int64_t days = dayNumber64(year, month, day) - (-310443); // from -849-01-21
-    std::int64_t g = static_cast<std::int64_t>(roundHalfEven(static_cast<Ext>(days - e) / 29.530588L)) -
-                     leapCount;
+    std::int64_t g = static_cast<std::int64_t>(roundHalfEven(static_cast<Ext>(days - e) / 29.530588L)) - leapCount;
     // Offsets fitted to the lunations of the early eras.
-    if (year <= 240) ++g;
-    if (year <= 237) --g;
-    if (year < 24) ++g;
-    if (year < 9) --g;
-    if (year <= -255) ++g;
-    if (year <= -256) g += 2;
-    if (year <= -722) ++g;
+    if (year <= 240)
+        ++g;
+    if (year <= 237)
+        --g;
+    if (year < 24)
+        ++g;
+    if (year < 9)
+        --g;
+    if (year <= -255)
+        ++g;
+    if (year <= -256)
+        g += 2;
+    if (year <= -722)
+        ++g;
     g -= 3;
     int mm = floorMod(g, 12) + 1;
 
@@ -569,8 +559,8 @@ int lunarDay(int year, int month, int day, Source source)
 
 // The lunar month, negated for a leap month, and the lunar day: from the historical table where
 // it covers the date, else from the given year's new moons.
-bool lunarMonthDayFrom(const NewMoons& newMoons, int year, int month, int day, bool& isLeap,
-                       int& lunarDayOut, int& lunarMonthOut)
+bool lunarMonthDayFrom(const NewMoons& newMoons, int year, int month, int day, bool& isLeap, int& lunarDayOut,
+                       int& lunarMonthOut)
 {
     if (!inLunarRange(year) || isDroppedDay(year, month, day))
         return false;
@@ -585,22 +575,20 @@ bool lunarMonthDayFrom(const NewMoons& newMoons, int year, int month, int day, b
     return true;
 }
 
-bool lunarMonthDay(int year, int month, int day, bool& isLeap, int& lunarDayOut, int& lunarMonthOut,
-                   Source source)
+bool lunarMonthDay(int year, int month, int day, bool& isLeap, int& lunarDayOut, int& lunarMonthOut, Source source)
 {
     if (!inLunarRange(year))
         return false;
     int lunarYear = 0; // the table answers without the year's new moons
     if (historicalLunarDate(year, month, day, isLeap, lunarDayOut, lunarMonthOut, lunarYear))
         return true;
-    return lunarMonthDayFrom(newMoonsOf(year, source), year, month, day, isLeap, lunarDayOut,
-                             lunarMonthOut);
+    return lunarMonthDayFrom(newMoonsOf(year, source), year, month, day, isLeap, lunarDayOut, lunarMonthOut);
 }
 
 // Bisection over the day numbers of lunarYear and the next year, following the lunar year of
 // each probe by the direction of travel.
-bool bisectLunarDate(int lunarYear, int lunarMonthWanted, int lunarDayWanted, bool isLeapWanted,
-                     Date& found, Source source)
+bool bisectLunarDate(int lunarYear, int lunarMonthWanted, int lunarDayWanted, bool isLeapWanted, Date& found,
+                     Source source)
 {
     enum class Direction { None, Forward, Backward };
     int lo = GetDayNumber(lunarYear, 1, 1);
@@ -626,8 +614,8 @@ bool bisectLunarDate(int lunarYear, int lunarMonthWanted, int lunarDayWanted, bo
             ++trackedYear;
         if (direction == Direction::Backward && probeMonth > previousMonth)
             --trackedYear;
-        const int order = CompareLunarDates(trackedYear, probeMonth, probeDay, probeLeap, lunarYear,
-                                            lunarMonthWanted, lunarDayWanted, isLeapWanted);
+        const int order = CompareLunarDates(trackedYear, probeMonth, probeDay, probeLeap, lunarYear, lunarMonthWanted,
+                                            lunarDayWanted, isLeapWanted);
         if (order == 0) {
             found = probe;
             return true;
@@ -655,8 +643,7 @@ bool findLunarNewYear(int lunarYear, Date& found, Source source)
         for (int day = 1; day <= GetMonthDays(lunarYear, month); ++day) {
             bool leap = false;
             int d = 0, m = 0;
-            if (lunarMonthDayFrom(newMoons, lunarYear, month, day, leap, d, m) && m == 1 && d == 1 &&
-                !leap) {
+            if (lunarMonthDayFrom(newMoons, lunarYear, month, day, leap, d, m) && m == 1 && d == 1 && !leap) {
                 found = {lunarYear, month, day};
                 return true;
             }
@@ -672,8 +659,8 @@ const NewYearMemo& memoNewYear(int lunarYear)
     return entry;
 }
 
-bool lunarToSolar(int lunarYear, int lunarMonthWanted, int lunarDayWanted, bool isLeap, int& year,
-                  int& month, int& day, Source source)
+bool lunarToSolar(int lunarYear, int lunarMonthWanted, int lunarDayWanted, bool isLeap, int& year, int& month, int& day,
+                  Source source)
 {
     if (isLeap && GetLeapMonthClamped(lunarYear) != lunarMonthWanted)
         return false;
@@ -718,8 +705,8 @@ bool lunarToSolar(int lunarYear, int lunarMonthWanted, int lunarDayWanted, bool 
     return true;
 }
 
-bool lunarDate(int year, int month, int day, bool& isLeap, int& lunarDayOut, int& lunarMonthOut,
-               int& lunarYearOut, Source source)
+bool lunarDate(int year, int month, int day, bool& isLeap, int& lunarDayOut, int& lunarMonthOut, int& lunarYearOut,
+               Source source)
 {
     if (historicalLunarDate(year, month, day, isLeap, lunarDayOut, lunarMonthOut, lunarYearOut))
         return true;
@@ -729,8 +716,7 @@ bool lunarDate(int year, int month, int day, bool& isLeap, int& lunarDayOut, int
         return false;
     int lunarYear = year;
     int ny = 0, nm = 0, nd = 0;
-    if (lunarToSolar(year, 1, 1, false, ny, nm, nd, source) &&
-        CompareDates(year, month, day, ny, nm, nd) == -1)
+    if (lunarToSolar(year, 1, 1, false, ny, nm, nd, source) && CompareDates(year, month, day, ny, nm, nd) == -1)
         lunarYear = previousYear(year);
     isLeap = leap;
     lunarDayOut = d;
@@ -769,24 +755,27 @@ int GetMonthDays(int year, int month)
     switch (month) {
     case 2:
         return IsHistoricLeapYear(year) ? 29 : 28;
-    case 4: case 6: case 9: case 11:
+    case 4:
+    case 6:
+    case 9:
+    case 11:
         return 30;
-    case 1: case 3: case 5: case 7: case 8: case 10: case 12:
+    case 1:
+    case 3:
+    case 5:
+    case 7:
+    case 8:
+    case 10:
+    case 12:
         return 31;
     default:
         return 0;
     }
 }
 
-int GetDayOfYear(int year, int month, int day)
-{
-    return static_cast<int>(dayOfYearClamped(year, month, day));
-}
+int GetDayOfYear(int year, int month, int day) { return static_cast<int>(dayOfYearClamped(year, month, day)); }
 
-int GetDayNumber(int year, int month, int day)
-{
-    return static_cast<int>(dayNumber64(year, month, day));
-}
+int GetDayNumber(int year, int month, int day) { return static_cast<int>(dayNumber64(year, month, day)); }
 
 bool DayNumberToDate(int dayNumber, int& year, int& month, int& day)
 {
@@ -823,10 +812,7 @@ int GetLeapMonth(int year)
 
 int GetLeapMonthClamped(int year) { return std::max(GetLeapMonth(year), 0); }
 
-int GetLeapMonthCount(int year)
-{
-    return inLunarRange(year) ? kLeapCounts[year - kMinLunarYear] : 0;
-}
+int GetLeapMonthCount(int year) { return inLunarRange(year) ? kLeapCounts[year - kMinLunarYear] : 0; }
 
 int GetLunarDay(int year, int month, int day) { return lunarDay(year, month, day, Source::Memo); }
 
@@ -843,14 +829,12 @@ bool GetLunarMonthDay(int year, int month, int day, bool& isLeap, int& lunarDay,
     return lunarMonthDay(year, month, day, isLeap, lunarDay, lunarMonth, Source::Memo);
 }
 
-bool GetLunarDate(int year, int month, int day, bool& isLeap, int& lunarDay, int& lunarMonth,
-                  int& lunarYear)
+bool GetLunarDate(int year, int month, int day, bool& isLeap, int& lunarDay, int& lunarMonth, int& lunarYear)
 {
     return lunarDate(year, month, day, isLeap, lunarDay, lunarMonth, lunarYear, Source::Memo);
 }
 
-bool LunarToSolar(int lunarYear, int lunarMonth, int lunarDay, bool isLeap, int& year, int& month,
-                  int& day)
+bool LunarToSolar(int lunarYear, int lunarMonth, int lunarDay, bool isLeap, int& year, int& month, int& day)
 {
     return lunarToSolar(lunarYear, lunarMonth, lunarDay, isLeap, year, month, day, Source::Memo);
 }
@@ -874,8 +858,8 @@ int GetLunarMonthDays(int lunarYear, int lunarMonth, bool isLeap)
     return lunarDay == 30 && month30 == lunarMonth && leap30 == isLeap ? 30 : 29;
 }
 
-int CompareLunarDates(int year, int month, int day, bool isLeap, int targetYear, int targetMonth,
-                      int targetDay, bool targetIsLeap)
+int CompareLunarDates(int year, int month, int day, bool isLeap, int targetYear, int targetMonth, int targetDay,
+                      bool targetIsLeap)
 {
     if (year != targetYear)
         return year > targetYear ? 1 : -1;
@@ -911,10 +895,7 @@ std::string_view GetGanZhiName(int index)
     return index >= 0 && index < 60 ? std::string_view(names().ganZhi[index]) : std::string_view();
 }
 
-std::string_view GetZodiacName(int index)
-{
-    return index >= 0 && index < 12 ? kZodiac[index] : std::string_view();
-}
+std::string_view GetZodiacName(int index) { return index >= 0 && index < 12 ? kZodiac[index] : std::string_view(); }
 
 std::string_view GetConstellationName(int index)
 {
@@ -1077,14 +1058,12 @@ long double GetSolarTermDay(int year, int n) { return computeSolarTermDay(year, 
 
 int GetLunarDay(int year, int month, int day) { return lunarDay(year, month, day, Source::Direct); }
 
-bool GetLunarDate(int year, int month, int day, bool& isLeap, int& lunarDay, int& lunarMonth,
-                  int& lunarYear)
+bool GetLunarDate(int year, int month, int day, bool& isLeap, int& lunarDay, int& lunarMonth, int& lunarYear)
 {
     return lunarDate(year, month, day, isLeap, lunarDay, lunarMonth, lunarYear, Source::Direct);
 }
 
-bool LunarToSolar(int lunarYear, int lunarMonth, int lunarDay, bool isLeap, int& year, int& month,
-                  int& day)
+bool LunarToSolar(int lunarYear, int lunarMonth, int lunarDay, bool isLeap, int& year, int& month, int& day)
 {
     return lunarToSolar(lunarYear, lunarMonth, lunarDay, isLeap, year, month, day, Source::Direct);
 }

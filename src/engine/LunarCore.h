@@ -94,8 +94,7 @@ bool GetLunarMonthDay(int year, int month, int day, bool& isLeap, int& lunarDay,
 // month of 28 days, 237 went from its second month to its fourth). From the lunar year 1901 on,
 // and before year 1, they come from the computed new moons and the leap-month table.
 // GetLunarDay, GetLunarMonth, GetLunarMonthDay, LunarToSolar and GetLeapMonth answer alike.
-bool GetLunarDate(int year, int month, int day, bool& isLeap, int& lunarDay, int& lunarMonth,
-                  int& lunarYear);
+bool GetLunarDate(int year, int month, int day, bool& isLeap, int& lunarDay, int& lunarMonth, int& lunarYear);
 
 // Date of a lunar date (day 1..30 of month 1..12, its leap repeat when isLeap). Lunar years run
 // -849 .. -1 and 1 .. 2100, as the engine numbers years (-1 is the lunar year that began in 1 BC;
@@ -105,8 +104,7 @@ bool GetLunarDate(int year, int month, int day, bool& isLeap, int& lunarDay, int
 // lunarYear when the bisection misses), since the day numbers there do not run on one per day.
 // False, outputs untouched, when the date was not found or does not exist (a day past the
 // month's length, a month the year lacks, a leap month in a year whose leap month differs).
-bool LunarToSolar(int lunarYear, int lunarMonth, int lunarDay, bool isLeap, int& year, int& month,
-                  int& day);
+bool LunarToSolar(int lunarYear, int lunarMonth, int lunarDay, bool isLeap, int& year, int& month, int& day);
 
 // Days of a lunar month (29 or 30; 28 for 腊月 of 236); 0 when the year has no such month, or
 // when the month is neither in the historical table nor found by LunarToSolar on or after
@@ -115,8 +113,8 @@ int GetLunarMonthDays(int lunarYear, int lunarMonth, bool isLeap);
 
 // +1 candidate later, 0 equal, -1 earlier: year, then month number; within one month number the
 // leap repeat is later than the regular month.
-int CompareLunarDates(int year, int month, int day, bool isLeap, int targetYear, int targetMonth,
-                      int targetDay, bool targetIsLeap);
+int CompareLunarDates(int year, int month, int day, bool isLeap, int targetYear, int targetMonth, int targetDay,
+                      bool targetIsLeap);
 
 // "正月" .. "腊月" for a regular month, "闰正" .. "闰腊" (no "月") for a leap month; empty outside 1..12.
 std::string_view GetLunarMonthName(int lunarMonth, bool isLeap);
@@ -193,10 +191,8 @@ namespace direct {
 std::array<int, kNewMoonCount> NewMoonDayNumbers(int year);
 long double GetSolarTermDay(int year, int n);
 int GetLunarDay(int year, int month, int day);
-bool GetLunarDate(int year, int month, int day, bool& isLeap, int& lunarDay, int& lunarMonth,
-                  int& lunarYear);
-bool LunarToSolar(int lunarYear, int lunarMonth, int lunarDay, bool isLeap, int& year, int& month,
-                  int& day);
+bool GetLunarDate(int year, int month, int day, bool& isLeap, int& lunarDay, int& lunarMonth, int& lunarYear);
+bool LunarToSolar(int lunarYear, int lunarMonth, int lunarDay, bool isLeap, int& year, int& month, int& day);
 } // namespace direct
 
 } // namespace tavemo::engine

@@ -26,22 +26,19 @@ constexpr int kRandomLetters = 6;
 
 // The temporary files of a target are named "." + its name (cut, so that the name stays within the
 // file system's 255 bytes) + "." + six random letters: hidden, and told apart from any other file.
-QByteArray temporaryPrefix(const QByteArray &name)
-{
-    return '.' + name.left(200) + '.';
-}
+QByteArray temporaryPrefix(const QByteArray& name) { return '.' + name.left(200) + '.'; }
 
-QByteArray temporaryName(const QByteArray &folder, const QByteArray &name)
+QByteArray temporaryName(const QByteArray& folder, const QByteArray& name)
 {
     QByteArray random(kRandomLetters, Qt::Uninitialized);
-    for (char &c : random)
+    for (char& c : random)
         c = kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters - 1))];
     return folder + '/' + temporaryPrefix(name) + random;
 }
 
 // rename() that never replaces: renameat2's RENAME_NOREPLACE, or a hard link where the file
 // system has no such rename. 0 or -1 with errno (EEXIST when the target is there).
-int renameWithoutReplacing(const char *from, const char *to)
+int renameWithoutReplacing(const char* from, const char* to)
 {
     if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
         return 0;
@@ -55,15 +52,9 @@ int renameWithoutReplacing(const char *from, const char *to)
 
 } // namespace
 
-AtomicFile::AtomicFile(QString path, Replace replace)
-    : m_path(std::move(path)), m_replace(replace)
-{
-}
+AtomicFile::AtomicFile(QString path, Replace replace) : m_path(std::move(path)), m_replace(replace) {}
 
-AtomicFile::~AtomicFile()
-{
-    discard();
-}
+AtomicFile::~AtomicFile() { discard(); }
 
 void AtomicFile::discard()
 {
@@ -84,10 +75,7 @@ Outcome AtomicFile::fail(Outcome failure)
     return failure;
 }
 
-Outcome AtomicFile::failWithErrno(int error)
-{
-    return fail(Outcome::failedWithErrno(error));
-}
+Outcome AtomicFile::failWithErrno(int error) { return fail(Outcome::failedWithErrno(error)); }
 
 Outcome AtomicFile::open()
 {
@@ -110,8 +98,8 @@ Outcome AtomicFile::open()
         return failWithErrno(EEXIST);
     // The file replaced keeps its permissions, as a file rewritten in place would.
     struct stat old {};
-    if (m_replace == Replace::Existing && ::stat(QFile::encodeName(m_path).constData(), &old) == 0
-        && S_ISREG(old.st_mode) && ::fchmod(m_fd, old.st_mode & 07777) != 0)
+    if (m_replace == Replace::Existing && ::stat(QFile::encodeName(m_path).constData(), &old) == 0 &&
+        S_ISREG(old.st_mode) && ::fchmod(m_fd, old.st_mode & 07777) != 0)
         return failWithErrno(errno);
     return Outcome::success();
 }
@@ -122,7 +110,7 @@ Outcome AtomicFile::write(QByteArrayView bytes)
         return m_failure;
     if (m_fd < 0)
         return fail(Outcome::failed(Failure::NotReady));
-    const char *at = bytes.data();
+    const char* at = bytes.data();
     qsizetype left = bytes.size();
     while (left > 0) {
         const ssize_t n = ::write(m_fd, at, size_t(left));
@@ -152,9 +140,9 @@ Outcome AtomicFile::commit()
     if (::fstat(m_fd, &written) != 0)
         return failWithErrno(errno);
     if (written.st_size != m_written)
-        return fail(Outcome::failed(Failure::Io, QStringLiteral("写入了 %1 字节，文件只有 %2 字节")
-                                                     .arg(m_written)
-                                                     .arg(qint64(written.st_size))));
+        return fail(Outcome::failed(
+            Failure::Io,
+            QStringLiteral("写入了 %1 字节，文件只有 %2 字节").arg(m_written).arg(qint64(written.st_size))));
     const int fd = m_fd;
     m_fd = -1;
     if (::close(fd) != 0)
@@ -163,7 +151,8 @@ Outcome AtomicFile::commit()
     if (m_replace == Replace::Never) {
         if (renameWithoutReplacing(m_temporary.constData(), target.constData()) != 0) {
             if (errno == EEXIST)
-                return fail(Outcome::failedSaying(Failure::Conflict, QStringLiteral("文件 %1 已经存在，没有替换它。").arg(m_path),
+                return fail(Outcome::failedSaying(Failure::Conflict,
+                                                  QStringLiteral("文件 %1 已经存在，没有替换它。").arg(m_path),
                                                   failureText(Failure::Conflict)));
             return failWithErrno(errno);
         }
@@ -173,8 +162,8 @@ Outcome AtomicFile::commit()
     m_temporary.clear();
     // The rename is an entry of the folder: without this it may be lost in a power cut while the
     // old file's blocks are already free.
-    const int folder = ::open(QFile::encodeName(QFileInfo(m_path).absolutePath()).constData(),
-                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folder =
+        ::open(QFile::encodeName(QFileInfo(m_path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {
         const int synced = ::fsync(folder);
         const int error = errno;
@@ -186,20 +175,20 @@ Outcome AtomicFile::commit()
     return Outcome::success();
 }
 
-void AtomicFile::removeLeftovers(const QString &path)
+void AtomicFile::removeLeftovers(const QString& path)
 {
     const QFileInfo target(path);
     const QByteArray prefix = temporaryPrefix(QFile::encodeName(target.fileName()));
     const QDir folder = target.absoluteDir();
-    for (const QString &entry : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+    for (const QString& entry : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
         const QByteArray name = QFile::encodeName(entry);
-        if (name.size() == prefix.size() + kRandomLetters && name.startsWith(prefix)
-            && std::all_of(name.end() - kRandomLetters, name.end(), [](char c) { return std::isalnum(uchar(c)); }))
+        if (name.size() == prefix.size() + kRandomLetters && name.startsWith(prefix) &&
+            std::all_of(name.end() - kRandomLetters, name.end(), [](char c) { return std::isalnum(uchar(c)); }))
             QFile::remove(folder.filePath(entry));
     }
 }
 
-Outcome saveAtomically(const QString &path, QByteArrayView bytes)
+Outcome saveAtomically(const QString& path, QByteArrayView bytes)
 {
     AtomicFile file(path);
     file.open();
@@ -207,7 +196,7 @@ Outcome saveAtomically(const QString &path, QByteArrayView bytes)
     return file.commit();
 }
 
-Outcome copyAtomically(const QString &from, const QString &to, AtomicFile::Replace replace)
+Outcome copyAtomically(const QString& from, const QString& to, AtomicFile::Replace replace)
 {
     const auto unreadable = [&from](int error) {
         const Outcome why = Outcome::failedWithErrno(error);

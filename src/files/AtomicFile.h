@@ -30,8 +30,8 @@ public:
     };
     explicit AtomicFile(QString path, Replace replace = Replace::Existing);
     ~AtomicFile();
-    AtomicFile(const AtomicFile &) = delete;
-    AtomicFile &operator=(const AtomicFile &) = delete;
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
 
     // Creates the temporary file in the target's folder (which must exist), never following a link.
     Outcome open();
@@ -42,7 +42,7 @@ public:
 
     // Removes the temporary files of `path` that a killed write left beside it. Only for a file
     // nobody is writing now (at start-up): a write in progress would lose its temporary file.
-    static void removeLeftovers(const QString &path);
+    static void removeLeftovers(const QString& path);
 
 private:
     Outcome fail(Outcome failure);
@@ -58,11 +58,11 @@ private:
 };
 
 // Replaces the file at `path` with `bytes` through an AtomicFile.
-Outcome saveAtomically(const QString &path, QByteArrayView bytes);
+Outcome saveAtomically(const QString& path, QByteArrayView bytes);
 
 // Copies the file `from` to `to` through an AtomicFile, a block at a time. A failure to read
 // `from` says so and names it ("无法读取 …：…").
-Outcome copyAtomically(const QString &from, const QString &to,
+Outcome copyAtomically(const QString& from, const QString& to,
                        AtomicFile::Replace replace = AtomicFile::Replace::Existing);
 
 } // namespace tavemo::files

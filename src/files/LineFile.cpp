@@ -24,18 +24,18 @@ constexpr char kReplacement[] = "\xEF\xBF\xBD"; // U+FFFD in UTF-8
 
 // iconv over the whole input, or nothing when the system lacks the conversion. A sequence the
 // source code does not define costs one byte, which becomes `replacement`, and the conversion goes on.
-std::optional<QByteArray> convert(const char *to, const char *from, QByteArrayView input, QByteArrayView replacement)
+std::optional<QByteArray> convert(const char* to, const char* from, QByteArrayView input, QByteArrayView replacement)
 {
     iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1))
         return std::nullopt;
     QByteArray out;
     out.reserve(input.size() * 2 + 16);
-    char *in = const_cast<char *>(input.data());
+    char* in = const_cast<char*>(input.data());
     size_t inLeft = size_t(input.size());
     char buffer[4096];
     while (inLeft > 0) {
-        char *o = buffer;
+        char* o = buffer;
         size_t oLeft = sizeof buffer;
         const size_t r = iconv(cd, &in, &inLeft, &o, &oLeft);
         out.append(buffer, qsizetype(o - buffer));
@@ -46,7 +46,7 @@ std::optional<QByteArray> convert(const char *to, const char *from, QByteArrayVi
             --inLeft;
         }
     }
-    char *o = buffer;
+    char* o = buffer;
     size_t oLeft = sizeof buffer;
     iconv(cd, nullptr, nullptr, &o, &oLeft);
     out.append(buffer, qsizetype(o - buffer));
@@ -94,7 +94,7 @@ QString decodeText(QByteArrayView bytes)
     return text.remove(0, marks);
 }
 
-Outcome readFailed(const QString &path, Outcome why)
+Outcome readFailed(const QString& path, Outcome why)
 {
     return why.saying(QStringLiteral("无法读取文件 %1：%2").arg(path, why.detail));
 }
@@ -121,10 +121,10 @@ QStringList decodeLines(QByteArrayView bytes)
     return lines;
 }
 
-QByteArray encodeLines(const QStringList &lines)
+QByteArray encodeLines(const QStringList& lines)
 {
     QString text;
-    for (const QString &line : lines)
+    for (const QString& line : lines)
         text += line + QStringLiteral("\r\n");
     // GB18030 encodes every Unicode character, so nothing is lost. A system without it gets UTF-8
     // behind a byte order mark, which reads back the same, rather than an empty file.
@@ -134,7 +134,7 @@ QByteArray encodeLines(const QStringList &lines)
     return kUtf8Bom + utf8;
 }
 
-Result<QStringList> readLines(const QString &path)
+Result<QStringList> readLines(const QString& path)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -160,16 +160,17 @@ Result<QStringList> readLines(const QString &path)
             break;
         bytes.append(buffer, qsizetype(n));
         if (bytes.size() > kMaxLineFileBytes)
-            return {{}, Outcome::failedSaying(Failure::Unreadable,
-                                              QStringLiteral("文件 %1 太大（超过 %2 字节），不是本程序的文件。")
-                                                  .arg(path)
-                                                  .arg(kMaxLineFileBytes),
-                                              failureText(Failure::Unreadable))};
+            return {
+                {},
+                Outcome::failedSaying(
+                    Failure::Unreadable,
+                    QStringLiteral("文件 %1 太大（超过 %2 字节），不是本程序的文件。").arg(path).arg(kMaxLineFileBytes),
+                    failureText(Failure::Unreadable))};
     }
     return {decodeLines(bytes), Outcome::success()};
 }
 
-Outcome writeLines(const QString &path, const QStringList &lines)
+Outcome writeLines(const QString& path, const QStringList& lines)
 {
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))

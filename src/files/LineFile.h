@@ -35,15 +35,15 @@ QStringList decodeLines(QByteArrayView bytes);
 
 // The bytes of `lines` as the file holds them: GB18030, each line followed by CR LF. A line that
 // holds CR or LF itself is written as it is (and reads back as more than one line).
-QByteArray encodeLines(const QStringList &lines);
+QByteArray encodeLines(const QStringList& lines);
 
 // The lines of the file at `path`. Fails with Missing when there is no file, with Unreadable when
 // it is larger than kMaxLineFileBytes, and with the system's reason when it cannot be read; the
 // message names the file.
-Result<QStringList> readLines(const QString &path);
+Result<QStringList> readLines(const QString& path);
 
 // Replaces the file at `path` with encodeLines(lines), creating its folder when needed. On failure
 // the old file is untouched and the message names the file (or the folder) and why.
-Outcome writeLines(const QString &path, const QStringList &lines);
+Outcome writeLines(const QString& path, const QStringList& lines);
 
 } // namespace tavemo::files

@@ -6,7 +6,7 @@
 
 namespace tavemo::files {
 
-std::optional<FormSize> parseFormSize(const QStringList &lines)
+std::optional<FormSize> parseFormSize(const QStringList& lines)
 {
     if (lines.size() < 5)
         return std::nullopt;
@@ -20,13 +20,13 @@ std::optional<FormSize> parseFormSize(const QStringList &lines)
     return FormSize{values[0], values[1], values[2], values[3], values[4]};
 }
 
-QStringList formSizeLines(const FormSize &size)
+QStringList formSizeLines(const FormSize& size)
 {
     return {QString::number(size.currentPage), QString::number(size.width), QString::number(size.height),
             QString::number(size.left), QString::number(size.top)};
 }
 
-std::optional<bool> parseWallpaperPrompt(const QStringList &lines)
+std::optional<bool> parseWallpaperPrompt(const QStringList& lines)
 {
     if (lines.isEmpty())
         return std::nullopt;
@@ -36,27 +36,21 @@ std::optional<bool> parseWallpaperPrompt(const QStringList &lines)
     return *value > 0;
 }
 
-QStringList wallpaperPromptLines(bool ask)
-{
-    return {ask ? QStringLiteral("1") : QStringLiteral("0")};
-}
+QStringList wallpaperPromptLines(bool ask) { return {ask ? QStringLiteral("1") : QStringLiteral("0")}; }
 
-std::optional<FormSize> readFormSize(const QString &path)
+std::optional<FormSize> readFormSize(const QString& path)
 {
     const Result<QStringList> lines = readLines(path);
     return lines.ok() ? parseFormSize(lines.value) : std::nullopt;
 }
 
-std::optional<bool> readWallpaperPrompt(const QString &path)
+std::optional<bool> readWallpaperPrompt(const QString& path)
 {
     const Result<QStringList> lines = readLines(path);
     return lines.ok() ? parseWallpaperPrompt(lines.value) : std::nullopt;
 }
 
-Outcome writeWallpaperPrompt(const QString &path, bool ask)
-{
-    return writeLines(path, wallpaperPromptLines(ask));
-}
+Outcome writeWallpaperPrompt(const QString& path, bool ask) { return writeLines(path, wallpaperPromptLines(ask)); }
 
 std::optional<int> parseSettingsInteger(QStringView line)
 {

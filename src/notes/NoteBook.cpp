@@ -21,12 +21,9 @@ Result<QString> keyOf(engine::DateTime day)
 
 } // namespace
 
-QString originOf(QStringView program)
-{
-    return program.toString() + u'@' + QSysInfo::machineHostName();
-}
+QString originOf(QStringView program) { return program.toString() + u'@' + QSysInfo::machineHostName(); }
 
-Result<std::unique_ptr<NoteBook>> NoteBook::open(const QString &appDir, Access access)
+Result<std::unique_ptr<NoteBook>> NoteBook::open(const QString& appDir, Access access)
 {
     const QString path = paths::noteDatabasePath(appDir);
     std::unique_ptr<NoteStore> store;
@@ -38,13 +35,13 @@ Result<std::unique_ptr<NoteBook>> NoteBook::open(const QString &appDir, Access a
     return {std::unique_ptr<NoteBook>(new NoteBook(path, std::move(store))), Outcome::success()};
 }
 
-Outcome NoteBook::load(engine::DateTime day, StoredNote *note)
+Outcome NoteBook::load(engine::DateTime day, StoredNote* note)
 {
     const Result<QString> key = keyOf(day);
     return key.ok() ? m_store->load(key.value, note) : key.outcome;
 }
 
-Outcome NoteBook::load(engine::DateTime day, QTextDocument &document, StoredNote *note)
+Outcome NoteBook::load(engine::DateTime day, QTextDocument& document, StoredNote* note)
 {
     StoredNote stored;
     Outcome loaded = load(day, &stored);
@@ -59,20 +56,20 @@ Outcome NoteBook::load(engine::DateTime day, QTextDocument &document, StoredNote
     return loaded;
 }
 
-Outcome NoteBook::save(engine::DateTime day, const QByteArray &bytes, qint64 expectedRevision, const QString &origin,
-                       qint64 *newRevision)
+Outcome NoteBook::save(engine::DateTime day, const QByteArray& bytes, qint64 expectedRevision, const QString& origin,
+                       qint64* newRevision)
 {
     const Result<QString> key = keyOf(day);
     return key.ok() ? m_store->save(key.value, bytes, expectedRevision, origin, newRevision) : key.outcome;
 }
 
-Outcome NoteBook::save(engine::DateTime day, const QTextDocument &document, qint64 expectedRevision,
-                       const QString &origin, qint64 *newRevision)
+Outcome NoteBook::save(engine::DateTime day, const QTextDocument& document, qint64 expectedRevision,
+                       const QString& origin, qint64* newRevision)
 {
     return save(day, richtext::writeRtf(document), expectedRevision, origin, newRevision);
 }
 
-Outcome NoteBook::replace(engine::DateTime day, const QByteArray &bytes, const QString &origin)
+Outcome NoteBook::replace(engine::DateTime day, const QByteArray& bytes, const QString& origin)
 {
     const Result<QString> key = keyOf(day);
     if (!key.ok())
@@ -91,7 +88,7 @@ Outcome NoteBook::replace(engine::DateTime day, const QByteArray &bytes, const Q
     return saved;
 }
 
-Result<QByteArray> NoteBook::render(engine::DateTime day, const NoteFormat &format)
+Result<QByteArray> NoteBook::render(engine::DateTime day, const NoteFormat& format)
 {
     StoredNote stored;
     if (Outcome loaded = load(day, &stored); !loaded.ok())
@@ -101,7 +98,8 @@ Result<QByteArray> NoteBook::render(engine::DateTime day, const NoteFormat &form
         return {{}, Outcome::failedSaying(Failure::Missing, QStringLiteral("%1 没有记事").arg(date))};
     Result<QByteArray> rendered = notes::render(*stored.data, format);
     if (!rendered.ok())
-        rendered.outcome = rendered.outcome.saying(QStringLiteral("%1 的记事无法读取：%2").arg(date, rendered.outcome.detail));
+        rendered.outcome =
+            rendered.outcome.saying(QStringLiteral("%1 的记事无法读取：%2").arg(date, rendered.outcome.detail));
     return rendered;
 }
 

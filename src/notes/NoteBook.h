@@ -46,40 +46,40 @@ public:
     //   - "找不到记事数据库：PATH" when the file is missing (Failure::Missing), which a command line
     //     takes for bad input;
     //   - "无法打开记事数据库 PATH：why" otherwise; the detail is the store's why.
-    static Result<std::unique_ptr<NoteBook>> open(const QString &appDir, Access access);
+    static Result<std::unique_ptr<NoteBook>> open(const QString& appDir, Access access);
 
-    const QString &databasePath() const { return m_path; }
-    NoteStore &store() { return *m_store; }
+    const QString& databasePath() const { return m_path; }
+    NoteStore& store() { return *m_store; }
 
     // The stored note of `day` with its revision (NoteStore::load). A day outside the years
     // 1..9999 fails with Failure::BadInput.
-    Outcome load(engine::DateTime day, StoredNote *note);
+    Outcome load(engine::DateTime day, StoredNote* note);
     // The note of `day` read into `document` the way the window reads it (richtext::readRtf); a
     // day without a note gives an empty document. `note` (may be null) gets what was stored. A
     // note the reader cannot follow fails (Failure::Unreadable) and leaves the document as it was,
     // so that nobody shows, and saves, something else over it.
-    Outcome load(engine::DateTime day, QTextDocument &document, StoredNote *note = nullptr);
+    Outcome load(engine::DateTime day, QTextDocument& document, StoredNote* note = nullptr);
 
     // Stores `bytes` as the note of `day` if its revision is still `expectedRevision`
     // (NoteStore::save: Failure::Conflict, nothing written, when another writer came in between;
     // `newRevision` then gets the current one).
-    Outcome save(engine::DateTime day, const QByteArray &bytes, qint64 expectedRevision, const QString &origin,
-                 qint64 *newRevision = nullptr);
+    Outcome save(engine::DateTime day, const QByteArray& bytes, qint64 expectedRevision, const QString& origin,
+                 qint64* newRevision = nullptr);
     // The same with the document's RTF (richtext::writeRtf).
-    Outcome save(engine::DateTime day, const QTextDocument &document, qint64 expectedRevision,
-                 const QString &origin, qint64 *newRevision = nullptr);
+    Outcome save(engine::DateTime day, const QTextDocument& document, qint64 expectedRevision, const QString& origin,
+                 qint64* newRevision = nullptr);
     // Stores `bytes` over whatever the day holds, for a writer that means to replace the note (a
     // put from the command line): with the revision it reads just before, and again with the new
     // one when another writer came in between.
-    Outcome replace(engine::DateTime day, const QByteArray &bytes, const QString &origin);
+    Outcome replace(engine::DateTime day, const QByteArray& bytes, const QString& origin);
 
     // The note of `day` in `format` (render in NoteFormats.h). A day without a note fails with
     // Failure::Missing and the message "YYYY-MM-DD 没有记事"; an unreadable one with
     // Failure::Unreadable and "YYYY-MM-DD 的记事无法读取：why".
-    Result<QByteArray> render(engine::DateTime day, const NoteFormat &format);
+    Result<QByteArray> render(engine::DateTime day, const NoteFormat& format);
 
-    Outcome list(std::vector<NoteStore::Entry> *entries) { return m_store->list(entries); }
-    Outcome forEach(const std::function<bool(const QString &key, const QByteArray &data)> &visit)
+    Outcome list(std::vector<NoteStore::Entry>* entries) { return m_store->list(entries); }
+    Outcome forEach(const std::function<bool(const QString& key, const QByteArray& data)>& visit)
     {
         return m_store->forEach(visit);
     }
@@ -98,8 +98,8 @@ public:
     // Fails when a day was skipped or not written (the message sums it up: "导出了 N 则记事，
     // 跳过 M 个，K 个未能导出"; Failure::Conflict when days were only skipped, Failure::Io when some
     // failed) or when the folder or the notes could not be read (the message says which).
-    Outcome exportAll(const QString &folder, const NoteFormat &format, bool overwrite,
-                      const std::function<void(const QString &line)> &problem, ExportCounts *counts = nullptr);
+    Outcome exportAll(const QString& folder, const NoteFormat& format, bool overwrite,
+                      const std::function<void(const QString& line)>& problem, ExportCounts* counts = nullptr);
 
 private:
     NoteBook(QString path, std::unique_ptr<NoteStore> store) : m_path(std::move(path)), m_store(std::move(store)) {}

@@ -48,7 +48,7 @@ struct Written {
 
 // Writes `bytes` to a new temporary file beside `name` in the folder, without following a link
 // and without looking at what stands under `name` beyond deciding whether it may be replaced.
-Written writeTemporary(int folder, const QByteArray &name, const QByteArray &bytes, bool overwrite)
+Written writeTemporary(int folder, const QByteArray& name, const QByteArray& bytes, bool overwrite)
 {
     const auto failed = [](int error) { return Written{false, because(error), {}}; };
     struct stat existing {};
@@ -65,8 +65,10 @@ Written writeTemporary(int folder, const QByteArray &name, const QByteArray &byt
     Pending pending{{}, name, exists};
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        pending.temporary = "." + name + ".tavemo-" + QByteArray::number(::getpid()) + "-" + QByteArray::number(attempt);
-        fd = ::openat(folder, pending.temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        pending.temporary =
+            "." + name + ".tavemo-" + QByteArray::number(::getpid()) + "-" + QByteArray::number(attempt);
+        fd =
+            ::openat(folder, pending.temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
         if (fd < 0 && errno != EEXIST)
             return failed(errno);
     }
@@ -93,7 +95,7 @@ Written writeTemporary(int folder, const QByteArray &name, const QByteArray &byt
 // there meanwhile: the rename refuses to replace (or, where the file system cannot refuse, the
 // name is claimed with O_EXCL first and the rename puts the whole file over the empty claim).
 // Empty on success; else the reason, and whether the day was skipped rather than failed.
-std::pair<bool, QString> rename(int folder, const Pending &pending)
+std::pair<bool, QString> rename(int folder, const Pending& pending)
 {
     const auto dropTemporary = [&] { ::unlinkat(folder, pending.temporary.constData(), 0); };
     if (pending.replaces) {
@@ -107,7 +109,8 @@ std::pair<bool, QString> rename(int folder, const Pending &pending)
         return {false, {}};
     int error = errno;
     if (error == EINVAL || error == ENOSYS) {
-        const int claim = ::openat(folder, pending.name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        const int claim =
+            ::openat(folder, pending.name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
         if (claim >= 0) {
             ::close(claim);
             if (::renameat(folder, pending.temporary.constData(), folder, pending.name.constData()) == 0)
@@ -126,11 +129,11 @@ std::pair<bool, QString> rename(int folder, const Pending &pending)
 
 } // namespace
 
-Outcome NoteBook::exportAll(const QString &dir, const NoteFormat &format, bool overwrite,
-                            const std::function<void(const QString &line)> &problem, ExportCounts *counts)
+Outcome NoteBook::exportAll(const QString& dir, const NoteFormat& format, bool overwrite,
+                            const std::function<void(const QString& line)>& problem, ExportCounts* counts)
 {
     ExportCounts local;
-    ExportCounts &count = counts ? *counts : local;
+    ExportCounts& count = counts ? *counts : local;
     count = {};
     if (!QFileInfo::exists(dir) && !QDir().mkpath(dir))
         return Outcome::failedSaying(Failure::NoPermission, QStringLiteral("无法创建文件夹 %1").arg(dir));
@@ -138,12 +141,13 @@ Outcome NoteBook::exportAll(const QString &dir, const NoteFormat &format, bool o
     const int folder = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder < 0) {
         const int error = errno;
-        return Outcome::failedWithErrno(error).saying(QStringLiteral("无法打开文件夹 %1：%2").arg(dir, readingBecause(error)));
+        return Outcome::failedWithErrno(error).saying(
+            QStringLiteral("无法打开文件夹 %1：%2").arg(dir, readingBecause(error)));
     }
-    const auto shown = [&](const QByteArray &name) { return QDir(dir).filePath(QFile::decodeName(name)); };
+    const auto shown = [&](const QByteArray& name) { return QDir(dir).filePath(QFile::decodeName(name)); };
 
     std::vector<Pending> pending;
-    const Outcome read = m_store->forEach([&](const QString &key, const QByteArray &stored) {
+    const Outcome read = m_store->forEach([&](const QString& key, const QByteArray& stored) {
         // Only keys that name a day become file names: a stray row must not write elsewhere.
         if (parseDate(key) != key) {
             problem(QStringLiteral("已跳过键值不是日期的一条记录：“%1”").arg(key));
@@ -171,7 +175,7 @@ Outcome NoteBook::exportAll(const QString &dir, const NoteFormat &format, bool o
         return true;
     });
     const auto dropAll = [&] {
-        for (const Pending &file : pending)
+        for (const Pending& file : pending)
             ::unlinkat(folder, file.temporary.constData(), 0);
         count.failed += static_cast<int>(pending.size());
         pending.clear();
@@ -187,7 +191,7 @@ Outcome NoteBook::exportAll(const QString &dir, const NoteFormat &format, bool o
         problem(QStringLiteral("无法把导出的文件写入磁盘 %1：%2").arg(dir, because(errno)));
         dropAll();
     }
-    for (const Pending &file : pending) {
+    for (const Pending& file : pending) {
         const auto [skipped, why] = rename(folder, file);
         if (why.isEmpty()) {
             ++count.written;

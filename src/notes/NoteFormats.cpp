@@ -9,9 +9,9 @@
 namespace tavemo::notes {
 namespace {
 
-QByteArray html(const QTextDocument &document) { return document.toHtml().toUtf8(); }
+QByteArray html(const QTextDocument& document) { return document.toHtml().toUtf8(); }
 
-bool isRtf(const QByteArray &stored) { return stored.startsWith("{\\rtf"); }
+bool isRtf(const QByteArray& stored) { return stored.startsWith("{\\rtf"); }
 
 const std::array<NoteFormat, 3> kFormats{{
     {"text", ".txt", &plainText, nullptr},
@@ -23,9 +23,9 @@ const std::array<NoteFormat, 3> kFormats{{
 
 std::span<const NoteFormat> noteFormats() { return kFormats; }
 
-const NoteFormat *findNoteFormat(QStringView name)
+const NoteFormat* findNoteFormat(QStringView name)
 {
-    for (const NoteFormat &format : kFormats)
+    for (const NoteFormat& format : kFormats)
         if (name == QLatin1String(format.name))
             return &format;
     return nullptr;
@@ -42,7 +42,7 @@ QString noteFormatNames()
     return names;
 }
 
-QByteArray plainText(const QTextDocument &document)
+QByteArray plainText(const QTextDocument& document)
 {
     QString text = document.toPlainText(); // paragraph and line separators become "\n"
     text.remove(QChar::ObjectReplacementCharacter);
@@ -51,7 +51,7 @@ QByteArray plainText(const QTextDocument &document)
     return text.toUtf8();
 }
 
-Result<QByteArray> render(const QByteArray &stored, const NoteFormat &format)
+Result<QByteArray> render(const QByteArray& stored, const NoteFormat& format)
 {
     if (format.storedAsIs && format.storedAsIs(stored))
         return {stored, Outcome::success()};

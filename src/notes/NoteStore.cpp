@@ -9,8 +9,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <iterator>
 #include <fcntl.h>
+#include <iterator>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -20,15 +20,20 @@ namespace tavemo::notes {
 QString noteFailureText(Failure failure)
 {
     switch (failure) {
-    case Failure::Missing: return QStringLiteral("找不到记事数据库");
-    case Failure::Conflict: return QStringLiteral("这一天的记事已在别处被修改");
-    case Failure::NotReady: return QStringLiteral("记事暂时不能存取");
-    case Failure::Unreadable: return QStringLiteral("记事内容无法读取");
-    default: return failureText(failure);
+    case Failure::Missing:
+        return QStringLiteral("找不到记事数据库");
+    case Failure::Conflict:
+        return QStringLiteral("这一天的记事已在别处被修改");
+    case Failure::NotReady:
+        return QStringLiteral("记事暂时不能存取");
+    case Failure::Unreadable:
+        return QStringLiteral("记事内容无法读取");
+    default:
+        return failureText(failure);
     }
 }
 
-Outcome noteFailed(Failure failure, const QString &systemText)
+Outcome noteFailed(Failure failure, const QString& systemText)
 {
     Outcome outcome = Outcome::failed(failure, systemText);
     outcome.detail.replace(0, failureText(failure).size(), noteFailureText(failure));
@@ -36,26 +41,30 @@ Outcome noteFailed(Failure failure, const QString &systemText)
 }
 namespace {
 
-bool isReadOnlyFileSystem(const QString &path)
+bool isReadOnlyFileSystem(const QString& path)
 {
     struct statvfs fs {};
-    return ::statvfs(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), &fs) == 0
-        && (fs.f_flag & ST_RDONLY);
+    return ::statvfs(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), &fs) == 0 &&
+           (fs.f_flag & ST_RDONLY);
 }
 
 // The kind of a SQLite failure; `path` tells a read-only file system from a missing permission.
-Failure kindOf(sqlite3 *db, int rc, const QString &path)
+Failure kindOf(sqlite3* db, int rc, const QString& path)
 {
     const int systemError = db ? sqlite3_system_errno(db) : 0;
     switch (rc & 0xFF) {
     case SQLITE_BUSY:
-    case SQLITE_LOCKED: return Failure::Busy;
+    case SQLITE_LOCKED:
+        return Failure::Busy;
     case SQLITE_CORRUPT:
-    case SQLITE_NOTADB: return Failure::Corrupt;
-    case SQLITE_FULL: return Failure::DiskFull;
+    case SQLITE_NOTADB:
+        return Failure::Corrupt;
+    case SQLITE_FULL:
+        return Failure::DiskFull;
     case SQLITE_READONLY:
     case SQLITE_PERM:
-    case SQLITE_AUTH: return isReadOnlyFileSystem(path) ? Failure::ReadOnlyMedia : Failure::NoPermission;
+    case SQLITE_AUTH:
+        return isReadOnlyFileSystem(path) ? Failure::ReadOnlyMedia : Failure::NoPermission;
     case SQLITE_CANTOPEN:
     case SQLITE_IOERR: {
         if (isReadOnlyFileSystem(path))
@@ -63,34 +72,34 @@ Failure kindOf(sqlite3 *db, int rc, const QString &path)
         const Failure kind = systemError ? failureOfErrno(systemError) : Failure::Io;
         return kind == Failure::System ? Failure::Io : kind;
     }
-    case SQLITE_NOMEM: return Failure::OutOfMemory;
-    case SQLITE_CONSTRAINT: return Failure::Refused;
-    default: return Failure::Other;
+    case SQLITE_NOMEM:
+        return Failure::OutOfMemory;
+    case SQLITE_CONSTRAINT:
+        return Failure::Refused;
+    default:
+        return Failure::Other;
     }
 }
 
-Outcome sqliteFailure(sqlite3 *db, int rc, const QString &path)
+Outcome sqliteFailure(sqlite3* db, int rc, const QString& path)
 {
-    const char *text = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    const char* text = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     return noteFailed(kindOf(db, rc, path), QString::fromUtf8(text));
 }
 
 // Runs SQL without results; the SQLite result code.
-int exec(sqlite3 *db, const char *sql)
-{
-    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
-}
+int exec(sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); }
 
 // The single text or integer result of a pragma; the SQLite result code.
-int pragmaValue(sqlite3 *db, const char *sql, QByteArray *value)
+int pragmaValue(sqlite3* db, const char* sql, QByteArray* value)
 {
-    sqlite3_stmt *statement = nullptr;
+    sqlite3_stmt* statement = nullptr;
     int rc = sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
     if (rc != SQLITE_OK)
         return rc;
     rc = sqlite3_step(statement);
     if (rc == SQLITE_ROW) {
-        *value = QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)));
+        *value = QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
         rc = SQLITE_OK;
     } else if (rc == SQLITE_DONE) {
         rc = SQLITE_OK;
@@ -101,7 +110,7 @@ int pragmaValue(sqlite3 *db, const char *sql, QByteArray *value)
 
 // Leaves a statement ready for its next use, whatever happened during this one.
 struct StatementUse {
-    sqlite3_stmt *statement;
+    sqlite3_stmt* statement;
     ~StatementUse()
     {
         sqlite3_reset(statement);
@@ -109,23 +118,23 @@ struct StatementUse {
     }
 };
 
-int bindKey(sqlite3_stmt *statement, const QString &key)
+int bindKey(sqlite3_stmt* statement, const QString& key)
 {
     const QByteArray utf8 = key.toUtf8();
     return sqlite3_bind_text(statement, 1, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
 }
 
-QByteArray columnBytes(sqlite3_stmt *statement, int column)
+QByteArray columnBytes(sqlite3_stmt* statement, int column)
 {
     // A note stored as text (as some converted databases hold it) reads as its bytes too.
-    const void *data = sqlite3_column_blob(statement, column);
+    const void* data = sqlite3_column_blob(statement, column);
     const int size = sqlite3_column_bytes(statement, column);
-    return data ? QByteArray(static_cast<const char *>(data), size) : QByteArray();
+    return data ? QByteArray(static_cast<const char*>(data), size) : QByteArray();
 }
 
-QString columnText(sqlite3_stmt *statement, int column)
+QString columnText(sqlite3_stmt* statement, int column)
 {
-    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
     return QString::fromUtf8(text, sqlite3_column_bytes(statement, column));
 }
 
@@ -137,20 +146,22 @@ bool cannotMakeTheLogIndex(int rc)
     switch (rc & 0xFF) {
     case SQLITE_CANTOPEN:
     case SQLITE_READONLY:
-    case SQLITE_FULL: return true;
-    default: break;
+    case SQLITE_FULL:
+        return true;
+    default:
+        break;
     }
-    return rc == SQLITE_IOERR_SHMOPEN || rc == SQLITE_IOERR_SHMSIZE || rc == SQLITE_IOERR_SHMMAP
-        || rc == SQLITE_IOERR_SHMLOCK;
+    return rc == SQLITE_IOERR_SHMOPEN || rc == SQLITE_IOERR_SHMSIZE || rc == SQLITE_IOERR_SHMMAP ||
+           rc == SQLITE_IOERR_SHMLOCK;
 }
 
-QByteArray immutableUri(const QString &path)
+QByteArray immutableUri(const QString& path)
 {
     const QByteArray absolute = QFile::encodeName(QFileInfo(path).absoluteFilePath());
     return "file:" + absolute.toPercentEncoding("/") + "?immutable=1";
 }
 
-int openConnection(const QByteArray &name, int flags, sqlite3 **db)
+int openConnection(const QByteArray& name, int flags, sqlite3** db)
 {
     const int rc = sqlite3_open_v2(name.constData(), db, flags, nullptr);
     if (*db) {
@@ -170,11 +181,11 @@ constexpr int kNoteMetaSince = 2;
 // Gives the key of the row `row` (NEW or OLD) of UserCon the next revision of the file, the time
 // of now and no origin: a writer other than the store names none. The WHERE clause is also what
 // lets SQLite tell the upsert from a join.
-#define TAVEMO_STAMP_ROW(row, condition)                                                                   \
-    "INSERT INTO NoteMeta(conIndex, revision, modified, origin) "                                          \
-    "SELECT " row ".conIndex, (SELECT coalesce(max(revision), 0) + 1 FROM NoteMeta), " TAVEMO_NOW_MS ", NULL " \
-    "WHERE " row ".conIndex IS NOT NULL" condition " "                                                     \
-    "ON CONFLICT(conIndex) DO UPDATE SET revision = excluded.revision, modified = excluded.modified, "    \
+#define TAVEMO_STAMP_ROW(row, condition)                                                                               \
+    "INSERT INTO NoteMeta(conIndex, revision, modified, origin) "                                                      \
+    "SELECT " row ".conIndex, (SELECT coalesce(max(revision), 0) + 1 FROM NoteMeta), " TAVEMO_NOW_MS ", NULL "         \
+    "WHERE " row ".conIndex IS NOT NULL" condition " "                                                                 \
+    "ON CONFLICT(conIndex) DO UPDATE SET revision = excluded.revision, modified = excluded.modified, "                 \
     "origin = NULL;"
 
 // The schema ladder: step N brings a file of version N to version N + 1. Each runs in a
@@ -182,7 +193,7 @@ constexpr int kNoteMetaSince = 2;
 // not at all, and its version says which. A new file climbs the ladder from 0 too: this is the
 // one definition of the schema. The schema changes by appending a step; a released step is never
 // edited, since files out there have run it.
-constexpr const char *kSchemaSteps[] = {
+constexpr const char* kSchemaSteps[] = {
     // 0 → 1: the table of notes. A file from before versioning has it already, as it is.
     "CREATE TABLE IF NOT EXISTS UserCon(conIndex TEXT PRIMARY KEY, data BLOB);",
 
@@ -192,11 +203,16 @@ constexpr const char *kSchemaSteps[] = {
     "CREATE TABLE NoteMeta(conIndex TEXT PRIMARY KEY, revision INTEGER NOT NULL, "
     "modified INTEGER NOT NULL, origin TEXT);"
     "CREATE INDEX NoteMetaByRevision ON NoteMeta(revision);"
-    "CREATE TRIGGER NoteMetaAfterInsert AFTER INSERT ON UserCon BEGIN " TAVEMO_STAMP_ROW("NEW", "") " END;"
-    // A key changed in place is the deletion of the old key and a new note under the new one.
-    "CREATE TRIGGER NoteMetaAfterUpdate AFTER UPDATE ON UserCon BEGIN "
-    TAVEMO_STAMP_ROW("OLD", " AND OLD.conIndex IS NOT NEW.conIndex") TAVEMO_STAMP_ROW("NEW", "") " END;"
-    "CREATE TRIGGER NoteMetaAfterDelete AFTER DELETE ON UserCon BEGIN " TAVEMO_STAMP_ROW("OLD", "") " END;",
+    "CREATE TRIGGER NoteMetaAfterInsert AFTER INSERT ON UserCon BEGIN " TAVEMO_STAMP_ROW(
+        "NEW", "") " END;"
+                   // A key changed in place is the deletion of the old key and a new note under the new one.
+                   "CREATE TRIGGER NoteMetaAfterUpdate AFTER UPDATE ON UserCon BEGIN " TAVEMO_STAMP_ROW(
+                       "OLD", " AND OLD.conIndex IS NOT NEW.conIndex")
+                       TAVEMO_STAMP_ROW(
+                           "NEW",
+                           "") " END;"
+                               "CREATE TRIGGER NoteMetaAfterDelete AFTER DELETE ON UserCon BEGIN " TAVEMO_STAMP_ROW(
+                                   "OLD", "") " END;",
 };
 #undef TAVEMO_STAMP_ROW
 static_assert(std::size(kSchemaSteps) == NoteStore::kSchemaVersion, "the current version is the top of the ladder");
@@ -204,16 +220,16 @@ static_assert(std::size(kSchemaSteps) == NoteStore::kSchemaVersion, "the current
 Outcome newerSchema(int version)
 {
     return noteFailed(Failure::NewerSchema,
-                              QStringLiteral("本版本的程序只读取它，不写入：数据库结构是第 %1 版，本版本只认识到第 %2 版")
-                                  .arg(version)
-                                  .arg(NoteStore::kSchemaVersion));
+                      QStringLiteral("本版本的程序只读取它，不写入：数据库结构是第 %1 版，本版本只认识到第 %2 版")
+                          .arg(version)
+                          .arg(NoteStore::kSchemaVersion));
 }
 
 // Brings the file up to kSchemaVersion, one step per transaction; `version` follows the file,
 // also when a step fails (the file then stays at the version it had before that step). Each step
 // reads the version again inside its transaction, so that programs upgrading one file at once run
 // every step once.
-Outcome climbSchemaLadder(sqlite3 *db, const QString &path, int *version)
+Outcome climbSchemaLadder(sqlite3* db, const QString& path, int* version)
 {
     for (;;) {
         int rc = exec(db, "BEGIN IMMEDIATE");
@@ -241,11 +257,11 @@ Outcome climbSchemaLadder(sqlite3 *db, const QString &path, int *version)
         if (rc == SQLITE_OK)
             rc = exec(db, "COMMIT");
         if (rc != SQLITE_OK) {
-            const Outcome failed = noteFailed(
-                kindOf(db, rc, path), QStringLiteral("数据库结构未能从第 %1 版升级到第 %2 版：%3")
-                                          .arg(current)
-                                          .arg(current + 1)
-                                          .arg(QString::fromUtf8(sqlite3_errmsg(db))));
+            const Outcome failed =
+                noteFailed(kindOf(db, rc, path), QStringLiteral("数据库结构未能从第 %1 版升级到第 %2 版：%3")
+                                                     .arg(current)
+                                                     .arg(current + 1)
+                                                     .arg(QString::fromUtf8(sqlite3_errmsg(db))));
             if (!sqlite3_get_autocommit(db))
                 exec(db, "ROLLBACK");
             return failed;
@@ -256,7 +272,7 @@ Outcome climbSchemaLadder(sqlite3 *db, const QString &path, int *version)
 
 } // namespace
 
-NoteStore::NoteStore(sqlite3 *db, Access access) : m_db(db), m_access(access) {}
+NoteStore::NoteStore(sqlite3* db, Access access) : m_db(db), m_access(access) {}
 
 NoteStore::~NoteStore()
 {
@@ -266,7 +282,7 @@ NoteStore::~NoteStore()
 
 void NoteStore::finalizeStatements()
 {
-    for (sqlite3_stmt **statement : {&m_select, &m_revision, &m_upsert, &m_stamp, &m_list, &m_all, &m_userVersion}) {
+    for (sqlite3_stmt** statement : {&m_select, &m_revision, &m_upsert, &m_stamp, &m_list, &m_all, &m_userVersion}) {
         sqlite3_finalize(*statement);
         *statement = nullptr;
     }
@@ -278,7 +294,7 @@ void NoteStore::setBusyTimeout(int milliseconds)
     sqlite3_busy_timeout(m_db, milliseconds);
 }
 
-void NoteStore::swap(NoteStore &other)
+void NoteStore::swap(NoteStore& other)
 {
     std::swap(m_db, other.m_db);
     std::swap(m_access, other.m_access);
@@ -296,15 +312,9 @@ void NoteStore::swap(NoteStore &other)
     sqlite3_busy_timeout(m_db, m_busyTimeout);
 }
 
-QString NoteStore::fileName() const
-{
-    return QString::fromUtf8(sqlite3_db_filename(m_db, "main"));
-}
+QString NoteStore::fileName() const { return QString::fromUtf8(sqlite3_db_filename(m_db, "main")); }
 
-Outcome NoteStore::failure(int rc) const
-{
-    return sqliteFailure(m_db, rc, fileName());
-}
+Outcome NoteStore::failure(int rc) const { return sqliteFailure(m_db, rc, fileName()); }
 
 QString NoteStore::defaultOrigin()
 {
@@ -313,7 +323,7 @@ QString NoteStore::defaultOrigin()
     return origin;
 }
 
-Outcome NoteStore::open(const QString &path, Access access, std::unique_ptr<NoteStore> *store)
+Outcome NoteStore::open(const QString& path, Access access, std::unique_ptr<NoteStore>* store)
 {
     store->reset();
     const QFileInfo info(path);
@@ -323,7 +333,7 @@ Outcome NoteStore::open(const QString &path, Access access, std::unique_ptr<Note
         return noteFailed(Failure::NotNoteDatabase, QStringLiteral("%1 不是文件").arg(path));
 
     const QByteArray name = QFile::encodeName(path);
-    sqlite3 *db = nullptr;
+    sqlite3* db = nullptr;
     int rc = openConnection(name, access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, &db);
     std::unique_ptr<NoteStore> opened(new NoteStore(db, access));
     if (rc != SQLITE_OK)
@@ -357,8 +367,8 @@ Outcome NoteStore::open(const QString &path, Access access, std::unique_ptr<Note
     if (access == Access::ReadWrite && !opened->m_cannotWrite) {
         // A connection setting, not written to the file: every commit waits for the disk.
         QByteArray mode;
-        if ((rc = exec(db, "PRAGMA synchronous = FULL")) != SQLITE_OK
-            || (rc = pragmaValue(db, "PRAGMA journal_mode", &mode)) != SQLITE_OK)
+        if ((rc = exec(db, "PRAGMA synchronous = FULL")) != SQLITE_OK ||
+            (rc = pragmaValue(db, "PRAGMA journal_mode", &mode)) != SQLITE_OK)
             return sqliteFailure(db, rc, path);
         opened->m_readyForWriting =
             mode == "wal" && opened->m_version == kSchemaVersion && opened->m_statementVersion == kSchemaVersion;
@@ -370,9 +380,9 @@ Outcome NoteStore::open(const QString &path, Access access, std::unique_ptr<Note
 Outcome NoteStore::prepareStatements(bool forReading)
 {
     struct Statement {
-        sqlite3_stmt *NoteStore::*member;
-        const char *sql;         // for a file without NoteMeta; null: not used there
-        const char *withNoteMeta; // from kNoteMetaSince on; null: the same as `sql`
+        sqlite3_stmt* NoteStore::*member;
+        const char* sql;          // for a file without NoteMeta; null: not used there
+        const char* withNoteMeta; // from kNoteMetaSince on; null: the same as `sql`
     };
     static constexpr Statement statements[] = {
         // One row whether the day has a note or not, so that the bytes and the revision (of a
@@ -411,14 +421,14 @@ Outcome NoteStore::prepareStatements(bool forReading)
 
     // All of a version's statements or none: a failure keeps the ones the store had.
     const auto prepareFor = [this](int version) {
-        std::vector<sqlite3_stmt *> prepared;
+        std::vector<sqlite3_stmt*> prepared;
         Outcome result = Outcome::success();
-        for (const Statement &s : statements) {
-            const char *sql = version >= kNoteMetaSince && s.withNoteMeta ? s.withNoteMeta : s.sql;
-            sqlite3_stmt *statement = nullptr;
+        for (const Statement& s : statements) {
+            const char* sql = version >= kNoteMetaSince && s.withNoteMeta ? s.withNoteMeta : s.sql;
+            sqlite3_stmt* statement = nullptr;
             // The key is checked for readers too: a file whose table lacks it is not a note database.
-            const int rc = sql ? sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr)
-                               : SQLITE_OK;
+            const int rc =
+                sql ? sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr) : SQLITE_OK;
             prepared.push_back(statement);
             if (rc == SQLITE_OK)
                 continue;
@@ -428,7 +438,7 @@ Outcome NoteStore::prepareStatements(bool forReading)
             break;
         }
         if (!result.ok()) {
-            for (sqlite3_stmt *statement : prepared)
+            for (sqlite3_stmt* statement : prepared)
                 sqlite3_finalize(statement);
             return result;
         }
@@ -497,16 +507,17 @@ Outcome NoteStore::prepareForWriting()
     if (const int rc = pragmaValue(m_db, "PRAGMA journal_mode = WAL", &mode); rc != SQLITE_OK)
         return failure(rc);
     if (mode != "wal") {
-        const Failure kind = sqlite3_db_readonly(m_db, "main") == 1 ? kindOf(m_db, SQLITE_READONLY, fileName())
-                                                                        : Failure::Other;
-        return noteFailed(kind, QStringLiteral("cannot switch to the write-ahead log: journal_mode %1")
-                                            .arg(QString::fromLatin1(mode)));
+        const Failure kind =
+            sqlite3_db_readonly(m_db, "main") == 1 ? kindOf(m_db, SQLITE_READONLY, fileName()) : Failure::Other;
+        return noteFailed(
+            kind,
+            QStringLiteral("cannot switch to the write-ahead log: journal_mode %1").arg(QString::fromLatin1(mode)));
     }
     m_readyForWriting = true;
     return Outcome::success();
 }
 
-Outcome NoteStore::create(const QString &path, bool *created)
+Outcome NoteStore::create(const QString& path, bool* created)
 {
     if (created)
         *created = false;
@@ -536,7 +547,7 @@ Outcome NoteStore::create(const QString &path, bool *created)
 
     // The schema goes into the claimed file step by step, each step a transaction, so the file
     // holds nothing or a database of some version, which the next call or the first save completes.
-    sqlite3 *db = nullptr;
+    sqlite3* db = nullptr;
     int version = 0;
     int rc = openConnection(name, SQLITE_OPEN_READWRITE, &db);
     Outcome result = rc == SQLITE_OK ? climbSchemaLadder(db, path, &version) : sqliteFailure(db, rc, path);
@@ -556,7 +567,7 @@ Outcome NoteStore::create(const QString &path, bool *created)
     return result;
 }
 
-Outcome NoteStore::load(const QString &key, StoredNote *note)
+Outcome NoteStore::load(const QString& key, StoredNote* note)
 {
     if (Outcome followed = followVersion(); !followed.ok())
         return followed;
@@ -576,7 +587,7 @@ Outcome NoteStore::load(const QString &key, StoredNote *note)
     return Outcome::success();
 }
 
-Outcome NoteStore::load(const QString &key, std::optional<QByteArray> *note)
+Outcome NoteStore::load(const QString& key, std::optional<QByteArray>* note)
 {
     StoredNote read;
     Outcome loaded = load(key, &read);
@@ -585,7 +596,7 @@ Outcome NoteStore::load(const QString &key, std::optional<QByteArray> *note)
     return loaded;
 }
 
-Outcome NoteStore::revision(const QString &key, qint64 *revision)
+Outcome NoteStore::revision(const QString& key, qint64* revision)
 {
     if (Outcome followed = followVersion(); !followed.ok())
         return followed;
@@ -599,19 +610,19 @@ Outcome NoteStore::revision(const QString &key, qint64 *revision)
     return Outcome::success();
 }
 
-Outcome NoteStore::save(const QString &key, const QByteArray &data, qint64 expectedRevision,
-                           const QString &origin, qint64 *newRevision)
+Outcome NoteStore::save(const QString& key, const QByteArray& data, qint64 expectedRevision, const QString& origin,
+                        qint64* newRevision)
 {
     return writeNote(key, data, expectedRevision, origin, newRevision);
 }
 
-Outcome NoteStore::save(const QString &key, const QByteArray &data)
+Outcome NoteStore::save(const QString& key, const QByteArray& data)
 {
     return writeNote(key, data, std::nullopt, QString(), nullptr);
 }
 
-Outcome NoteStore::writeNote(const QString &key, const QByteArray &data, std::optional<qint64> expectedRevision,
-                                const QString &origin, qint64 *newRevision)
+Outcome NoteStore::writeNote(const QString& key, const QByteArray& data, std::optional<qint64> expectedRevision,
+                             const QString& origin, qint64* newRevision)
 {
     if (Outcome ready = prepareForWriting(); !ready.ok())
         return ready;
@@ -645,7 +656,7 @@ Outcome NoteStore::writeNote(const QString &key, const QByteArray &data, std::op
             if (newRevision)
                 *newRevision = current;
             return noteFailed(Failure::Conflict,
-                                      QStringLiteral("载入时的修订号是 %1，现在是 %2").arg(*expectedRevision).arg(current));
+                              QStringLiteral("载入时的修订号是 %1，现在是 %2").arg(*expectedRevision).arg(current));
         }
         {
             StatementUse use{m_upsert};
@@ -685,7 +696,7 @@ Outcome NoteStore::writeNote(const QString &key, const QByteArray &data, std::op
     return result;
 }
 
-Outcome NoteStore::list(std::vector<Entry> *entries)
+Outcome NoteStore::list(std::vector<Entry>* entries)
 {
     StatementUse use{m_list};
     entries->clear();
@@ -695,7 +706,7 @@ Outcome NoteStore::list(std::vector<Entry> *entries)
     return rc == SQLITE_DONE ? Outcome::success() : failure(rc);
 }
 
-Outcome NoteStore::forEach(const std::function<bool(const QString &, const QByteArray &)> &visit)
+Outcome NoteStore::forEach(const std::function<bool(const QString&, const QByteArray&)>& visit)
 {
     StatementUse use{m_all};
     int rc;

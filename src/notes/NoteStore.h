@@ -52,14 +52,14 @@ namespace tavemo::notes {
 QString noteFailureText(Failure failure);
 // Outcome::failed with the notes' wording: detail = noteFailureText(failure), then
 // "（systemText）" when there is one.
-Outcome noteFailed(Failure failure, const QString &systemText = {});
+Outcome noteFailed(Failure failure, const QString& systemText = {});
 
 // A stored note with what the file knows about it.
 struct StoredNote {
     std::optional<QByteArray> data; // nothing when the day has no row (a NULL note reads as empty bytes)
-    qint64 revision = 0;   // of the last change of the day's row, its deletion included; 0 when none is known
-    qint64 modifiedMs = 0; // when that change happened (ms since 1970 UTC); 0 when none is known
-    QString origin;        // who made it, when the store made it; empty otherwise
+    qint64 revision = 0;            // of the last change of the day's row, its deletion included; 0 when none is known
+    qint64 modifiedMs = 0;          // when that change happened (ms since 1970 UTC); 0 when none is known
+    QString origin;                 // who made it, when the store made it; empty otherwise
 };
 
 class NoteStore {
@@ -78,34 +78,34 @@ public:
     // written by a newer version of the program (NewerSchema; ReadOnly reads such a file). Never
     // creates anything and never writes. A store opens also where the database can only be read
     // (a read-only folder or medium, a full disk); its saves then fail saying why.
-    static Outcome open(const QString &path, Access access, std::unique_ptr<NoteStore> *store);
+    static Outcome open(const QString& path, Access access, std::unique_ptr<NoteStore>* store);
 
     // Puts an empty database of the current version at `path` (creating its folder) unless a
     // database is already there: an existing file is never replaced, since it holds the user's
     // notes (a file of no bytes holds none, and is completed). The schema is built by the same
     // steps that bring an older file up to date. Uses no hard link and no rename, so it works on
     // every file system (FAT and exFAT too). `created` tells whether this call made the database.
-    static Outcome create(const QString &path, bool *created = nullptr);
+    static Outcome create(const QString& path, bool* created = nullptr);
 
     // Who the store's saves name as their origin unless told otherwise: "program@host".
     static QString defaultOrigin();
 
     ~NoteStore();
-    NoteStore(const NoteStore &) = delete;
-    NoteStore &operator=(const NoteStore &) = delete;
+    NoteStore(const NoteStore&) = delete;
+    NoteStore& operator=(const NoteStore&) = delete;
 
     void setBusyTimeout(int milliseconds);
 
     // The note of the day `key` with its revision, read in one snapshot: the revision is the one
     // of these bytes. A day without a row has no data, and the revision of its deletion if it had
     // one. On failure `note` is unchanged.
-    Outcome load(const QString &key, StoredNote *note);
+    Outcome load(const QString& key, StoredNote* note);
     // The stored bytes of the day `key` alone.
-    Outcome load(const QString &key, std::optional<QByteArray> *note);
+    Outcome load(const QString& key, std::optional<QByteArray>* note);
 
     // The current revision of the day `key` (0 when none is known): one indexed lookup, cheap
     // enough to poll. On failure `revision` is unchanged.
-    Outcome revision(const QString &key, qint64 *revision);
+    Outcome revision(const QString& key, qint64* revision);
 
     // Stores `data` as the note of `key` if its revision is still `expectedRevision` (the one its
     // load returned): one transaction that reads the current revision and, when it differs, writes
@@ -114,11 +114,11 @@ public:
     // flush. `newRevision` (may be null) gets the revision of the stored note, or on a conflict
     // the current one; it is unchanged on any other failure. On failure the stored note is
     // unchanged. A ReadOnly store refuses.
-    Outcome save(const QString &key, const QByteArray &data, qint64 expectedRevision, const QString &origin,
-                    qint64 *newRevision);
+    Outcome save(const QString& key, const QByteArray& data, qint64 expectedRevision, const QString& origin,
+                 qint64* newRevision);
     // Stores `data` over whatever the day holds, in the same way, with defaultOrigin(): for
     // writers that mean to replace the note (a restore, a put from the command line).
-    Outcome save(const QString &key, const QByteArray &data);
+    Outcome save(const QString& key, const QByteArray& data);
 
     struct Entry {
         QString key;
@@ -126,29 +126,29 @@ public:
     };
     // Every day that has a row, in key order. Reads no note's bytes (a note stored as text has
     // them counted).
-    Outcome list(std::vector<Entry> *entries);
+    Outcome list(std::vector<Entry>* entries);
 
     // Calls `visit` with every stored note in key order; stops early when it returns false.
-    Outcome forEach(const std::function<bool(const QString &key, const QByteArray &data)> &visit);
+    Outcome forEach(const std::function<bool(const QString& key, const QByteArray& data)>& visit);
 
     // The connection, for checks that look below the store (schema, pragmas).
-    sqlite3 *handle() const { return m_db; }
+    sqlite3* handle() const { return m_db; }
 
 private:
-    NoteStore(sqlite3 *db, Access access);
+    NoteStore(sqlite3* db, Access access);
     // The statements for the file's version. `forReading`: where those of a newer schema cannot
     // be prepared, the notes are read without revisions instead.
     Outcome prepareStatements(bool forReading);
     Outcome followVersion();
     Outcome prepareForWriting();
-    Outcome writeNote(const QString &key, const QByteArray &data, std::optional<qint64> expectedRevision,
-                         const QString &origin, qint64 *newRevision);
+    Outcome writeNote(const QString& key, const QByteArray& data, std::optional<qint64> expectedRevision,
+                      const QString& origin, qint64* newRevision);
     Outcome failure(int rc) const;
     QString fileName() const;
     void finalizeStatements();
-    void swap(NoteStore &other); // the connections and their state; the busy timeout stays
+    void swap(NoteStore& other); // the connections and their state; the busy timeout stays
 
-    sqlite3 *m_db = nullptr;
+    sqlite3* m_db = nullptr;
     Access m_access;
     bool m_readyForWriting = false; // in the log and at the current version
     // Set when the store reads the file alone (its log index could not be made): why it cannot write.
@@ -156,13 +156,13 @@ private:
     int m_version = 0;          // the file's, as last read
     int m_statementVersion = 0; // the schema the statements below were prepared for
     int m_busyTimeout = kDefaultBusyTimeoutMs;
-    sqlite3_stmt *m_select = nullptr;
-    sqlite3_stmt *m_revision = nullptr;
-    sqlite3_stmt *m_upsert = nullptr;
-    sqlite3_stmt *m_stamp = nullptr; // null below version 2, where nothing is written
-    sqlite3_stmt *m_list = nullptr;
-    sqlite3_stmt *m_all = nullptr;
-    sqlite3_stmt *m_userVersion = nullptr;
+    sqlite3_stmt* m_select = nullptr;
+    sqlite3_stmt* m_revision = nullptr;
+    sqlite3_stmt* m_upsert = nullptr;
+    sqlite3_stmt* m_stamp = nullptr; // null below version 2, where nothing is written
+    sqlite3_stmt* m_list = nullptr;
+    sqlite3_stmt* m_all = nullptr;
+    sqlite3_stmt* m_userVersion = nullptr;
 };
 
 } // namespace tavemo::notes

@@ -15,19 +15,16 @@ namespace tavemo::notes {
 namespace {
 
 // A failure of the data module itself, whose reason is the whole detail.
-Outcome notReady(const QString &why)
-{
-    return Outcome::failedSaying(Failure::NotReady, {}, why);
-}
+Outcome notReady(const QString& why) { return Outcome::failedSaying(Failure::NotReady, {}, why); }
 
 // The origin as the divider line names it: "tavemo-notes（主机 xyz）". It comes from whatever wrote
 // the database, so it is kept to one short line of printable text.
-QString writerText(const QString &origin)
+QString writerText(const QString& origin)
 {
     QString shown = origin.left(120);
-    for (QChar &c : shown)
-        if (c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line
-            || c.category() == QChar::Separator_Paragraph)
+    for (QChar& c : shown)
+        if (c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line ||
+            c.category() == QChar::Separator_Paragraph)
             c = u'?';
     const qsizetype at = shown.indexOf(u'@');
     if (at > 0 && at + 1 < shown.size())
@@ -36,7 +33,7 @@ QString writerText(const QString &origin)
 }
 
 // The line that stands between the user's text and the other one: where and when that came from.
-QString dividerText(const StoredNote &other)
+QString dividerText(const StoredNote& other)
 {
     QString line = QStringLiteral("———— 另一份记事：");
     if (other.modifiedMs > 0)
@@ -45,7 +42,8 @@ QString dividerText(const StoredNote &other)
         line += QStringLiteral("由其他程序写入");
     } else {
         const QString writer = writerText(other.origin); // Chinese brackets need no blank after them
-        line += QStringLiteral("由 ") + writer + (writer.endsWith(u'）') ? QString() : QStringLiteral(" ")) + QStringLiteral("写入");
+        line += QStringLiteral("由 ") + writer + (writer.endsWith(u'）') ? QString() : QStringLiteral(" ")) +
+                QStringLiteral("写入");
     }
     return line + QStringLiteral(" ————");
 }
@@ -66,7 +64,7 @@ QString TDM::origin()
     return origin;
 }
 
-OpenResult TDM::DataModuleCreate(const QString &appDir)
+OpenResult TDM::DataModuleCreate(const QString& appDir)
 {
     m_book.reset();
     m_unloadedKey.clear();
@@ -78,12 +76,12 @@ OpenResult TDM::DataModuleCreate(const QString &appDir)
     return Outcome::success();
 }
 
-void TDM::hold(QString key, qint64 revision, QByteArray bytes, QTextDocument &document)
+void TDM::hold(QString key, qint64 revision, QByteArray bytes, QTextDocument& document)
 {
     m_held = {std::move(key), revision, std::move(bytes), &document, document.revision()};
 }
 
-bool TDM::unchangedSince(const QTextDocument &document, const QByteArray *rtf) const
+bool TDM::unchangedSince(const QTextDocument& document, const QByteArray* rtf) const
 {
     // A document's revision only ever grows, with every edit and every undo: the same document at
     // the same revision holds what it held then. Otherwise its RTF tells.
@@ -92,11 +90,11 @@ bool TDM::unchangedSince(const QTextDocument &document, const QByteArray *rtf) c
     return rtf && *rtf == m_held.bytes;
 }
 
-LoadResult TDM::LoadDayNote(engine::DateTime day, QTextDocument &document)
+LoadResult TDM::LoadDayNote(engine::DateTime day, QTextDocument& document)
 {
     const QString key = dateKey(day);
     m_noteReady = false;
-    const auto fail = [&](const Outcome &result) {
+    const auto fail = [&](const Outcome& result) {
         m_unloadedKey = key;
         m_held = {};
         return Outcome::failedSaying(result.failure, noteLoadFailedText(), result.detail);
@@ -118,7 +116,7 @@ LoadResult TDM::LoadDayNote(engine::DateTime day, QTextDocument &document)
     return Outcome::success();
 }
 
-SaveResult TDM::SaveDayNote(engine::DateTime day, QTextDocument &document)
+SaveResult TDM::SaveDayNote(engine::DateTime day, QTextDocument& document)
 {
     const QString key = dateKey(day);
     m_noteReady = false;
@@ -150,7 +148,7 @@ SaveResult TDM::SaveDayNote(engine::DateTime day, QTextDocument &document)
     return result;
 }
 
-SaveResult TDM::keepBoth(engine::DateTime day, QTextDocument &document)
+SaveResult TDM::keepBoth(engine::DateTime day, QTextDocument& document)
 {
     // Another writer may come in again between the read and the store: each try keeps what it
     // found below the text, as the first did.
@@ -163,9 +161,10 @@ SaveResult TDM::keepBoth(engine::DateTime day, QTextDocument &document)
         if (other.data && !other.data->isEmpty() && *other.data != richtext::writeRtf(document)) {
             QTextDocument theirs;
             if (const richtext::ReadResult read = richtext::readRtf(*other.data, theirs); !read.ok())
-                return Outcome::failedSaying(Failure::Conflict, {},
-                                             noteFailureText(Failure::Conflict)
-                                                 + QStringLiteral("，而那一份无法读取（%1），为免覆盖而不保存").arg(read.error()));
+                return Outcome::failedSaying(
+                    Failure::Conflict, {},
+                    noteFailureText(Failure::Conflict) +
+                        QStringLiteral("，而那一份无法读取（%1），为免覆盖而不保存").arg(read.error()));
             QTextCursor end(&document);
             end.movePosition(QTextCursor::End);
             end.beginEditBlock();
@@ -193,7 +192,7 @@ SaveResult TDM::keepBoth(engine::DateTime day, QTextDocument &document)
     return saved;
 }
 
-ReloadResult TDM::ReloadIfChangedElsewhere(engine::DateTime day, QTextDocument &document, bool *reloaded)
+ReloadResult TDM::ReloadIfChangedElsewhere(engine::DateTime day, QTextDocument& document, bool* reloaded)
 {
     if (reloaded)
         *reloaded = false;

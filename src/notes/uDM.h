@@ -66,14 +66,14 @@ public:
     // Opens "Data/UserData.db" below the application directory for reading and writing (an already
     // open database is closed first); opening writes nothing. On failure the caller shows
     // result.message and ends the program; the detail names the file and says why.
-    OpenResult DataModuleCreate(const QString &appDir);
+    OpenResult DataModuleCreate(const QString& appDir);
 
     // Replaces `document` with the note of `day` (the time of day never matters); a day without a
     // note gives an empty document and creates no row. A note that cannot be read (RTF the reader
     // cannot follow) is a failure too, never shown as something else that a save would store over
     // it. On failure the document keeps what the failed step left in it and the caller shows
     // result.message.
-    LoadResult LoadDayNote(engine::DateTime day, QTextDocument &document);
+    LoadResult LoadDayNote(engine::DateTime day, QTextDocument& document);
 
     // Stores `document` as the note of `day`, if it is the day the document was loaded from and
     // the document differs from what was loaded or last stored; an unchanged document stores
@@ -93,7 +93,7 @@ public:
     // showed before (often another day's note): storing it would overwrite a note the user never
     // saw. Such a save stores nothing until a load of the day succeeds, and fails saying so; so
     // does a save of a day the document was never loaded from.
-    SaveResult SaveDayNote(engine::DateTime day, QTextDocument &document);
+    SaveResult SaveDayNote(engine::DateTime day, QTextDocument& document);
 
     // For the window's poll (a timer, the window coming to the front): when the day's revision in
     // the database moved on since `document` was loaded or stored (one indexed lookup) and the
@@ -101,28 +101,28 @@ public:
     // rules) and sets `*reloaded`. When the document holds unsaved changes it is left alone: the
     // next save keeps both texts. Nothing happens for a day the document was not loaded from.
     // `reloaded` (may be null) is false unless the day was loaded again.
-    ReloadResult ReloadIfChangedElsewhere(engine::DateTime day, QTextDocument &document, bool *reloaded = nullptr);
+    ReloadResult ReloadIfChangedElsewhere(engine::DateTime day, QTextDocument& document, bool* reloaded = nullptr);
 
     bool NoteReady() const { return m_noteReady; }
     // Start-up sets the flag false again before its first load.
     void setNoteReady(bool ready) { m_noteReady = ready; }
 
     // The open notes; null before a successful DataModuleCreate.
-    NoteBook *book() const { return m_book.get(); }
-    NoteStore *store() const { return m_book ? &m_book->store() : nullptr; }
+    NoteBook* book() const { return m_book.get(); }
+    NoteStore* store() const { return m_book ? &m_book->store() : nullptr; }
 
 private:
     // What the document holds, as of its last load or save.
     struct Held {
-        QString key;                     // the day; empty when the document holds no day's note
-        qint64 revision = 0;             // the stored revision its text is based on
-        QByteArray bytes;                // what was stored then (the RTF it wrote, or the bytes read)
+        QString key;                      // the day; empty when the document holds no day's note
+        qint64 revision = 0;              // the stored revision its text is based on
+        QByteArray bytes;                 // what was stored then (the RTF it wrote, or the bytes read)
         QPointer<QTextDocument> document; // whose revision() below is the one of that moment
         int documentRevision = -1;
     };
-    bool unchangedSince(const QTextDocument &document, const QByteArray *rtf) const;
-    void hold(QString key, qint64 revision, QByteArray bytes, QTextDocument &document);
-    SaveResult keepBoth(engine::DateTime day, QTextDocument &document);
+    bool unchangedSince(const QTextDocument& document, const QByteArray* rtf) const;
+    void hold(QString key, qint64 revision, QByteArray bytes, QTextDocument& document);
+    SaveResult keepBoth(engine::DateTime day, QTextDocument& document);
 
     std::unique_ptr<NoteBook> m_book;
     bool m_noteReady = false;

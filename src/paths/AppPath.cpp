@@ -15,12 +15,11 @@ namespace tavemo::paths {
 namespace {
 
 // The spelling a folder gets when the program creates it.
-QString canonicalSpelling(const QString &part)
+QString canonicalSpelling(const QString& part)
 {
-    static const QString folders[] = {QStringLiteral("Data"), QStringLiteral("source"),
-                                      QStringLiteral("DeskTopBG"), QStringLiteral("Month"),
-                                      QStringLiteral("web")};
-    for (const QString &folder : folders)
+    static const QString folders[] = {QStringLiteral("Data"), QStringLiteral("source"), QStringLiteral("DeskTopBG"),
+                                      QStringLiteral("Month"), QStringLiteral("web")};
+    for (const QString& folder : folders)
         if (part.compare(folder, Qt::CaseInsensitive) == 0)
             return folder;
     return part;
@@ -28,13 +27,13 @@ QString canonicalSpelling(const QString &part)
 
 // The entry of `dir` named `part` in any letter case; an exact match wins over the others, and
 // among the others the first in name order, so the choice does not depend on the directory order.
-QString existingSpelling(const QDir &dir, const QString &part)
+QString existingSpelling(const QDir& dir, const QString& part)
 {
     if (dir.exists(part))
         return part;
-    QStringList entries = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                        QDir::Name);
-    for (const QString &entry : entries)
+    QStringList entries =
+        dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString& entry : entries)
         if (entry.compare(part, Qt::CaseInsensitive) == 0)
             return entry;
     return {};
@@ -42,12 +41,9 @@ QString existingSpelling(const QDir &dir, const QString &part)
 
 } // namespace
 
-QString installedDataFolder()
-{
-    return QStringLiteral(TAVEMO_INSTALLED_DATA_FOLDER);
-}
+QString installedDataFolder() { return QStringLiteral(TAVEMO_INSTALLED_DATA_FOLDER); }
 
-QString chooseApplicationDirectory(const QString &executableDir, const QString &dataHome, QString *deliveredTree)
+QString chooseApplicationDirectory(const QString& executableDir, const QString& dataHome, QString* deliveredTree)
 {
     const QString exe = QDir::cleanPath(executableDir);
     const QString perUser = QDir::cleanPath(dataHome) + QStringLiteral("/tavemo-calendar");
@@ -68,15 +64,15 @@ QString chooseApplicationDirectory(const QString &executableDir, const QString &
     return perUser;
 }
 
-Outcome fillFromDeliveredTree(const QString &deliveredTree, const QString &appDir)
+Outcome fillFromDeliveredTree(const QString& deliveredTree, const QString& appDir)
 {
-    const auto cannotCreate = [](const QString &folder) {
+    const auto cannotCreate = [](const QString& folder) {
         return Outcome::failedSaying(Failure::Io, QStringLiteral("无法创建文件夹 %1").arg(folder));
     };
     if (!QDir().mkpath(appDir))
         return Outcome::failedSaying(Failure::Io, QStringLiteral("无法创建数据文件夹 %1").arg(appDir));
     const QDir tree(deliveredTree);
-    for (const QString &top : {QStringLiteral("Data"), QStringLiteral("source"), QStringLiteral("web")}) {
+    for (const QString& top : {QStringLiteral("Data"), QStringLiteral("source"), QStringLiteral("web")}) {
         const QString from = appPath(deliveredTree, top);
         if (!QFileInfo(from).isDir())
             continue;
@@ -111,19 +107,19 @@ Outcome fillFromDeliveredTree(const QString &deliveredTree, const QString &appDi
     return Outcome::success();
 }
 
-QString applicationDirectory(Outcome *filled)
+QString applicationDirectory(Outcome* filled)
 {
     QString deliveredTree;
     const QString appDir = chooseApplicationDirectory(
-        QCoreApplication::applicationDirPath(),
-        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation), &deliveredTree);
+        QCoreApplication::applicationDirPath(), QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation),
+        &deliveredTree);
     const Outcome fill = deliveredTree.isEmpty() ? Outcome::success() : fillFromDeliveredTree(deliveredTree, appDir);
     if (filled)
         *filled = fill;
     return appDir;
 }
 
-QString applicationDirectory(QString *error)
+QString applicationDirectory(QString* error)
 {
     Outcome filled;
     const QString appDir = applicationDirectory(&filled);
@@ -132,12 +128,12 @@ QString applicationDirectory(QString *error)
     return appDir;
 }
 
-QString appPath(const QString &appDir, const QString &relative)
+QString appPath(const QString& appDir, const QString& relative)
 {
     QString path = QDir::cleanPath(appDir);
     bool onDisk = QDir(path).exists();
     const QStringList parts = QString(relative).replace(u'\\', u'/').split(u'/', Qt::SkipEmptyParts);
-    for (const QString &part : parts) {
+    for (const QString& part : parts) {
         QString spelling;
         if (onDisk)
             spelling = existingSpelling(QDir(path), part);
@@ -149,10 +145,6 @@ QString appPath(const QString &appDir, const QString &relative)
     return path;
 }
 
-QString noteDatabasePath(const QString &appDir)
-{
-    return appPath(appDir, QStringLiteral("Data/UserData.db"));
-}
+QString noteDatabasePath(const QString& appDir) { return appPath(appDir, QStringLiteral("Data/UserData.db")); }
 
 } // namespace tavemo::paths
-

@@ -25,32 +25,32 @@ QString installedDataFolder();
 //   `dataHome`/tavemo-calendar.
 // `deliveredTree` receives the folder whose Data/, source/ and web/ fill the chosen directory: the
 // executable's own folder or the installed tree; empty when the directory is the executable's.
-QString chooseApplicationDirectory(const QString &executableDir, const QString &dataHome,
-                                   QString *deliveredTree = nullptr);
+QString chooseApplicationDirectory(const QString& executableDir, const QString& dataHome,
+                                   QString* deliveredTree = nullptr);
 
 // Copies what is missing of the delivered files (Data/, source/ and web/ below `deliveredTree`)
 // into `appDir`, creating it; a file that is there in any letter case is never replaced, not even
 // one that appears while it is copied. Each file appears whole or not at all (files::AtomicFile),
 // so an interrupted fill is completed by the next start. A failure's message says what failed.
-Outcome fillFromDeliveredTree(const QString &deliveredTree, const QString &appDir);
+Outcome fillFromDeliveredTree(const QString& deliveredTree, const QString& appDir);
 
 // The application directory of the running program (QCoreApplication must exist): the choice
 // above for its executable and $XDG_DATA_HOME (~/.local/share by default), filled from the
 // delivered tree when it is not the executable's folder. `filled` receives the outcome of that
 // fill (success when there was none); the directory is returned all the same, and opening its
 // files then tells.
-QString applicationDirectory(Outcome *filled = nullptr);
+QString applicationDirectory(Outcome* filled = nullptr);
 // The same with the failure's text (empty on success), for the callers not on Outcome yet
 // (tools/tavemo-notes, whose conversion is under way apart from this one). To go with them.
-QString applicationDirectory(QString *error);
+QString applicationDirectory(QString* error);
 
 // The full path of `relative` below `appDir`. Each part of the name that already exists on disk in
 // some letter case takes that spelling (an exact match first); a part that does not exist yet
 // takes the program's own spelling of its folders ("Data", "source", "DeskTopBG", "Month", "web")
 // or else the spelling given.
-QString appPath(const QString &appDir, const QString &relative);
+QString appPath(const QString& appDir, const QString& relative);
 
 // The note database below an application directory.
-QString noteDatabasePath(const QString &appDir);
+QString noteDatabasePath(const QString& appDir);
 
 } // namespace tavemo::paths

@@ -24,10 +24,7 @@ struct ObjectDeleter {
 using Schema = std::unique_ptr<GSettingsSchema, SchemaDeleter>;
 using Settings = std::unique_ptr<GSettings, ObjectDeleter>;
 
-QString fromUtf8(const gchar* text)
-{
-    return QString::fromUtf8(text ? text : "");
-}
+QString fromUtf8(const gchar* text) { return QString::fromUtf8(text ? text : ""); }
 
 } // namespace
 
@@ -57,10 +54,7 @@ GSettingsKeys mateBackgroundKeys()
             {{"picture-filename", V::FilePath, false}, {"picture-options", V::Stretched, false}}};
 }
 
-GSettingsWallpaper::GSettingsWallpaper(GSettingsKeys keys)
-    : m_keys(std::move(keys))
-{
-}
+GSettingsWallpaper::GSettingsWallpaper(GSettingsKeys keys) : m_keys(std::move(keys)) {}
 
 Outcome GSettingsWallpaper::SetWallpaper(const QString& path)
 {
@@ -69,7 +63,8 @@ Outcome GSettingsWallpaper::SetWallpaper(const QString& path)
     Schema schema(source ? g_settings_schema_source_lookup(source, m_keys.schema, TRUE) : nullptr);
     if (!schema)
         return Outcome::failedSaying(Failure::Unsupported,
-                                     QStringLiteral("这台电脑没有安装桌面设置 %1，无法设置 %2 桌面的壁纸。").arg(schemaName, m_keys.desktopName));
+                                     QStringLiteral("这台电脑没有安装桌面设置 %1，无法设置 %2 桌面的壁纸。")
+                                         .arg(schemaName, m_keys.desktopName));
 
     const QByteArray fileName = QFile::encodeName(path);
     GError* uriError = nullptr;
@@ -89,8 +84,9 @@ Outcome GSettingsWallpaper::SetWallpaper(const QString& path)
         if (!g_settings_schema_has_key(schema.get(), key.name)) {
             if (key.optional)
                 continue;
-            return Outcome::failedSaying(Failure::Unsupported,
-                                         QStringLiteral("桌面设置 %1 中没有 %2，无法设置壁纸。").arg(schemaName, QLatin1String(key.name)));
+            return Outcome::failedSaying(
+                Failure::Unsupported,
+                QStringLiteral("桌面设置 %1 中没有 %2，无法设置壁纸。").arg(schemaName, QLatin1String(key.name)));
         }
         switch (key.value) {
         case GSettingsKeys::Value::FileUri:
@@ -109,11 +105,13 @@ Outcome GSettingsWallpaper::SetWallpaper(const QString& path)
         Settings settings(g_settings_new_full(schema.get(), nullptr, nullptr));
         for (const Write& write : writes) {
             if (!g_settings_is_writable(settings.get(), write.key))
-                return Outcome::failedSaying(Failure::NoPermission,
-                                             QStringLiteral("桌面设置 %1 的 %2 被锁定，无法修改。").arg(schemaName, QLatin1String(write.key)));
+                return Outcome::failedSaying(
+                    Failure::NoPermission,
+                    QStringLiteral("桌面设置 %1 的 %2 被锁定，无法修改。").arg(schemaName, QLatin1String(write.key)));
             if (!g_settings_set_string(settings.get(), write.key, write.value.constData()))
-                return Outcome::failedSaying(Failure::Refused,
-                                             QStringLiteral("桌面设置 %1 没有接受 %2 的新值。").arg(schemaName, QLatin1String(write.key)));
+                return Outcome::failedSaying(
+                    Failure::Refused,
+                    QStringLiteral("桌面设置 %1 没有接受 %2 的新值。").arg(schemaName, QLatin1String(write.key)));
         }
     }
     g_settings_sync(); // every write has reached the store
@@ -123,8 +121,9 @@ Outcome GSettingsWallpaper::SetWallpaper(const QString& path)
     for (const Write& write : writes) {
         GText stored(g_settings_get_string(check.get(), write.key));
         if (!stored || write.value != stored.get())
-            return Outcome::failedSaying(Failure::Refused, QStringLiteral("桌面设置 %1 的 %2 没有变成新的值（现在是“%3”）。")
-                        .arg(schemaName, QLatin1String(write.key), fromUtf8(stored.get())));
+            return Outcome::failedSaying(Failure::Refused,
+                                         QStringLiteral("桌面设置 %1 的 %2 没有变成新的值（现在是“%3”）。")
+                                             .arg(schemaName, QLatin1String(write.key), fromUtf8(stored.get())));
     }
     return {};
 }

@@ -35,40 +35,37 @@ QString busError(const QDBusError& error)
 
 } // namespace
 
-KdePlasmaWallpaper::KdePlasmaWallpaper(QDBusConnection bus)
-    : m_bus(std::move(bus))
-{
-}
+KdePlasmaWallpaper::KdePlasmaWallpaper(QDBusConnection bus) : m_bus(std::move(bus)) {}
 
 QString KdePlasmaWallpaper::script(const QString& url)
 {
     // FillMode 0 is Image.Stretch. The second loop reads back what every desktop now holds.
-    return QStringLiteral(
-               "var url = %1;\n"
-               "var all = desktops();\n"
-               "for (var i = 0; i < all.length; i++) {\n"
-               "    var d = all[i];\n"
-               "    d.wallpaperPlugin = \"org.kde.image\";\n"
-               "    d.currentConfigGroup = [\"Wallpaper\", \"org.kde.image\", \"General\"];\n"
-               "    d.writeConfig(\"Image\", url);\n"
-               "    d.writeConfig(\"FillMode\", 0);\n"
-               "}\n"
-               "for (var i = 0; i < all.length; i++) {\n"
-               "    var d = all[i];\n"
-               "    d.currentConfigGroup = [\"Wallpaper\", \"org.kde.image\", \"General\"];\n"
-               "    print(d.readConfig(\"Image\") + \"\\n\");\n"
-               "}\n")
+    return QStringLiteral("var url = %1;\n"
+                          "var all = desktops();\n"
+                          "for (var i = 0; i < all.length; i++) {\n"
+                          "    var d = all[i];\n"
+                          "    d.wallpaperPlugin = \"org.kde.image\";\n"
+                          "    d.currentConfigGroup = [\"Wallpaper\", \"org.kde.image\", \"General\"];\n"
+                          "    d.writeConfig(\"Image\", url);\n"
+                          "    d.writeConfig(\"FillMode\", 0);\n"
+                          "}\n"
+                          "for (var i = 0; i < all.length; i++) {\n"
+                          "    var d = all[i];\n"
+                          "    d.currentConfigGroup = [\"Wallpaper\", \"org.kde.image\", \"General\"];\n"
+                          "    print(d.readConfig(\"Image\") + \"\\n\");\n"
+                          "}\n")
         .arg(jsString(url));
 }
 
 Outcome KdePlasmaWallpaper::SetWallpaper(const QString& path)
 {
     if (!m_bus.isConnected())
-        return Outcome::failedSaying(Failure::NotReady, QStringLiteral("无法连接到桌面的 D-Bus 会话总线，无法设置 KDE Plasma 的壁纸。"));
+        return Outcome::failedSaying(Failure::NotReady,
+                                     QStringLiteral("无法连接到桌面的 D-Bus 会话总线，无法设置 KDE Plasma 的壁纸。"));
     const QString url = QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
-    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.kde.plasmashell"), QStringLiteral("/PlasmaShell"),
-                                                       QStringLiteral("org.kde.PlasmaShell"),
-                                                       QStringLiteral("evaluateScript"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QStringLiteral("org.kde.plasmashell"), QStringLiteral("/PlasmaShell"),
+                                       QStringLiteral("org.kde.PlasmaShell"), QStringLiteral("evaluateScript"));
     call << script(url);
     const QDBusMessage reply = m_bus.call(call, QDBus::Block, kCallTimeoutMs);
     if (reply.type() == QDBusMessage::ErrorMessage)
@@ -80,8 +77,8 @@ Outcome KdePlasmaWallpaper::SetWallpaper(const QString& path)
     const QStringList images = printed.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
     for (const QString& image : images)
         if (image != url)
-            return Outcome::failedSaying(Failure::Refused,
-                                         QStringLiteral("KDE Plasma 的壁纸没有变成新的图片（现在是“%1”）。").arg(image));
+            return Outcome::failedSaying(
+                Failure::Refused, QStringLiteral("KDE Plasma 的壁纸没有变成新的图片（现在是“%1”）。").arg(image));
     if (!printed.isEmpty() && images.isEmpty())
         return Outcome::failedSaying(Failure::Unsupported, QStringLiteral("KDE Plasma 没有可以设置壁纸的桌面。"));
     return {};

@@ -70,8 +70,10 @@ Outcome UnsupportedDesktopWallpaper::SetWallpaper(const QString&)
 {
     const QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP", qEnvironmentVariable("DESKTOP_SESSION"));
     if (desktop.isEmpty())
-        return Outcome::failedSaying(Failure::Unsupported, QStringLiteral("无法识别当前的桌面环境，不知道怎样设置它的壁纸。"));
-    return Outcome::failedSaying(Failure::Unsupported, QStringLiteral("不知道怎样设置桌面环境“%1”的壁纸。").arg(desktop));
+        return Outcome::failedSaying(Failure::Unsupported,
+                                     QStringLiteral("无法识别当前的桌面环境，不知道怎样设置它的壁纸。"));
+    return Outcome::failedSaying(Failure::Unsupported,
+                                 QStringLiteral("不知道怎样设置桌面环境“%1”的壁纸。").arg(desktop));
 }
 
 } // namespace tavemo::platform

@@ -36,15 +36,14 @@ QStringList screenNames()
 } // namespace
 
 XfceWallpaper::XfceWallpaper(QDBusConnection bus, MonitorNames monitorNames)
-    : m_bus(std::move(bus))
-    , m_monitorNames(monitorNames ? std::move(monitorNames) : MonitorNames(screenNames))
-{
-}
+    : m_bus(std::move(bus)), m_monitorNames(monitorNames ? std::move(monitorNames) : MonitorNames(screenNames))
+{}
 
 Outcome XfceWallpaper::SetWallpaper(const QString& path)
 {
     if (!m_bus.isConnected())
-        return Outcome::failedSaying(Failure::NotReady, QStringLiteral("无法连接到桌面的 D-Bus 会话总线，无法设置 XFCE 的壁纸。"));
+        return Outcome::failedSaying(Failure::NotReady,
+                                     QStringLiteral("无法连接到桌面的 D-Bus 会话总线，无法设置 XFCE 的壁纸。"));
     auto call = [this](const QString& method, const QVariantList& arguments) {
         QDBusMessage message = QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
         message.setArguments(arguments);
@@ -60,9 +59,9 @@ Outcome XfceWallpaper::SetWallpaper(const QString& path)
         for (auto it = properties.cbegin(); it != properties.cend(); ++it)
             if (it.key().endsWith(QLatin1String("/last-image")))
                 imageKeys << it.key();
-    } else if (all.type() == QDBusMessage::ErrorMessage
-               && all.errorName() != QLatin1String("org.xfce.Xfconf.Error.ChannelNotFound")
-               && all.errorName() != QLatin1String("org.xfce.Xfconf.Error.PropertyNotFound")) {
+    } else if (all.type() == QDBusMessage::ErrorMessage &&
+               all.errorName() != QLatin1String("org.xfce.Xfconf.Error.ChannelNotFound") &&
+               all.errorName() != QLatin1String("org.xfce.Xfconf.Error.PropertyNotFound")) {
         return Outcome::failedSaying(Failure::Refused, busError(all));
     }
     if (imageKeys.isEmpty()) {
@@ -79,13 +78,14 @@ Outcome XfceWallpaper::SetWallpaper(const QString& path)
     };
     std::vector<Property> writes;
     for (const QString& imageKey : imageKeys) {
-        const QString style = imageKey.left(imageKey.size() - int(qstrlen("last-image"))) + QStringLiteral("image-style");
+        const QString style =
+            imageKey.left(imageKey.size() - int(qstrlen("last-image"))) + QStringLiteral("image-style");
         writes.push_back({imageKey, path});
         writes.push_back({style, int(kStretched)});
     }
     for (const Property& property : writes) {
-        const QDBusMessage reply =
-            call(QStringLiteral("SetProperty"), {kChannel, property.key, QVariant::fromValue(QDBusVariant(property.value))});
+        const QDBusMessage reply = call(QStringLiteral("SetProperty"),
+                                        {kChannel, property.key, QVariant::fromValue(QDBusVariant(property.value))});
         if (reply.type() == QDBusMessage::ErrorMessage)
             return Outcome::failedSaying(Failure::Refused, busError(reply));
     }
@@ -96,8 +96,9 @@ Outcome XfceWallpaper::SetWallpaper(const QString& path)
         const QVariant stored =
             reply.arguments().isEmpty() ? QVariant() : qvariant_cast<QDBusVariant>(reply.arguments().first()).variant();
         if (stored != property.value)
-            return Outcome::failedSaying(Failure::Refused,
-                                         QStringLiteral("XFCE 的设置 %1 没有变成新的值（现在是“%2”）。").arg(property.key, stored.toString()));
+            return Outcome::failedSaying(
+                Failure::Refused,
+                QStringLiteral("XFCE 的设置 %1 没有变成新的值（现在是“%2”）。").arg(property.key, stored.toString()));
     }
     return {};
 }

@@ -18,7 +18,7 @@ namespace tavemo::richtext {
 // which the font table marks \fcharset134; Windows-1252 for the others, '?' where it lacks one).
 // Sizes are written in half points; a pixel size counts at 96 dpi (15 px = 11.5 pt).
 // Pictures and other embedded objects are not written.
-QByteArray writeRtf(const QTextDocument &document);
+QByteArray writeRtf(const QTextDocument& document);
 
 enum class ReadMode { Rtf, PlainText, Empty };
 
@@ -26,7 +26,7 @@ struct ReadResult {
     // Failed (Failure::Unreadable): the document was left as it was, and the detail says why in
     // Chinese ("RTF 的分组嵌套超过 256 层").
     Outcome outcome;
-    ReadMode mode = ReadMode::Empty;  // how the bytes were understood
+    ReadMode mode = ReadMode::Empty; // how the bytes were understood
     // Empty when every byte was read as what it says; otherwise, in Chinese, the first thing that
     // was not (the stream ends inside its groups, bytes that its code page does not define).
     // readRtf reads such streams all the same; importNote refuses them.
@@ -34,7 +34,7 @@ struct ReadResult {
 
     bool ok() const { return outcome.ok(); }
     // The reason of a failed read; empty after a read that worked.
-    const QString &error() const { return outcome.detail; }
+    const QString& error() const { return outcome.detail; }
 };
 
 // Replaces the whole document from bytes: RTF when they begin with "{\rtf"; otherwise plain text
@@ -46,12 +46,12 @@ struct ReadResult {
 // Fails, leaving the document as it was, for RTF that it cannot follow (groups nested deeper than
 // 256 levels): such a note is not text and must not be shown, and saved, as its source. Time is
 // linear in the input; the undo history of the document starts afresh.
-ReadResult readRtf(const QByteArray &bytes, QTextDocument &document);
+ReadResult readRtf(const QByteArray& bytes, QTextDocument& document);
 
 // What a file brought in from outside (tavemo-notes put) becomes: read only when it can be read
 // faithfully. RTF (a UTF-8 byte-order mark before it is allowed) that readRtf reads without damage;
 // text as decodeTextStrictly (TextEncoding.h) reads it. Anything else fails with the reason, naming
 // the first byte at fault, and leaves the document as it was.
-ReadResult importNote(const QByteArray &bytes, QTextDocument &document);
+ReadResult importNote(const QByteArray& bytes, QTextDocument& document);
 
 } // namespace tavemo::richtext

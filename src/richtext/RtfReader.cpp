@@ -48,7 +48,7 @@ struct RunFormat {
     bool italic = false;
     bool underline = false;
     bool strikeOut = false;
-    bool operator==(const RunFormat &) const = default;
+    bool operator==(const RunFormat&) const = default;
 };
 
 // The classes of characters that carry associated properties.
@@ -63,7 +63,7 @@ struct Associated {
 };
 
 struct CharState {
-    RunFormat format; // the regular properties
+    RunFormat format;    // the regular properties
     bool hidden = false; // \v: text the Windows editor does not show
     bool anyAssociated = false;
     std::array<Associated, kCharClasses> associated{};
@@ -95,18 +95,57 @@ struct FontDef {
 };
 
 enum class Keyword {
-    Rtf, Ansi, Mac, Pc, Pca, AnsiCodePage, DefaultFont, UnicodeSkip, Unicode,
-    FontTable, ColourTable, SkipDestination,
-    Font, FontCharset, FontSize, Foreground, Background, Bold, Italic, Underline, UnderlineNone,
-    StrikeOut, Hidden, Plain, ParagraphDefault, Paragraph, Line, Tab, Cell, Row,
-    AlignLeft, AlignCenter, AlignRight, AlignJustify,
-    Red, Green, Blue, Character,
-    AssociatedFont, AssociatedSize, AssociatedBold, AssociatedItalic,
-    LowAnsiChars, HighAnsiChars, DoubleByteChars, RightToLeftChars, LeftToRightChars,
+    Rtf,
+    Ansi,
+    Mac,
+    Pc,
+    Pca,
+    AnsiCodePage,
+    DefaultFont,
+    UnicodeSkip,
+    Unicode,
+    FontTable,
+    ColourTable,
+    SkipDestination,
+    Font,
+    FontCharset,
+    FontSize,
+    Foreground,
+    Background,
+    Bold,
+    Italic,
+    Underline,
+    UnderlineNone,
+    StrikeOut,
+    Hidden,
+    Plain,
+    ParagraphDefault,
+    Paragraph,
+    Line,
+    Tab,
+    Cell,
+    Row,
+    AlignLeft,
+    AlignCenter,
+    AlignRight,
+    AlignJustify,
+    Red,
+    Green,
+    Blue,
+    Character,
+    AssociatedFont,
+    AssociatedSize,
+    AssociatedBold,
+    AssociatedItalic,
+    LowAnsiChars,
+    HighAnsiChars,
+    DoubleByteChars,
+    RightToLeftChars,
+    LeftToRightChars,
 };
 
 struct KeywordEntry {
-    const char *name;
+    const char* name;
     Keyword keyword;
     char16_t character; // Keyword::Character only
 };
@@ -228,29 +267,21 @@ constexpr bool keywordsSorted()
 }
 static_assert(keywordsSorted(), "findKeyword searches the table by halving it");
 
-const KeywordEntry *findKeyword(QByteArrayView word)
+const KeywordEntry* findKeyword(QByteArrayView word)
 {
-    const auto *end = std::end(kKeywords);
-    const auto *it = std::lower_bound(std::begin(kKeywords), end, word,
-                                      [](const KeywordEntry &e, QByteArrayView w) { return QByteArrayView(e.name) < w; });
+    const auto* end = std::end(kKeywords);
+    const auto* it = std::lower_bound(std::begin(kKeywords), end, word, [](const KeywordEntry& e, QByteArrayView w) {
+        return QByteArrayView(e.name) < w;
+    });
     return it != end && QByteArrayView(it->name) == word ? it : nullptr;
 }
 
 // 1 to 1638 points, as the writer writes.
-int clampedHalfPoints(int halfPoints)
-{
-    return std::clamp(halfPoints, 2, 3276);
-}
+int clampedHalfPoints(int halfPoints) { return std::clamp(halfPoints, 2, 3276); }
 
-bool isEscapedCharacter(char symbol)
-{
-    return symbol == '\\' || symbol == '{' || symbol == '}';
-}
+bool isEscapedCharacter(char symbol) { return symbol == '\\' || symbol == '{' || symbol == '}'; }
 
-bool isRtf(QByteArrayView input)
-{
-    return input.startsWith("{\\rtf");
-}
+bool isRtf(QByteArrayView input) { return input.startsWith("{\\rtf"); }
 
 // The class of a character for its associated properties. Han, kana, hangul and CJK punctuation are
 // double-byte text and right-to-left scripts their own class wherever they stand; letters and
@@ -259,8 +290,8 @@ bool isRtf(QByteArrayView input)
 // run), or else go by their code.
 CharClass classOf(char16_t c, std::optional<CharClass> marked)
 {
-    if ((c >= 0x1100 && c <= 0x11FF) || (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xA960 && c <= 0xA97F)
-        || (c >= 0xAC00 && c <= 0xD7AF) || (c >= 0xD840 && c <= 0xD8BF) // planes 2 and 3: more Han
+    if ((c >= 0x1100 && c <= 0x11FF) || (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xA960 && c <= 0xA97F) ||
+        (c >= 0xAC00 && c <= 0xD7AF) || (c >= 0xD840 && c <= 0xD8BF) // planes 2 and 3: more Han
         || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFFEF))
         return DoubleByte;
     if ((c >= 0x0590 && c <= 0x08FF) || (c >= 0xFB1D && c <= 0xFDFF) || (c >= 0xFE70 && c <= 0xFEFE))
@@ -275,41 +306,41 @@ public:
     // False when the bytes hold a structure the reader refuses (error() says which); bytes that are
     // not RTF at all are the caller's to tell apart (isRtf).
     bool parse(QByteArrayView input);
-    void build(QTextDocument &document) const;
-    const QString &error() const { return m_error; }
-    const QString &damage() const { return m_damage; }
+    void build(QTextDocument& document) const;
+    const QString& error() const { return m_error; }
+    const QString& damage() const { return m_damage; }
 
 private:
-    GroupState &state() { return m_stack.back(); }
-    void controlWord(const RtfToken &token);
-    void associatedWord(Keyword keyword, const RtfToken &token);
+    GroupState& state() { return m_stack.back(); }
+    void controlWord(const RtfToken& token);
+    void associatedWord(Keyword keyword, const RtfToken& token);
     void controlSymbol(char symbol);
     void text(QByteArrayView bytes, qsizetype offset);
     void addBytes(QByteArrayView bytes, qsizetype offset);
     void flushBytes();
     void appendText(QStringView text);
-    void appendRun(QStringView text, const RunFormat &format);
-    RunFormat formatFor(const CharState &chars, CharClass charClass) const;
+    void appendRun(QStringView text, const RunFormat& format);
+    RunFormat formatFor(const CharState& chars, CharClass charClass) const;
     void appendUnicodeUnit(int value);
     void commitRun();
     void endParagraph();
     void endTableRow();
     void commitFont();
     void commitColour();
-    const char *currentCodePage() const;
+    const char* currentCodePage() const;
     std::optional<QRgb> colourAt(int index) const;
-    QTextCharFormat formatOf(const RunFormat &format) const;
+    QTextCharFormat formatOf(const RunFormat& format) const;
 
     std::vector<GroupState> m_stack;
     DecoderCache m_decoders;
-    const char *m_documentCodePage = "CP1252";
+    const char* m_documentCodePage = "CP1252";
     int m_defaultFont = 0;
     int m_skip = 0; // fallback units still to skip after \uN
     QString m_error;
     QString m_damage;
 
     QByteArray m_pendingBytes;
-    const char *m_pendingCodePage = nullptr;
+    const char* m_pendingCodePage = nullptr;
     qsizetype m_pendingOffset = 0; // where the first pending byte stands in the input
 
     std::map<int, FontDef> m_fonts;
@@ -332,8 +363,8 @@ bool RtfParser::parse(QByteArrayView input)
     for (RtfToken token = tokenizer.next(); token.type != RtfToken::End; token = tokenizer.next()) {
         // Bytes wait for their partners: a double-byte character may be split over an escape and
         // a plain or escaped character (\'b3\\ is one Big5 character).
-        const bool carriesBytes = token.type == RtfToken::Text || token.type == RtfToken::HexByte
-            || (token.type == RtfToken::ControlSymbol && isEscapedCharacter(token.symbol));
+        const bool carriesBytes = token.type == RtfToken::Text || token.type == RtfToken::HexByte ||
+                                  (token.type == RtfToken::ControlSymbol && isEscapedCharacter(token.symbol));
         if (!carriesBytes)
             flushBytes();
         switch (token.type) {
@@ -372,7 +403,7 @@ bool RtfParser::parse(QByteArrayView input)
             if (m_skip > 0)
                 --m_skip;
             else
-                addBytes(QByteArrayView(reinterpret_cast<const char *>(&token.byte), 1), token.offset);
+                addBytes(QByteArrayView(reinterpret_cast<const char*>(&token.byte), 1), token.offset);
             break;
         case RtfToken::Text:
             text(token.word, token.offset);
@@ -393,23 +424,32 @@ bool RtfParser::parse(QByteArrayView input)
     return true;
 }
 
-void RtfParser::controlWord(const RtfToken &token)
+void RtfParser::controlWord(const RtfToken& token)
 {
-    const KeywordEntry *entry = findKeyword(token.word);
+    const KeywordEntry* entry = findKeyword(token.word);
     if (!entry)
         return;
     const int param = token.parameter;
     const bool on = !token.hasParameter || param != 0;
-    GroupState &s = state();
-    CharState &chars = s.chars;
+    GroupState& s = state();
+    CharState& chars = s.chars;
 
     // The header's words set document-wide properties wherever they stand.
     switch (entry->keyword) {
-    case Keyword::Rtf: return;
-    case Keyword::Ansi: m_documentCodePage = "CP1252"; return;
-    case Keyword::Mac: m_documentCodePage = "MACINTOSH"; return;
-    case Keyword::Pc: m_documentCodePage = "CP437"; return;
-    case Keyword::Pca: m_documentCodePage = "CP850"; return;
+    case Keyword::Rtf:
+        return;
+    case Keyword::Ansi:
+        m_documentCodePage = "CP1252";
+        return;
+    case Keyword::Mac:
+        m_documentCodePage = "MACINTOSH";
+        return;
+    case Keyword::Pc:
+        m_documentCodePage = "CP437";
+        return;
+    case Keyword::Pca:
+        m_documentCodePage = "CP850";
+        return;
     case Keyword::AnsiCodePage:
         if (token.hasParameter)
             m_documentCodePage = codePageForWindowsCodePage(param);
@@ -426,14 +466,19 @@ void RtfParser::controlWord(const RtfToken &token)
         if (token.hasParameter)
             appendUnicodeUnit(param);
         return;
-    case Keyword::FontTable: s.destination = Destination::FontTable; return;
+    case Keyword::FontTable:
+        s.destination = Destination::FontTable;
+        return;
     case Keyword::ColourTable:
         s.destination = Destination::ColourTable;
         m_colourGiven = false;
         m_red = m_green = m_blue = 0;
         return;
-    case Keyword::SkipDestination: s.destination = Destination::Skip; return;
-    default: break;
+    case Keyword::SkipDestination:
+        s.destination = Destination::Skip;
+        return;
+    default:
+        break;
     }
 
     if (s.destination == Destination::FontTable) {
@@ -449,17 +494,27 @@ void RtfParser::controlWord(const RtfToken &token)
     if (s.destination == Destination::ColourTable) {
         const int component = std::clamp(param, 0, 255);
         switch (entry->keyword) {
-        case Keyword::Red: m_red = component; m_colourGiven = true; break;
-        case Keyword::Green: m_green = component; m_colourGiven = true; break;
-        case Keyword::Blue: m_blue = component; m_colourGiven = true; break;
-        default: break;
+        case Keyword::Red:
+            m_red = component;
+            m_colourGiven = true;
+            break;
+        case Keyword::Green:
+            m_green = component;
+            m_colourGiven = true;
+            break;
+        case Keyword::Blue:
+            m_blue = component;
+            m_colourGiven = true;
+            break;
+        default:
+            break;
         }
         return;
     }
     if (s.destination != Destination::Body)
         return;
 
-    RunFormat &format = chars.format;
+    RunFormat& format = chars.format;
     switch (entry->keyword) {
     case Keyword::Font:
         if (token.hasParameter)
@@ -469,43 +524,97 @@ void RtfParser::controlWord(const RtfToken &token)
         if (token.hasParameter && param > 0)
             format.halfPoints = clampedHalfPoints(param);
         break;
-    case Keyword::Foreground: format.foreground = token.hasParameter ? param : 0; break;
-    case Keyword::Background: format.background = token.hasParameter ? param : 0; break;
-    case Keyword::Bold: format.bold = on; break;
-    case Keyword::Italic: format.italic = on; break;
-    case Keyword::Underline: format.underline = on; break;
-    case Keyword::UnderlineNone: format.underline = false; break;
-    case Keyword::StrikeOut: format.strikeOut = on; break;
-    case Keyword::Hidden: chars.hidden = on; break;
-    case Keyword::Plain: chars = CharState{}; break;
-    case Keyword::LowAnsiChars: chars.associatedTarget = LowAnsi; chars.marked = LowAnsi; break;
-    case Keyword::HighAnsiChars: chars.associatedTarget = HighAnsi; chars.marked = HighAnsi; break;
-    case Keyword::DoubleByteChars: chars.associatedTarget = DoubleByte; chars.marked = DoubleByte; break;
-    case Keyword::RightToLeftChars: chars.associatedTarget = RightToLeft; break;
-    case Keyword::LeftToRightChars: chars.associatedTarget = LowAnsi; break;
+    case Keyword::Foreground:
+        format.foreground = token.hasParameter ? param : 0;
+        break;
+    case Keyword::Background:
+        format.background = token.hasParameter ? param : 0;
+        break;
+    case Keyword::Bold:
+        format.bold = on;
+        break;
+    case Keyword::Italic:
+        format.italic = on;
+        break;
+    case Keyword::Underline:
+        format.underline = on;
+        break;
+    case Keyword::UnderlineNone:
+        format.underline = false;
+        break;
+    case Keyword::StrikeOut:
+        format.strikeOut = on;
+        break;
+    case Keyword::Hidden:
+        chars.hidden = on;
+        break;
+    case Keyword::Plain:
+        chars = CharState{};
+        break;
+    case Keyword::LowAnsiChars:
+        chars.associatedTarget = LowAnsi;
+        chars.marked = LowAnsi;
+        break;
+    case Keyword::HighAnsiChars:
+        chars.associatedTarget = HighAnsi;
+        chars.marked = HighAnsi;
+        break;
+    case Keyword::DoubleByteChars:
+        chars.associatedTarget = DoubleByte;
+        chars.marked = DoubleByte;
+        break;
+    case Keyword::RightToLeftChars:
+        chars.associatedTarget = RightToLeft;
+        break;
+    case Keyword::LeftToRightChars:
+        chars.associatedTarget = LowAnsi;
+        break;
     case Keyword::AssociatedFont:
     case Keyword::AssociatedSize:
     case Keyword::AssociatedBold:
-    case Keyword::AssociatedItalic: associatedWord(entry->keyword, token); break;
-    case Keyword::ParagraphDefault: s.alignment = Qt::AlignLeft; break;
-    case Keyword::AlignLeft: s.alignment = Qt::AlignLeft; break;
-    case Keyword::AlignCenter: s.alignment = Qt::AlignHCenter; break;
-    case Keyword::AlignRight: s.alignment = Qt::AlignRight; break;
-    case Keyword::AlignJustify: s.alignment = Qt::AlignJustify; break;
-    case Keyword::Paragraph: endParagraph(); break;
-    case Keyword::Line: appendText(QStringView(u"\u2028")); break;
+    case Keyword::AssociatedItalic:
+        associatedWord(entry->keyword, token);
+        break;
+    case Keyword::ParagraphDefault:
+        s.alignment = Qt::AlignLeft;
+        break;
+    case Keyword::AlignLeft:
+        s.alignment = Qt::AlignLeft;
+        break;
+    case Keyword::AlignCenter:
+        s.alignment = Qt::AlignHCenter;
+        break;
+    case Keyword::AlignRight:
+        s.alignment = Qt::AlignRight;
+        break;
+    case Keyword::AlignJustify:
+        s.alignment = Qt::AlignJustify;
+        break;
+    case Keyword::Paragraph:
+        endParagraph();
+        break;
+    case Keyword::Line:
+        appendText(QStringView(u"\u2028"));
+        break;
     case Keyword::Tab:
-    case Keyword::Cell: appendText(u"\t"); break;
-    case Keyword::Row: endTableRow(); break;
-    case Keyword::Character: appendText(QStringView(&entry->character, 1)); break;
-    default: break;
+    case Keyword::Cell:
+        appendText(u"\t");
+        break;
+    case Keyword::Row:
+        endTableRow();
+        break;
+    case Keyword::Character:
+        appendText(QStringView(&entry->character, 1));
+        break;
+    default:
+        break;
     }
 }
 
-void RtfParser::associatedWord(Keyword keyword, const RtfToken &token)
+void RtfParser::associatedWord(Keyword keyword, const RtfToken& token)
 {
-    CharState &chars = state().chars;
-    Associated &associated = chars.associated[chars.associatedTarget];
+    CharState& chars = state().chars;
+    Associated& associated = chars.associated[chars.associatedTarget];
     const bool on = !token.hasParameter || token.parameter != 0;
     switch (keyword) {
     case Keyword::AssociatedFont:
@@ -518,9 +627,14 @@ void RtfParser::associatedWord(Keyword keyword, const RtfToken &token)
             return;
         associated.halfPoints = clampedHalfPoints(token.parameter);
         break;
-    case Keyword::AssociatedBold: associated.bold = on; break;
-    case Keyword::AssociatedItalic: associated.italic = on; break;
-    default: return;
+    case Keyword::AssociatedBold:
+        associated.bold = on;
+        break;
+    case Keyword::AssociatedItalic:
+        associated.italic = on;
+        break;
+    default:
+        return;
     }
     chars.anyAssociated = true;
 }
@@ -528,14 +642,21 @@ void RtfParser::associatedWord(Keyword keyword, const RtfToken &token)
 void RtfParser::controlSymbol(char symbol)
 {
     switch (symbol) {
-    case '*': state().destination = Destination::Skip; break; // no \* destination carries note text
-    case '~': appendText(u"\u00A0"); break;
-    case '_': appendText(u"\u2011"); break;
+    case '*':
+        state().destination = Destination::Skip;
+        break; // no \* destination carries note text
+    case '~':
+        appendText(u"\u00A0");
+        break;
+    case '_':
+        appendText(u"\u2011");
+        break;
     case '\n':
         if (state().destination == Destination::Body)
             endParagraph();
         break;
-    default: break; // \- optional hyphen, \| \: and index marks show nothing
+    default:
+        break; // \- optional hyphen, \| \: and index marks show nothing
     }
 }
 
@@ -577,7 +698,7 @@ void RtfParser::addBytes(QByteArrayView bytes, qsizetype offset)
     const Destination destination = state().destination;
     if (destination != Destination::Body && destination != Destination::FontTable)
         return;
-    const char *codePage = currentCodePage();
+    const char* codePage = currentCodePage();
     if (!m_pendingBytes.isEmpty() && codePage != m_pendingCodePage)
         flushBytes();
     if (m_pendingBytes.isEmpty())
@@ -612,7 +733,7 @@ void RtfParser::appendText(QStringView text)
 {
     if (text.isEmpty())
         return;
-    GroupState &s = state();
+    GroupState& s = state();
     if (s.destination == Destination::FontTable) {
         m_fontName += text;
         return;
@@ -630,7 +751,7 @@ void RtfParser::appendText(QStringView text)
     std::optional<CharClass> pieceClass;
     const auto flushPiece = [&](qsizetype end) {
         if (end > start && pieceClass) {
-            std::optional<RunFormat> &format = formats[*pieceClass];
+            std::optional<RunFormat>& format = formats[*pieceClass];
             if (!format)
                 format = formatFor(s.chars, *pieceClass);
             appendRun(text.sliced(start, end - start), *format);
@@ -640,7 +761,7 @@ void RtfParser::appendText(QStringView text)
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
         if (QChar::isLowSurrogate(c) && (i > 0 ? QChar::isHighSurrogate(text[i - 1].unicode())
-                                                : !m_run.text.isEmpty() && m_run.text.back().isHighSurrogate())) {
+                                               : !m_run.text.isEmpty() && m_run.text.back().isHighSurrogate())) {
             if (i == 0) { // the partner of the unit before: it stays in that run
                 m_run.text += text[i];
                 start = 1;
@@ -656,7 +777,7 @@ void RtfParser::appendText(QStringView text)
     flushPiece(text.size());
 }
 
-void RtfParser::appendRun(QStringView text, const RunFormat &format)
+void RtfParser::appendRun(QStringView text, const RunFormat& format)
 {
     if (text.isEmpty())
         return;
@@ -666,10 +787,10 @@ void RtfParser::appendRun(QStringView text, const RunFormat &format)
     m_run.text += text;
 }
 
-RunFormat RtfParser::formatFor(const CharState &chars, CharClass charClass) const
+RunFormat RtfParser::formatFor(const CharState& chars, CharClass charClass) const
 {
     RunFormat format = chars.format;
-    const Associated &associated = chars.associated[charClass];
+    const Associated& associated = chars.associated[charClass];
     // An associated font that the font table does not define leaves the regular one.
     if (associated.font && m_fonts.contains(*associated.font))
         format.font = *associated.font;
@@ -698,7 +819,7 @@ void RtfParser::commitRun()
     if (m_run.text.isEmpty())
         return;
     // A surrogate left without its partner would be invalid text in the document.
-    QString &text = m_run.text;
+    QString& text = m_run.text;
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
             ++i;
@@ -712,7 +833,7 @@ void RtfParser::commitRun()
 void RtfParser::endParagraph()
 {
     commitRun();
-    Paragraph &paragraph = m_paragraphs.back();
+    Paragraph& paragraph = m_paragraphs.back();
     paragraph.alignment = state().alignment;
     paragraph.endFormat = state().chars.format;
     m_paragraphs.emplace_back();
@@ -723,7 +844,7 @@ void RtfParser::endTableRow()
 {
     // A row reads as one line of tab-separated cells: drop the separator after the last cell.
     commitRun();
-    auto &runs = m_paragraphs.back().runs;
+    auto& runs = m_paragraphs.back().runs;
     if (!runs.empty() && runs.back().text.endsWith(u'\t')) {
         runs.back().text.chop(1);
         if (runs.back().text.isEmpty())
@@ -762,17 +883,17 @@ void RtfParser::commitColour()
     m_red = m_green = m_blue = 0;
 }
 
-const char *RtfParser::currentCodePage() const
+const char* RtfParser::currentCodePage() const
 {
     int charset = -1;
-    const GroupState &s = m_stack.back();
+    const GroupState& s = m_stack.back();
     if (s.destination == Destination::FontTable) {
         charset = m_fontCharset;
     } else {
         // Bytes of text marked as one class are in the code page of that class's font.
         int number = s.chars.format.font >= 0 ? s.chars.format.font : m_defaultFont;
         if (s.chars.marked) {
-            const std::optional<int> &associated = s.chars.associated[*s.chars.marked].font;
+            const std::optional<int>& associated = s.chars.associated[*s.chars.marked].font;
             if (associated && m_fonts.contains(*associated))
                 number = *associated;
         }
@@ -780,7 +901,7 @@ const char *RtfParser::currentCodePage() const
         if (font != m_fonts.end())
             charset = font->second.charset;
     }
-    const char *codePage = codePageForCharset(charset);
+    const char* codePage = codePageForCharset(charset);
     return codePage ? codePage : m_documentCodePage;
 }
 
@@ -791,7 +912,7 @@ std::optional<QRgb> RtfParser::colourAt(int index) const
     return m_colours[static_cast<size_t>(index)];
 }
 
-QTextCharFormat RtfParser::formatOf(const RunFormat &chars) const
+QTextCharFormat RtfParser::formatOf(const RunFormat& chars) const
 {
     QTextCharFormat format;
     auto font = m_fonts.find(chars.font >= 0 ? chars.font : m_defaultFont);
@@ -815,7 +936,7 @@ QTextCharFormat RtfParser::formatOf(const RunFormat &chars) const
 
 // A loaded note starts a fresh undo history: replacing the content is not a step one can undo.
 template <typename Replace>
-void replaceWithoutUndo(QTextDocument &document, Replace replace)
+void replaceWithoutUndo(QTextDocument& document, Replace replace)
 {
     const bool undoEnabled = document.isUndoRedoEnabled();
     document.setUndoRedoEnabled(false);
@@ -823,13 +944,13 @@ void replaceWithoutUndo(QTextDocument &document, Replace replace)
     document.setUndoRedoEnabled(undoEnabled);
 }
 
-void RtfParser::build(QTextDocument &document) const
+void RtfParser::build(QTextDocument& document) const
 {
     document.clear();
     QTextCursor cursor(&document);
     cursor.beginEditBlock();
     bool first = true;
-    for (const Paragraph &paragraph : m_paragraphs) {
+    for (const Paragraph& paragraph : m_paragraphs) {
         QTextBlockFormat blockFormat;
         blockFormat.setAlignment(paragraph.alignment);
         const QTextCharFormat markFormat = formatOf(paragraph.endFormat);
@@ -840,13 +961,13 @@ void RtfParser::build(QTextDocument &document) const
         } else {
             cursor.insertBlock(blockFormat, markFormat);
         }
-        for (const Run &run : paragraph.runs)
+        for (const Run& run : paragraph.runs)
             cursor.insertText(run.text, formatOf(run.format));
     }
     cursor.endEditBlock();
 }
 
-QString decodePlainText(const QByteArray &bytes)
+QString decodePlainText(const QByteArray& bytes)
 {
     QString text = isValidUtf8(bytes) ? QString::fromUtf8(bytes) : decodeGb18030(bytes);
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
@@ -855,14 +976,14 @@ QString decodePlainText(const QByteArray &bytes)
     return text;
 }
 
-ReadResult unreadable(ReadMode mode, const QString &why, const QString &damage = {})
+ReadResult unreadable(ReadMode mode, const QString& why, const QString& damage = {})
 {
     return {Outcome::failedSaying(Failure::Unreadable, {}, why), mode, damage};
 }
 
 } // namespace
 
-ReadResult readRtf(const QByteArray &bytes, QTextDocument &document)
+ReadResult readRtf(const QByteArray& bytes, QTextDocument& document)
 {
     if (bytes.isEmpty()) {
         replaceWithoutUndo(document, [&] { document.clear(); });
@@ -879,11 +1000,12 @@ ReadResult readRtf(const QByteArray &bytes, QTextDocument &document)
     return {Outcome::success(), ReadMode::PlainText, {}};
 }
 
-ReadResult importNote(const QByteArray &bytes, QTextDocument &document)
+ReadResult importNote(const QByteArray& bytes, QTextDocument& document)
 {
     if (bytes.isEmpty())
         return readRtf(bytes, document);
-    const QByteArrayView rtf = bytes.startsWith("\xEF\xBB\xBF{\\rtf") ? QByteArrayView(bytes).sliced(3) : QByteArrayView(bytes);
+    const QByteArrayView rtf =
+        bytes.startsWith("\xEF\xBB\xBF{\\rtf") ? QByteArrayView(bytes).sliced(3) : QByteArrayView(bytes);
     if (isRtf(rtf)) {
         RtfParser parser;
         if (!parser.parse(rtf))

@@ -11,15 +11,14 @@ struct RtfToken {
     enum Type { GroupOpen, GroupClose, ControlWord, ControlSymbol, HexByte, Text, End };
     RtfToken(Type t = End) // NOLINT: tokens are made from their type
         : type(t)
-    {
-    }
+    {}
     Type type;
-    QByteArrayView word;   // ControlWord: the letters; Text: the bytes (never CR or LF)
+    QByteArrayView word; // ControlWord: the letters; Text: the bytes (never CR or LF)
     bool hasParameter = false;
-    int parameter = 0;     // saturated to ±kMaxParameter
-    char symbol = 0;       // ControlSymbol: the character after the backslash ('\n' for a line end)
-    unsigned char byte = 0;  // HexByte
-    qsizetype offset = 0;    // where the token starts in the input
+    int parameter = 0;      // saturated to ±kMaxParameter
+    char symbol = 0;        // ControlSymbol: the character after the backslash ('\n' for a line end)
+    unsigned char byte = 0; // HexByte
+    qsizetype offset = 0;   // where the token starts in the input
 };
 
 class RtfTokenizer {
@@ -27,10 +26,7 @@ public:
     static constexpr int kMaxParameter = 1'000'000'000;
     static constexpr qsizetype kMaxWordLength = 32;
 
-    explicit RtfTokenizer(QByteArrayView input)
-        : m_input(input)
-    {
-    }
+    explicit RtfTokenizer(QByteArrayView input) : m_input(input) {}
 
     RtfToken next();
 

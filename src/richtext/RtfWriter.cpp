@@ -24,18 +24,19 @@ constexpr int kWesternCharset = 0;
 
 // Faces that need the Chinese character set, so that rich edit controls and older readers pick a
 // face with Han glyphs and read the fallback bytes as GB18030.
-bool isCjkFace(const QString &family)
+bool isCjkFace(const QString& family)
 {
     for (QChar c : family) {
         if (c.unicode() >= 0x2E80)
             return true;
     }
-    static const char *const kCjkNameParts[] = {
-        "cjk", "simsun", "simhei", "simkai", "simfang", "kaiti", "fangsong", "yahei", "dengxian",
-        "song", "wenquanyi", "wqy", "source han", "droid sans fallback", "mingliu", "ar pl", "hei ",
+    static const char* const kCjkNameParts[] = {
+        "cjk",     "simsun",   "simhei", "simkai",    "simfang", "kaiti",      "fangsong",
+        "yahei",   "dengxian", "song",   "wenquanyi", "wqy",     "source han", "droid sans fallback",
+        "mingliu", "ar pl",    "hei ",
     };
     const QString lower = family.toLower();
-    for (const char *part : kCjkNameParts) {
+    for (const char* part : kCjkNameParts) {
         if (lower.contains(QLatin1String(part)))
             return true;
     }
@@ -46,12 +47,9 @@ bool isCjkFace(const QString &family)
 // character needs: a delimiter after a control word, and the \uc count in force.
 class RtfEmitter {
 public:
-    explicit RtfEmitter(QByteArray &out)
-        : m_out(out)
-    {
-    }
+    explicit RtfEmitter(QByteArray& out) : m_out(out) {}
 
-    void control(const QByteArray &word)
+    void control(const QByteArray& word)
     {
         m_out += word;
         m_pendingDelimiter = true;
@@ -68,7 +66,7 @@ public:
     // write them, and fall back to \uN only for characters the code page lacks.
     enum class Unicode { Always, WhenNotEncodable };
 
-    void text(QStringView text, const CharEncoder &encoder, Unicode unicode, QByteArrayView alsoEscape = {})
+    void text(QStringView text, const CharEncoder& encoder, Unicode unicode, QByteArrayView alsoEscape = {})
     {
         for (qsizetype i = 0; i < text.size(); ++i) {
             const char16_t unit = text[i].unicode();
@@ -104,7 +102,7 @@ public:
                 units[0] = 0xFFFD; // half a pair is not a character
                 ucs4 = 0xFFFD;
             }
-            const QByteArray &bytes = encoder.encode(ucs4);
+            const QByteArray& bytes = encoder.encode(ucs4);
             if (unicode == Unicode::WhenNotEncodable && !bytes.isEmpty()) {
                 hexBytes(bytes);
                 continue;
@@ -135,10 +133,10 @@ private:
 
     // A control word with its numeric parameter, formed without a temporary: this runs once or
     // twice for every Chinese character of a note.
-    void controlWithNumber(const char *word, int value)
+    void controlWithNumber(const char* word, int value)
     {
         char digits[12];
-        const char *end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+        const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
         m_out += word;
         m_out.append(digits, end - digits);
         m_pendingDelimiter = true;
@@ -164,7 +162,7 @@ private:
         m_pendingDelimiter = false;
     }
 
-    QByteArray &m_out;
+    QByteArray& m_out;
     bool m_pendingDelimiter = false;
     int m_uc = 1; // the RTF default
 };
@@ -179,7 +177,7 @@ struct RunStyle {
     bool italic = false;
     bool underline = false;
     bool strikeOut = false;
-    bool operator==(const RunStyle &) const = default;
+    bool operator==(const RunStyle&) const = default;
 };
 
 struct FontEntry {
@@ -189,8 +187,7 @@ struct FontEntry {
 
 class RtfWriter {
 public:
-    explicit RtfWriter(const QTextDocument &document)
-        : m_document(document)
+    explicit RtfWriter(const QTextDocument& document) : m_document(document)
     {
         fontIndex(familyOf(document.defaultFont())); // font 0, the \deff font
     }
@@ -212,19 +209,27 @@ public:
     }
 
 private:
-    static QString familyOf(const QFont &font)
+    static QString familyOf(const QFont& font)
     {
         const QStringList families = font.families();
         return families.isEmpty() ? font.family() : families.front();
     }
 
-    void writeBlock(const QTextBlock &block)
+    void writeBlock(const QTextBlock& block)
     {
         switch (block.blockFormat().alignment() & Qt::AlignHorizontal_Mask) {
-        case Qt::AlignHCenter: m_body.control("\\pard\\qc"); break;
-        case Qt::AlignRight: m_body.control("\\pard\\qr"); break;
-        case Qt::AlignJustify: m_body.control("\\pard\\qj"); break;
-        default: m_body.control("\\pard"); break;
+        case Qt::AlignHCenter:
+            m_body.control("\\pard\\qc");
+            break;
+        case Qt::AlignRight:
+            m_body.control("\\pard\\qr");
+            break;
+        case Qt::AlignJustify:
+            m_body.control("\\pard\\qj");
+            break;
+        default:
+            m_body.control("\\pard");
+            break;
         }
 
         bool wroteText = false;
@@ -244,7 +249,7 @@ private:
         m_body.endLine();
     }
 
-    RunStyle styleOf(const QTextCharFormat &format)
+    RunStyle styleOf(const QTextCharFormat& format)
     {
         const QFont font = format.font().resolve(m_document.defaultFont());
         RunStyle style;
@@ -265,7 +270,7 @@ private:
         return style;
     }
 
-    int fontIndex(const QString &family)
+    int fontIndex(const QString& family)
     {
         for (size_t i = 0; i < m_fonts.size(); ++i) {
             if (m_fonts[i].family == family)
@@ -275,7 +280,7 @@ private:
         return static_cast<int>(m_fonts.size() - 1);
     }
 
-    int colourIndex(const QColor &colour)
+    int colourIndex(const QColor& colour)
     {
         const QRgb rgb = colour.rgb() & 0xFFFFFF;
         for (size_t i = 0; i < m_colours.size(); ++i) {
@@ -286,7 +291,7 @@ private:
         return static_cast<int>(m_colours.size());
     }
 
-    void selectStyle(const RunStyle &style)
+    void selectStyle(const RunStyle& style)
     {
         if (m_haveStyle && style == m_style)
             return;
@@ -294,7 +299,8 @@ private:
         m_style = style;
         // \plain starts from the defaults, so every run states all of its attributes and nothing
         // leaks from the run before.
-        QByteArray words = "\\plain\\f" + QByteArray::number(style.font) + "\\fs" + QByteArray::number(style.halfPoints);
+        QByteArray words =
+            "\\plain\\f" + QByteArray::number(style.font) + "\\fs" + QByteArray::number(style.halfPoints);
         if (style.foreground)
             words += "\\cf" + QByteArray::number(style.foreground);
         if (style.background)
@@ -310,22 +316,22 @@ private:
         m_body.control(words);
     }
 
-    const CharEncoder &encoderFor(int charset)
+    const CharEncoder& encoderFor(int charset)
     {
-        std::unique_ptr<CharEncoder> &encoder = charset == kCjkCharset ? m_gbEncoder : m_westernEncoder;
+        std::unique_ptr<CharEncoder>& encoder = charset == kCjkCharset ? m_gbEncoder : m_westernEncoder;
         if (!encoder)
             encoder = std::make_unique<CharEncoder>(codePageForCharset(charset));
         return *encoder;
     }
 
-    void writeFontTable(QByteArray &out)
+    void writeFontTable(QByteArray& out)
     {
         out += "{\\fonttbl";
         for (size_t i = 0; i < m_fonts.size(); ++i) {
             out += '{';
             RtfEmitter entry(out);
-            entry.control("\\f" + QByteArray::number(static_cast<int>(i)) + "\\fnil\\fcharset"
-                          + QByteArray::number(m_fonts[i].charset));
+            entry.control("\\f" + QByteArray::number(static_cast<int>(i)) + "\\fnil\\fcharset" +
+                          QByteArray::number(m_fonts[i].charset));
             // A ';' would end the entry early.
             entry.text(m_fonts[i].family, encoderFor(m_fonts[i].charset), RtfEmitter::Unicode::WhenNotEncodable, ";");
             out += ";}";
@@ -333,19 +339,19 @@ private:
         out += '}';
     }
 
-    void writeColourTable(QByteArray &out)
+    void writeColourTable(QByteArray& out)
     {
         if (m_colours.empty())
             return;
         out += "{\\colortbl ;";
         for (QRgb rgb : m_colours) {
-            out += "\\red" + QByteArray::number(qRed(rgb)) + "\\green" + QByteArray::number(qGreen(rgb))
-                + "\\blue" + QByteArray::number(qBlue(rgb)) + ';';
+            out += "\\red" + QByteArray::number(qRed(rgb)) + "\\green" + QByteArray::number(qGreen(rgb)) + "\\blue" +
+                   QByteArray::number(qBlue(rgb)) + ';';
         }
         out += '}';
     }
 
-    const QTextDocument &m_document;
+    const QTextDocument& m_document;
     std::vector<FontEntry> m_fonts;
     std::vector<QRgb> m_colours;
     QByteArray m_bodyBytes;
@@ -358,9 +364,6 @@ private:
 
 } // namespace
 
-QByteArray writeRtf(const QTextDocument &document)
-{
-    return RtfWriter(document).write();
-}
+QByteArray writeRtf(const QTextDocument& document) { return RtfWriter(document).write(); }
 
 } // namespace tavemo::richtext

@@ -7,13 +7,12 @@ namespace tavemo::richtext {
 
 namespace {
 constexpr char16_t kReplacement = 0xFFFD;
-const char *const kFallbackCodePage = "CP1252";
+const char* const kFallbackCodePage = "CP1252";
 } // namespace
 
-IconvHandle::IconvHandle(const char *toCode, const char *fromCode)
-    : m_handle(reinterpret_cast<void *>(iconv_open(toCode, fromCode)))
-{
-}
+IconvHandle::IconvHandle(const char* toCode, const char* fromCode)
+    : m_handle(reinterpret_cast<void*>(iconv_open(toCode, fromCode)))
+{}
 
 IconvHandle::~IconvHandle()
 {
@@ -21,12 +20,9 @@ IconvHandle::~IconvHandle()
         iconv_close(reinterpret_cast<iconv_t>(m_handle));
 }
 
-ByteDecoder::ByteDecoder(const char *codePage)
-    : m_iconv("UTF-16LE", codePage)
-{
-}
+ByteDecoder::ByteDecoder(const char* codePage) : m_iconv("UTF-16LE", codePage) {}
 
-QString ByteDecoder::decode(QByteArrayView bytes, qsizetype *firstUndecodable) const
+QString ByteDecoder::decode(QByteArrayView bytes, qsizetype* firstUndecodable) const
 {
     QString out;
     if (firstUndecodable)
@@ -52,10 +48,10 @@ QString ByteDecoder::decode(QByteArrayView bytes, qsizetype *firstUndecodable) c
 
     auto cd = reinterpret_cast<iconv_t>(m_iconv.handle());
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    char *in = const_cast<char *>(bytes.data());
+    char* in = const_cast<char*>(bytes.data());
     size_t inLeft = static_cast<size_t>(bytes.size());
     while (inLeft > 0) {
-        char *outPtr = reinterpret_cast<char *>(out.data() + used);
+        char* outPtr = reinterpret_cast<char*>(out.data() + used);
         size_t outLeft = static_cast<size_t>(capacity - used) * 2;
         const size_t result = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
         used = capacity - static_cast<qsizetype>(outLeft / 2);
@@ -84,7 +80,7 @@ QString ByteDecoder::decode(QByteArrayView bytes, qsizetype *firstUndecodable) c
     return out;
 }
 
-const ByteDecoder &DecoderCache::get(const char *codePage)
+const ByteDecoder& DecoderCache::get(const char* codePage)
 {
     auto it = m_decoders.find(codePage);
     if (it == m_decoders.end()) {
@@ -97,12 +93,9 @@ const ByteDecoder &DecoderCache::get(const char *codePage)
     return it->second;
 }
 
-CharEncoder::CharEncoder(const char *codePage)
-    : m_iconv(codePage, "UTF-32LE")
-{
-}
+CharEncoder::CharEncoder(const char* codePage) : m_iconv(codePage, "UTF-32LE") {}
 
-const QByteArray &CharEncoder::encode(char32_t ucs4) const
+const QByteArray& CharEncoder::encode(char32_t ucs4) const
 {
     auto found = m_encoded.find(ucs4);
     if (found == m_encoded.end())
@@ -119,9 +112,9 @@ QByteArray CharEncoder::convert(char32_t ucs4) const
     const unsigned char in[4] = {static_cast<unsigned char>(ucs4), static_cast<unsigned char>(ucs4 >> 8),
                                  static_cast<unsigned char>(ucs4 >> 16), static_cast<unsigned char>(ucs4 >> 24)};
     char outBuffer[16];
-    char *inPtr = reinterpret_cast<char *>(const_cast<unsigned char *>(in));
+    char* inPtr = reinterpret_cast<char*>(const_cast<unsigned char*>(in));
     size_t inLeft = sizeof in;
-    char *outPtr = outBuffer;
+    char* outPtr = outBuffer;
     size_t outLeft = sizeof outBuffer;
     if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1))
         return {};
@@ -130,53 +123,91 @@ QByteArray CharEncoder::convert(char32_t ucs4) const
     return QByteArray(outBuffer, static_cast<qsizetype>(outPtr - outBuffer));
 }
 
-const char *codePageForCharset(int charset)
+const char* codePageForCharset(int charset)
 {
     switch (charset) {
-    case 0: return "CP1252";
-    case 2: return "CP1252"; // symbol fonts: the byte values are glyph numbers, show them as they are
-    case 77: return "MACINTOSH";
-    case 128: return "CP932";
-    case 129: return "CP949";
-    case 134: return "GB18030";
-    case 136: return "BIG5";
-    case 161: return "CP1253";
-    case 162: return "CP1254";
-    case 163: return "CP1258";
-    case 177: return "CP1255";
-    case 178: return "CP1256";
-    case 186: return "CP1257";
-    case 204: return "CP1251";
-    case 222: return "CP874";
-    case 238: return "CP1250";
-    case 255: return "CP437";
-    default: return nullptr;
+    case 0:
+        return "CP1252";
+    case 2:
+        return "CP1252"; // symbol fonts: the byte values are glyph numbers, show them as they are
+    case 77:
+        return "MACINTOSH";
+    case 128:
+        return "CP932";
+    case 129:
+        return "CP949";
+    case 134:
+        return "GB18030";
+    case 136:
+        return "BIG5";
+    case 161:
+        return "CP1253";
+    case 162:
+        return "CP1254";
+    case 163:
+        return "CP1258";
+    case 177:
+        return "CP1255";
+    case 178:
+        return "CP1256";
+    case 186:
+        return "CP1257";
+    case 204:
+        return "CP1251";
+    case 222:
+        return "CP874";
+    case 238:
+        return "CP1250";
+    case 255:
+        return "CP437";
+    default:
+        return nullptr;
     }
 }
 
-const char *codePageForWindowsCodePage(int codePage)
+const char* codePageForWindowsCodePage(int codePage)
 {
     switch (codePage) {
-    case 437: return "CP437";
-    case 850: return "CP850";
-    case 874: return "CP874";
-    case 932: return "CP932";
-    case 936: return "GB18030";
-    case 949: return "CP949";
-    case 950: return "BIG5";
-    case 1250: return "CP1250";
-    case 1251: return "CP1251";
-    case 1252: return "CP1252";
-    case 1253: return "CP1253";
-    case 1254: return "CP1254";
-    case 1255: return "CP1255";
-    case 1256: return "CP1256";
-    case 1257: return "CP1257";
-    case 1258: return "CP1258";
-    case 10000: return "MACINTOSH";
-    case 54936: return "GB18030";
-    case 65001: return "UTF-8";
-    default: return kFallbackCodePage;
+    case 437:
+        return "CP437";
+    case 850:
+        return "CP850";
+    case 874:
+        return "CP874";
+    case 932:
+        return "CP932";
+    case 936:
+        return "GB18030";
+    case 949:
+        return "CP949";
+    case 950:
+        return "BIG5";
+    case 1250:
+        return "CP1250";
+    case 1251:
+        return "CP1251";
+    case 1252:
+        return "CP1252";
+    case 1253:
+        return "CP1253";
+    case 1254:
+        return "CP1254";
+    case 1255:
+        return "CP1255";
+    case 1256:
+        return "CP1256";
+    case 1257:
+        return "CP1257";
+    case 1258:
+        return "CP1258";
+    case 10000:
+        return "MACINTOSH";
+    case 54936:
+        return "GB18030";
+    case 65001:
+        return "UTF-8";
+    default:
+        return kFallbackCodePage;
     }
 }
 
@@ -184,7 +215,7 @@ namespace {
 
 // The length of the valid UTF-8 sequence at p, or 0. Strict: no overlong forms, no surrogates,
 // nothing above U+10FFFF, no cut-off sequence.
-int utf8SequenceLength(const unsigned char *p, const unsigned char *end)
+int utf8SequenceLength(const unsigned char* p, const unsigned char* end)
 {
     const unsigned char lead = *p;
     if (lead < 0x80)
@@ -217,10 +248,7 @@ int utf8SequenceLength(const unsigned char *p, const unsigned char *end)
     return trail + 1;
 }
 
-bool isControlCharacter(char16_t c)
-{
-    return (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || c == 0x7F;
-}
+bool isControlCharacter(char16_t c) { return (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || c == 0x7F; }
 
 QString controlCharacterError(qsizetype index, char16_t c)
 {
@@ -228,7 +256,7 @@ QString controlCharacterError(qsizetype index, char16_t c)
         .arg(bytePosition(index), QString::number(int(c), 16).rightJustified(2, u'0').toUpper());
 }
 
-std::optional<QString> decodeUtf16(QByteArrayView bytes, bool bigEndian, QString *error)
+std::optional<QString> decodeUtf16(QByteArrayView bytes, bool bigEndian, QString* error)
 {
     QString text;
     text.reserve(bytes.size() / 2);
@@ -267,8 +295,8 @@ std::optional<QString> decodeUtf16(QByteArrayView bytes, bool bigEndian, QString
 
 bool isValidUtf8(QByteArrayView bytes)
 {
-    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
-    const auto *end = p + bytes.size();
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
     while (p < end) {
         const int length = utf8SequenceLength(p, end);
         if (length == 0)
@@ -286,7 +314,7 @@ QString bytePosition(qsizetype index)
     return digits;
 }
 
-std::optional<QString> decodeTextStrictly(QByteArrayView bytes, QString *error)
+std::optional<QString> decodeTextStrictly(QByteArrayView bytes, QString* error)
 {
     QString text;
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
@@ -305,10 +333,10 @@ std::optional<QString> decodeTextStrictly(QByteArrayView bytes, QString *error)
                 return std::nullopt;
             }
         }
-        const auto *begin = reinterpret_cast<const unsigned char *>(body.data());
-        const auto *end = begin + body.size();
+        const auto* begin = reinterpret_cast<const unsigned char*>(body.data());
+        const auto* end = begin + body.size();
         qsizetype firstInvalid = -1, valid = 0, invalid = 0;
-        for (const unsigned char *p = begin; p < end;) {
+        for (const unsigned char* p = begin; p < end;) {
             const int length = utf8SequenceLength(p, end);
             if (length == 0) {
                 if (firstInvalid < 0)
@@ -330,7 +358,8 @@ std::optional<QString> decodeTextStrictly(QByteArrayView bytes, QString *error)
             qsizetype undecodable = -1;
             text = ByteDecoder("GB18030").decode(body, &undecodable);
             if (undecodable >= 0) {
-                *error = QStringLiteral("第 %1 字节不是有效的 UTF-8 或 GB18030 文本").arg(bytePosition(start + undecodable));
+                *error =
+                    QStringLiteral("第 %1 字节不是有效的 UTF-8 或 GB18030 文本").arg(bytePosition(start + undecodable));
                 return std::nullopt;
             }
         }
@@ -342,9 +371,6 @@ std::optional<QString> decodeTextStrictly(QByteArrayView bytes, QString *error)
     return text;
 }
 
-QString decodeGb18030(QByteArrayView bytes)
-{
-    return ByteDecoder("GB18030").decode(bytes);
-}
+QString decodeGb18030(QByteArrayView bytes) { return ByteDecoder("GB18030").decode(bytes); }
 
 } // namespace tavemo::richtext

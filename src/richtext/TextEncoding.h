@@ -18,26 +18,26 @@ namespace tavemo::richtext {
 // One iconv conversion, opened once and reused; closed on destruction.
 class IconvHandle {
 public:
-    IconvHandle(const char *toCode, const char *fromCode);
+    IconvHandle(const char* toCode, const char* fromCode);
     ~IconvHandle();
-    IconvHandle(const IconvHandle &) = delete;
-    IconvHandle &operator=(const IconvHandle &) = delete;
+    IconvHandle(const IconvHandle&) = delete;
+    IconvHandle& operator=(const IconvHandle&) = delete;
 
-    bool isValid() const { return m_handle != reinterpret_cast<void *>(-1); }
-    void *handle() const { return m_handle; }
+    bool isValid() const { return m_handle != reinterpret_cast<void*>(-1); }
+    void* handle() const { return m_handle; }
 
 private:
-    void *m_handle;
+    void* m_handle;
 };
 
 // Decodes bytes of one code page to text; unknown code page names fall back to Windows-1252.
 class ByteDecoder {
 public:
-    explicit ByteDecoder(const char *codePage);
+    explicit ByteDecoder(const char* codePage);
     bool isValid() const { return m_iconv.isValid(); }
     // Undefined or cut-off sequences become U+FFFD; `firstUndecodable`, when given, receives the
     // index of the first such byte, or -1.
-    QString decode(QByteArrayView bytes, qsizetype *firstUndecodable = nullptr) const;
+    QString decode(QByteArrayView bytes, qsizetype* firstUndecodable = nullptr) const;
 
 private:
     IconvHandle m_iconv;
@@ -46,7 +46,7 @@ private:
 // Decoders by code page name, opened on first use.
 class DecoderCache {
 public:
-    const ByteDecoder &get(const char *codePage);
+    const ByteDecoder& get(const char* codePage);
 
 private:
     std::map<std::string, ByteDecoder> m_decoders;
@@ -56,9 +56,9 @@ private:
 // A note repeats a few thousand characters at most, so each one goes through iconv only once.
 class CharEncoder {
 public:
-    explicit CharEncoder(const char *codePage);
+    explicit CharEncoder(const char* codePage);
     // ucs4 is one Unicode scalar value.
-    const QByteArray &encode(char32_t ucs4) const;
+    const QByteArray& encode(char32_t ucs4) const;
 
 private:
     QByteArray convert(char32_t ucs4) const;
@@ -68,9 +68,9 @@ private:
 };
 
 // The glibc code page name for a font's \fcharset value; nullptr for "use the document's code page".
-const char *codePageForCharset(int charset);
+const char* codePageForCharset(int charset);
 // The glibc code page name for an \ansicpg value (Windows code page number).
-const char *codePageForWindowsCodePage(int codePage);
+const char* codePageForWindowsCodePage(int codePage);
 
 bool isValidUtf8(QByteArrayView bytes);
 
@@ -89,7 +89,7 @@ QString decodeGb18030(QByteArrayView bytes);
 // control characters but tab, line feed and carriage return. Line ends become "\n". On refusal
 // `error` names the first byte at fault, counting from 1 ("第 1 234 字节不是有效的 UTF-8 或
 // GB18030 文本").
-std::optional<QString> decodeTextStrictly(QByteArrayView bytes, QString *error);
+std::optional<QString> decodeTextStrictly(QByteArrayView bytes, QString* error);
 
 // A byte position for a person: counted from 1, digits grouped by three ("1 234").
 QString bytePosition(qsizetype index);

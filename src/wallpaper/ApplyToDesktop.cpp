@@ -1,10 +1,10 @@
 #include "wallpaper/ApplyToDesktop.h"
 
+#include "files/AtomicFile.h"
 #include "paths/AppPath.h"
+#include "platform/WallpaperInstaller.h"
 #include "wallpaper/CaptureNotePicture.h"
 #include "wallpaper/MixPictures.h"
-#include "platform/WallpaperInstaller.h"
-#include "files/AtomicFile.h"
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -16,14 +16,15 @@
 namespace tavemo::wallpaper {
 namespace {
 
-constexpr int kTop = 30;        // the pictures' distance from the top of the background
-constexpr int kGap = 25;        // between the month picture and the note
-constexpr int kPercent = 50;    // half and half
+constexpr int kTop = 30;     // the pictures' distance from the top of the background
+constexpr int kGap = 25;     // between the month picture and the note
+constexpr int kPercent = 50; // half and half
 constexpr int kJpegQuality = 90;
 
 QString compositeFailedText(const QString& reason, const QString& composite)
 {
-    return QStringLiteral("桌面壁纸没有更换：%1\n合成的壁纸已保存为 %2，可以手动把它设为桌面壁纸。").arg(reason, composite);
+    return QStringLiteral("桌面壁纸没有更换：%1\n合成的壁纸已保存为 %2，可以手动把它设为桌面壁纸。")
+        .arg(reason, composite);
 }
 
 ApplyResult ended(ApplyResult::Ending ending, Failure failure, const QString& message, const QString& detail)
@@ -132,12 +133,12 @@ ApplyResult applyNotePicture(ApplyPieces& pieces)
     const QString folder = wallpaperFolder(pieces.appDir);
 
     // The note's picture first, as it is now.
-    const Outcome captured = pieces.capture ? pieces.capture()
-                                            : Outcome::failedSaying(Failure::NotReady, QStringLiteral("没有记事编辑框。"));
+    const Outcome captured = pieces.capture
+                                 ? pieces.capture()
+                                 : Outcome::failedSaying(Failure::NotReady, QStringLiteral("没有记事编辑框。"));
     if (!captured.ok())
         return ended(Ending::Failed, captured.failure, QStringLiteral("无法保存记事的画面：%1").arg(captured.text()),
                      captured.text());
-
 
     // The background at the index. A missing picture ends the click without a word; the next click
     // takes the next entry (wrapping to entry 1).
@@ -167,8 +168,8 @@ ApplyResult applyNotePicture(ApplyPieces& pieces)
     if (!monthPath.isEmpty() && QFileInfo(monthPath).isFile()) {
         const Result<QImage> read = readPicture(monthPath);
         if (!read.ok())
-            return ended(Ending::Failed, read.outcome.failure, QStringLiteral("无法合成壁纸：%1").arg(read.outcome.text()),
-                         read.outcome.text());
+            return ended(Ending::Failed, read.outcome.failure,
+                         QStringLiteral("无法合成壁纸：%1").arg(read.outcome.text()), read.outcome.text());
         month = read.value;
     } else if (pieces.drawnMonthPicture) {
         month = pieces.drawnMonthPicture();
@@ -184,7 +185,8 @@ ApplyResult applyNotePicture(ApplyPieces& pieces)
     };
     if (!files.composed) {
         const QString reason = files.outcome.text();
-        result.outcome = Outcome::failedSaying(files.outcome.failure, QStringLiteral("无法合成壁纸：%1").arg(reason), reason);
+        result.outcome =
+            Outcome::failedSaying(files.outcome.failure, QStringLiteral("无法合成壁纸：%1").arg(reason), reason);
         return result;
     }
     result.compositePath = files.mixBmp;
@@ -218,8 +220,7 @@ ApplyResult applyNotePicture(ApplyPieces& pieces)
     return result;
 }
 
-ApplyToDesktop::ApplyToDesktop(ApplyPieces pieces)
-    : m_pieces(std::move(pieces))
+ApplyToDesktop::ApplyToDesktop(ApplyPieces pieces) : m_pieces(std::move(pieces))
 {
     m_pause.setSingleShot(true);
     QObject::connect(&m_pause, &QTimer::timeout, [this] {
@@ -234,7 +235,8 @@ void ApplyToDesktop::imgAppToDeskClick(Done done)
 {
     if (m_running) {
         if (done)
-            done(ended(ApplyResult::Ending::Busy, Failure::Busy, QString(), QStringLiteral("上一次更换壁纸还没有完成。")));
+            done(ended(ApplyResult::Ending::Busy, Failure::Busy, QString(),
+                       QStringLiteral("上一次更换壁纸还没有完成。")));
         return;
     }
     m_done = std::move(done);
@@ -243,7 +245,8 @@ void ApplyToDesktop::imgAppToDeskClick(Done done)
         if (m_pieces.repaint)
             m_pieces.repaint();
         if (answer == 0) {
-            finish(ended(ApplyResult::Ending::Declined, Failure::Cancelled, QString(), QStringLiteral("没有更换壁纸。")));
+            finish(
+                ended(ApplyResult::Ending::Declined, Failure::Cancelled, QString(), QStringLiteral("没有更换壁纸。")));
             return;
         }
         // The dialog has just gone: the screen needs a moment to show the note without it.

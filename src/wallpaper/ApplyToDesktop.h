@@ -30,25 +30,25 @@ namespace tavemo::wallpaper {
 // empty list or a missing background: the next click simply goes on).
 struct ApplyResult {
     enum class Ending {
-        Installed,          // the desktop shows the new composite; the index moved
-        Declined,           // the user said no: no file was touched
-        Busy,               // a road was already running; this click did nothing
-        EmptyList,          // no background list: only Content.bmp was written
-        MissingBackground,  // the entry's picture is gone: only Content.bmp was written (index moved past it)
-        Failed,             // an error; the message says what and, once composed, names Mix.bmp
-        Composed,           // Mix.bmp is written and installing was not asked for; the index stays
+        Installed,         // the desktop shows the new composite; the index moved
+        Declined,          // the user said no: no file was touched
+        Busy,              // a road was already running; this click did nothing
+        EmptyList,         // no background list: only Content.bmp was written
+        MissingBackground, // the entry's picture is gone: only Content.bmp was written (index moved past it)
+        Failed,            // an error; the message says what and, once composed, names Mix.bmp
+        Composed,          // Mix.bmp is written and installing was not asked for; the index stays
     };
     Ending ending = Ending::Failed;
     Outcome outcome;
-    QString backgroundPath;  // the background chosen (or found missing)
-    QString compositePath;   // "Mix.bmp", once written
-    QString installedPath;   // the copy the desktop was given
-    QString backend;         // the installer's desktop name
+    QString backgroundPath; // the background chosen (or found missing)
+    QString compositePath;  // "Mix.bmp", once written
+    QString installedPath;  // the copy the desktop was given
+    QString backend;        // the installer's desktop name
 };
 
 // The files of one composition, in the wallpaper folder.
 struct CompositeFiles {
-    QString mixBmp;  // the composite, finally the pixels decoded from mixJpg
+    QString mixBmp; // the composite, finally the pixels decoded from mixJpg
     QString mixJpg;
     bool composed = false; // mixBmp holds the composite or its JPEG form (even when the outcome failed)
     Outcome outcome;
@@ -69,17 +69,17 @@ CompositeFiles writeComposite(const QString& wallpaperFolder, const QString& bac
 // What the window lends to the road.
 struct ApplyPieces {
     QString appDir;
-    BackgroundListState* list = nullptr;        // the window's list state; the road moves its index
-    std::function<bool()> askFirst;             // the wallpaper prompt flag (absent: never ask)
-    std::function<int()> confirm;               // shows the confirmation dialog modally: 1 go on, 0 stop
-    std::function<void()> repaint;              // repaints the main window at once (may be absent)
-    std::function<Outcome()> capture;           // writes "Content.bmp" (CaptureNotePicture)
-    std::function<QString()> monthPicturePath;  // the window's MonthPicturePath (may be absent)
+    BackgroundListState* list = nullptr;       // the window's list state; the road moves its index
+    std::function<bool()> askFirst;            // the wallpaper prompt flag (absent: never ask)
+    std::function<int()> confirm;              // shows the confirmation dialog modally: 1 go on, 0 stop
+    std::function<void()> repaint;             // repaints the main window at once (may be absent)
+    std::function<Outcome()> capture;          // writes "Content.bmp" (CaptureNotePicture)
+    std::function<QString()> monthPicturePath; // the window's MonthPicturePath (may be absent)
     // The month picture when no month picture file exists; a null picture means none. Absent: none.
     std::function<QImage()> drawnMonthPicture;
     platform::WallpaperInstaller* installer = nullptr; // absent: the desktop cannot be set
-    bool install = true;                        // false: the road ends once Mix.bmp is written
-    int pauseMs = 100;                          // after the dialog, before the capture
+    bool install = true;                               // false: the road ends once Mix.bmp is written
+    int pauseMs = 100;                                 // after the dialog, before the capture
 };
 
 class ApplyToDesktop {

@@ -2,8 +2,8 @@
 
 #include "wallpaper/PictureCodecs.h"
 
-#include "wallpaper/CodecSupport.h"
 #include "files/AtomicFile.h"
+#include "wallpaper/CodecSupport.h"
 
 #include <QFile>
 
@@ -20,10 +20,7 @@ constexpr int kPixelsPerMetre = 3780; // 96 dots per inch
 
 static_assert(kFileHeaderSize + kInfoHeaderSize == detail::kBmpPixelOffset);
 
-int rowBytes24(int width)
-{
-    return (width * 3 + 3) & ~3;
-}
+int rowBytes24(int width) { return (width * 3 + 3) & ~3; }
 
 void putLe16(unsigned char* at, unsigned value)
 {
@@ -117,14 +114,15 @@ struct Plain24 {
 // of their rows inside the file.
 bool plain24Layout(QByteArrayView header, std::int64_t fileSize, Plain24& layout)
 {
-    if (header.size() < kFileHeaderSize + kInfoHeaderSize || readLe(header, kFileHeaderSize, 4) != kInfoHeaderSize
-        || readLe(header, kFileHeaderSize + 14, 2) != 24 || readLe(header, kFileHeaderSize + 16, 4) != 0
-        || !headerSize(header, layout.width, layout.height) || layout.width <= 0 || layout.height <= 0)
+    if (header.size() < kFileHeaderSize + kInfoHeaderSize || readLe(header, kFileHeaderSize, 4) != kInfoHeaderSize ||
+        readLe(header, kFileHeaderSize + 14, 2) != 24 || readLe(header, kFileHeaderSize + 16, 4) != 0 ||
+        !headerSize(header, layout.width, layout.height) || layout.width <= 0 || layout.height <= 0)
         return false;
     layout.topDown = std::int32_t(readLe(header, kFileHeaderSize + 8, 4)) < 0;
     layout.offset = readLe(header, 10, 4);
     layout.stride = rowBytes24(int(std::min<std::int64_t>(layout.width, INT32_MAX / 4)));
-    return layout.offset >= kFileHeaderSize + kInfoHeaderSize && layout.offset + layout.stride * layout.height <= fileSize;
+    return layout.offset >= kFileHeaderSize + kInfoHeaderSize &&
+           layout.offset + layout.stride * layout.height <= fileSize;
 }
 
 void unpackRow24(const std::uint8_t* in, QRgb* out, int width)
@@ -134,7 +132,7 @@ void unpackRow24(const std::uint8_t* in, QRgb* out, int width)
 }
 
 // `rows(first, count)` gives the bytes of `count` file rows from file row `first` on, or nullptr.
-template<typename Rows>
+template <typename Rows>
 Result<QImage> readPlain24Rows(const Plain24& layout, Rows rows)
 {
     QString error;
@@ -151,8 +149,8 @@ Result<QImage> readPlain24Rows(const Plain24& layout, Rows rows)
         for (int i = 0; i < count; ++i) {
             const int fileRow = first + i;
             const int y = layout.topDown ? fileRow : height - 1 - fileRow;
-            unpackRow24(data + std::size_t(i) * std::size_t(layout.stride), reinterpret_cast<QRgb*>(picture.scanLine(y)),
-                        int(layout.width));
+            unpackRow24(data + std::size_t(i) * std::size_t(layout.stride),
+                        reinterpret_cast<QRgb*>(picture.scanLine(y)), int(layout.width));
         }
     }
     return {picture, {}};
@@ -202,8 +200,8 @@ bool readPlainBmpFile(QFile& file, std::int64_t maxPixels, Result<QImage>& resul
     result = readPlain24Rows(layout, [&](int first, int count) -> const std::uint8_t* {
         const qint64 size = qint64(count) * layout.stride;
         buffer.resize(std::size_t(size));
-        if (!file.seek(layout.offset + first * layout.stride)
-            || file.read(reinterpret_cast<char*>(buffer.data()), size) != size)
+        if (!file.seek(layout.offset + first * layout.stride) ||
+            file.read(reinterpret_cast<char*>(buffer.data()), size) != size)
             return nullptr;
         return buffer.data();
     });

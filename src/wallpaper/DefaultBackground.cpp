@@ -21,9 +21,9 @@ QPainterPath ridge(QSize size, double base, double amplitude, double phase, int 
     path.moveTo(0, h);
     for (int x = 0; x <= size.width(); x += 8) {
         const double t = x / w;
-        const double y = base + amplitude * (0.55 * std::sin(2 * M_PI * (1.1 * t + phase))
-                                             + 0.30 * std::sin(2 * M_PI * (2.3 * t + phase * 1.7 + seed * 0.13))
-                                             + 0.15 * std::sin(2 * M_PI * (4.7 * t + seed * 0.29)));
+        const double y = base + amplitude * (0.55 * std::sin(2 * M_PI * (1.1 * t + phase)) +
+                                             0.30 * std::sin(2 * M_PI * (2.3 * t + phase * 1.7 + seed * 0.13)) +
+                                             0.15 * std::sin(2 * M_PI * (4.7 * t + seed * 0.29)));
         path.lineTo(x, y * h);
     }
     path.lineTo(w, h);

@@ -52,9 +52,9 @@ struct JpegSink {
     unsigned char* (*begin)(void* context, unsigned width, unsigned height, bool cmyk, std::ptrdiff_t* stride);
     int bytesPerPixel;
     unsigned long long maxPixels;
-    bool tooLarge;     // out: the header's size is above maxPixels
-    bool cmyk;         // out: rows hold C, M, Y, K bytes instead of B, G, R, X
-    bool adobeInverted; // out: CMYK bytes stored inverted, as Adobe's programs write them
+    bool tooLarge;          // out: the header's size is above maxPixels
+    bool cmyk;              // out: rows hold C, M, Y, K bytes instead of B, G, R, X
+    bool adobeInverted;     // out: CMYK bytes stored inverted, as Adobe's programs write them
     unsigned width, height; // out: the header's size
 };
 
@@ -76,8 +76,8 @@ int decodeJpegInto(const unsigned char* data, unsigned long size, JpegSink* sink
     jpeg_read_header(&cinfo, TRUE);
     sink->width = cinfo.image_width;
     sink->height = cinfo.image_height;
-    if (cinfo.image_width == 0 || cinfo.image_height == 0
-        || (unsigned long long)cinfo.image_width * cinfo.image_height > sink->maxPixels) {
+    if (cinfo.image_width == 0 || cinfo.image_height == 0 ||
+        (unsigned long long)cinfo.image_width * cinfo.image_height > sink->maxPixels) {
         sink->tooLarge = true;
         jpeg_destroy_decompress(&cinfo);
         return 1;
@@ -130,7 +130,7 @@ int encodeJpegFrom(const JpegSource* source, unsigned char** out, unsigned long*
     cinfo.image_height = source->height;
     cinfo.input_components = 4;
     cinfo.in_color_space = JCS_EXT_BGRX;
-    jpeg_set_defaults(&cinfo); // YCbCr, three components, Huffman tables, no progression
+    jpeg_set_defaults(&cinfo);                       // YCbCr, three components, Huffman tables, no progression
     jpeg_set_quality(&cinfo, source->quality, TRUE); // baseline tables
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
@@ -178,8 +178,8 @@ unsigned char* beginBitmap(void* context, unsigned width, unsigned height, bool 
     target->height = height;
     const std::ptrdiff_t rowBytes = (std::ptrdiff_t(width) * 3 + 3) & ~std::ptrdiff_t(3);
     *stride = -rowBytes;
-    return reinterpret_cast<unsigned char*>(target->file.data()) + detail::kBmpPixelOffset
-           + rowBytes * (std::ptrdiff_t(height) - 1);
+    return reinterpret_cast<unsigned char*>(target->file.data()) + detail::kBmpPixelOffset +
+           rowBytes * (std::ptrdiff_t(height) - 1);
 }
 
 // C, M, Y, K bytes to opaque blue, green, red.
@@ -207,8 +207,9 @@ void cmykToRgb(QImage& picture, bool inverted)
 Result<QImage> decodeJpeg(QByteArrayView bytes, std::int64_t maxPixels)
 {
     DecodeTarget target;
-    JpegSink sink{&target, beginPicture, 4, static_cast<unsigned long long>(std::max<std::int64_t>(maxPixels, 0)),
-                  false, false, false, 0, 0};
+    JpegSink sink{&target, beginPicture, 4,     static_cast<unsigned long long>(std::max<std::int64_t>(maxPixels, 0)),
+                  false,   false,        false, 0,
+                  0};
     char message[JMSG_LENGTH_MAX];
     if (decodeJpegInto(reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<unsigned long>(bytes.size()),
                        &sink, message) != 0) {
@@ -216,7 +217,8 @@ Result<QImage> decodeJpeg(QByteArrayView bytes, std::int64_t maxPixels)
             return detail::unusable(detail::checkPictureSize(sink.width, sink.height, maxPixels), Failure::BadInput);
         if (!target.error.isEmpty())
             return detail::unusable(target.error, Failure::OutOfMemory);
-        return detail::unusable(QStringLiteral("JPEG 图片已损坏或格式不受支持（%1）。").arg(QString::fromLocal8Bit(message)));
+        return detail::unusable(
+            QStringLiteral("JPEG 图片已损坏或格式不受支持（%1）。").arg(QString::fromLocal8Bit(message)));
     }
     if (sink.cmyk)
         cmykToRgb(target.picture, sink.adobeInverted); // otherwise libjpeg-turbo has set every X byte to 0xFF
@@ -226,8 +228,9 @@ Result<QImage> decodeJpeg(QByteArrayView bytes, std::int64_t maxPixels)
 Result<QByteArray> jpegToBmp24(QByteArrayView bytes, std::int64_t maxPixels)
 {
     BitmapTarget target;
-    JpegSink sink{&target, beginBitmap, 3, static_cast<unsigned long long>(std::max<std::int64_t>(maxPixels, 0)),
-                  false, false, false, 0, 0};
+    JpegSink sink{&target, beginBitmap, 3,     static_cast<unsigned long long>(std::max<std::int64_t>(maxPixels, 0)),
+                  false,   false,       false, 0,
+                  0};
     char message[JMSG_LENGTH_MAX];
     if (decodeJpegInto(reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<unsigned long>(bytes.size()),
                        &sink, message) == 0)
@@ -239,10 +242,12 @@ Result<QByteArray> jpegToBmp24(QByteArrayView bytes, std::int64_t maxPixels)
         return {encodeBmp24(picture.value), {}};
     }
     if (sink.tooLarge)
-        return {{}, Outcome::failedSaying(Failure::BadInput,
-                                          detail::checkPictureSize(sink.width, sink.height, maxPixels))};
-    return {{}, Outcome::failedSaying(Failure::Unreadable, QStringLiteral("JPEG 图片已损坏或格式不受支持（%1）。")
-                                                                .arg(QString::fromLocal8Bit(message)))};
+        return {{},
+                Outcome::failedSaying(Failure::BadInput, detail::checkPictureSize(sink.width, sink.height, maxPixels))};
+    return {{},
+            Outcome::failedSaying(
+                Failure::Unreadable,
+                QStringLiteral("JPEG 图片已损坏或格式不受支持（%1）。").arg(QString::fromLocal8Bit(message)))};
 }
 
 Result<QByteArray> encodeJpeg(const QImage& picture, int quality)

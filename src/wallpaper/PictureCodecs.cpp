@@ -1,12 +1,12 @@
 #include "wallpaper/PictureCodecs.h"
 
-#include "wallpaper/CodecSupport.h"
 #include "files/AtomicFile.h"
+#include "wallpaper/CodecSupport.h"
 
 #include <QBuffer>
 #include <QFile>
-#include <QImageReader>
 #include <QFileInfo>
+#include <QImageReader>
 
 #include <algorithm>
 

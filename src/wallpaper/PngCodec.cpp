@@ -6,7 +6,6 @@
 
 #include "wallpaper/CodecSupport.h"
 
-
 namespace tavemo::wallpaper {
 namespace {
 

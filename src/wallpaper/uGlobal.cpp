@@ -1,8 +1,8 @@
 #include "wallpaper/uGlobal.h"
 
+#include "files/LineFile.h"
 #include "paths/AppPath.h"
 #include "wallpaper/PictureCodecs.h"
-#include "files/LineFile.h"
 
 #include <QFileInfo>
 
@@ -28,15 +28,12 @@ QString backgroundListPath(const QString& appDir)
     return paths::appPath(appDir, QStringLiteral("Data\\BGPicList.ini"));
 }
 
-QString wallpaperFolder(const QString& appDir)
-{
-    return paths::appPath(appDir, QStringLiteral("source\\DeskTopBG"));
-}
+QString wallpaperFolder(const QString& appDir) { return paths::appPath(appDir, QStringLiteral("source\\DeskTopBG")); }
 
 QString wallpaperFile(const QString& appDir, const QString& fileName)
 {
-    if (fileName.isEmpty() || fileName == u"." || fileName == u".." || fileName.contains(u'/')
-        || fileName.contains(u'\\'))
+    if (fileName.isEmpty() || fileName == u"." || fileName == u".." || fileName.contains(u'/') ||
+        fileName.contains(u'\\'))
         return {};
     return paths::appPath(appDir, QStringLiteral("source/DeskTopBG/") + fileName);
 }
@@ -115,23 +112,16 @@ Result<QString> PictureToBmp(const QString& path)
         return GifToBmp(path);
     if (extension == u".png")
         return PngToBmp(path);
-    return {QString(), Outcome::failedSaying(Failure::BadInput,
-                                             QStringLiteral("%1 不是可以使用的图片格式（可用的格式：BMP、JPG、JPEG、GIF、PNG）。").arg(name))};
+    return {QString(),
+            Outcome::failedSaying(
+                Failure::BadInput,
+                QStringLiteral("%1 不是可以使用的图片格式（可用的格式：BMP、JPG、JPEG、GIF、PNG）。").arg(name))};
 }
 
-Result<QString> JpegToBmp(const QString& path)
-{
-    return convertToBmp(path);
-}
+Result<QString> JpegToBmp(const QString& path) { return convertToBmp(path); }
 
-Result<QString> GifToBmp(const QString& path)
-{
-    return convertToBmp(path);
-}
+Result<QString> GifToBmp(const QString& path) { return convertToBmp(path); }
 
-Result<QString> PngToBmp(const QString& path)
-{
-    return convertToBmp(path);
-}
+Result<QString> PngToBmp(const QString& path) { return convertToBmp(path); }
 
 } // namespace tavemo::wallpaper

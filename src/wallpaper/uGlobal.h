@@ -18,8 +18,8 @@ namespace tavemo::wallpaper {
 
 // One entry of the background list.
 struct TPicBGList {
-    std::int32_t Index = 0;  // position in the list, from 0
-    QString FileName;        // a file in the wallpaper folder, no folder part
+    std::int32_t Index = 0; // position in the list, from 0
+    QString FileName;       // a file in the wallpaper folder, no folder part
     friend bool operator==(const TPicBGList&, const TPicBGList&) = default;
 };
 
@@ -27,9 +27,9 @@ struct TPicBGList {
 // background index (the entry the next application to the desktop uses).
 struct BackgroundListState {
     std::vector<TPicBGList> list;
-    QString currentBackgroundName;   // empty until a list has been read
+    QString currentBackgroundName; // empty until a list has been read
     std::int32_t backgroundIndex = 0;
-    std::int32_t entryCount = 0;     // lines of the last list file read
+    std::int32_t entryCount = 0; // lines of the last list file read
 };
 
 // The name the default list holds, and the default background the build delivers.

@@ -5,7 +5,7 @@
 
 namespace tavemo::widgets {
 
-CaptionButton::CaptionButton(Kind kind, int normalOffset, QWidget *parent)
+CaptionButton::CaptionButton(Kind kind, int normalOffset, QWidget* parent)
     : QWidget(parent), m_kind(kind), m_normalOffset(normalOffset)
 {
     setMouseTracking(true);
@@ -25,7 +25,8 @@ void CaptionButton::setState(State state)
 QImage CaptionButton::visiblePicture() const
 {
     const qreal dpr = devicePixelRatioF();
-    return m_kind == Kind::Close ? widgets::closeButtonPicture(m_state, dpr) : widgets::minimiseButtonPicture(m_state, dpr);
+    return m_kind == Kind::Close ? widgets::closeButtonPicture(m_state, dpr)
+                                 : widgets::minimiseButtonPicture(m_state, dpr);
 }
 
 QRect CaptionButton::pictureRect(State state) const
@@ -34,20 +35,20 @@ QRect CaptionButton::pictureRect(State state) const
     return QRect(QPoint(state == State::Normal ? m_normalOffset : 0, 0), size);
 }
 
-void CaptionButton::paintEvent(QPaintEvent *)
+void CaptionButton::paintEvent(QPaintEvent*)
 {
     // Three small pictures: drawn when shown rather than kept, which costs a few microseconds.
     QPainter p(this);
     p.drawImage(pictureRect(m_state).topLeft(), visiblePicture());
 }
 
-void CaptionButton::mouseMoveEvent(QMouseEvent *event)
+void CaptionButton::mouseMoveEvent(QMouseEvent* event)
 {
     if (m_state == State::Normal && pictureRect(State::Normal).contains(event->position().toPoint()))
         emit normalMouseMove();
 }
 
-void CaptionButton::mousePressEvent(QMouseEvent *event)
+void CaptionButton::mousePressEvent(QMouseEvent* event)
 {
     if (m_state != State::Highlight)
         return;
@@ -55,7 +56,7 @@ void CaptionButton::mousePressEvent(QMouseEvent *event)
     emit highlightMouseDown();
 }
 
-void CaptionButton::mouseReleaseEvent(QMouseEvent *event)
+void CaptionButton::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton || !m_clickArmed)
         return;

@@ -19,7 +19,7 @@ public:
     using State = widgets::ButtonState;
 
     // `normalOffset`: how far right of the box's left edge the normal picture sits.
-    CaptionButton(Kind kind, int normalOffset, QWidget *parent = nullptr);
+    CaptionButton(Kind kind, int normalOffset, QWidget* parent = nullptr);
 
     State state() const { return m_state; }
     void setState(State state);
@@ -38,10 +38,10 @@ signals:
     void highlightClick();
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     QRect pictureRect(State state) const;

@@ -5,7 +5,7 @@
 
 namespace tavemo::widgets {
 
-PictureBox::PictureBox(Draw draw, QWidget *parent) : QWidget(parent), m_draw(std::move(draw))
+PictureBox::PictureBox(Draw draw, QWidget* parent) : QWidget(parent), m_draw(std::move(draw))
 {
     setAttribute(Qt::WA_TranslucentBackground);
     setFocusPolicy(Qt::NoFocus);
@@ -35,7 +35,7 @@ QImage PictureBox::picture() const
     return m_cache;
 }
 
-void PictureBox::paintEvent(QPaintEvent *)
+void PictureBox::paintEvent(QPaintEvent*)
 {
     const QImage image = picture();
     if (image.isNull())
@@ -49,19 +49,16 @@ void PictureBox::paintEvent(QPaintEvent *)
     }
 }
 
-void PictureBox::mousePressEvent(QMouseEvent *event)
+void PictureBox::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton)
         m_leftPressed = true;
     emit mousePressed(event->button());
 }
 
-void PictureBox::mouseMoveEvent(QMouseEvent *)
-{
-    emit mouseMoved();
-}
+void PictureBox::mouseMoveEvent(QMouseEvent*) { emit mouseMoved(); }
 
-void PictureBox::mouseReleaseEvent(QMouseEvent *event)
+void PictureBox::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return;

@@ -15,7 +15,7 @@ class PictureBox : public QWidget {
 public:
     // `draw` makes the picture at a device pixel ratio; without it the box shows nothing.
     using Draw = std::function<QImage(qreal dpr)>;
-    explicit PictureBox(Draw draw = {}, QWidget *parent = nullptr);
+    explicit PictureBox(Draw draw = {}, QWidget* parent = nullptr);
 
     void setDraw(Draw draw);
     // Stretched: the picture fills the box; otherwise it sits at the top-left corner at its size.
@@ -30,10 +30,10 @@ signals:
     void clicked();
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     Draw m_draw;

@@ -9,12 +9,9 @@
 
 namespace tavemo::widgets {
 
-WindowFrame::WindowFrame(QWidget *window, Sizing sizing) : QObject(window), m_window(window), m_sizing(sizing) {}
+WindowFrame::WindowFrame(QWidget* window, Sizing sizing) : QObject(window), m_window(window), m_sizing(sizing) {}
 
-WindowFrame::~WindowFrame()
-{
-    showBandCursor({});
-}
+WindowFrame::~WindowFrame() { showBandCursor({}); }
 
 void WindowFrame::attach()
 {
@@ -102,13 +99,13 @@ void WindowFrame::follow(QPoint globalPos)
     m_window->setGeometry(r);
 }
 
-bool WindowFrame::eventFilter(QObject *watched, QEvent *event)
+bool WindowFrame::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched != m_handle)
         return false;
     switch (event->type()) {
     case QEvent::MouseMove: {
-        auto *mouse = static_cast<QMouseEvent *>(event);
+        auto* mouse = static_cast<QMouseEvent*>(event);
         if (m_following) {
             follow(mouse->globalPosition().toPoint());
             return true;
@@ -118,7 +115,7 @@ bool WindowFrame::eventFilter(QObject *watched, QEvent *event)
         return false;
     }
     case QEvent::MouseButtonPress: {
-        auto *mouse = static_cast<QMouseEvent *>(event);
+        auto* mouse = static_cast<QMouseEvent*>(event);
         const Qt::Edges edges = edgesAt(mouse->position().toPoint());
         if (mouse->button() != Qt::LeftButton || !edges)
             return false;

@@ -22,7 +22,7 @@ public:
     static constexpr int kBandWidth = 5;
 
     enum class Sizing { Edges, None };
-    explicit WindowFrame(QWidget *window, Sizing sizing = Sizing::Edges);
+    explicit WindowFrame(QWidget* window, Sizing sizing = Sizing::Edges);
     ~WindowFrame() override;
 
     // Starts watching once the window has its QWindow; later calls do nothing.
@@ -37,18 +37,18 @@ public:
     void startMove(QPoint globalPos);
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void showBandCursor(Qt::Edges edges);
     void follow(QPoint globalPos);
 
-    QWidget *m_window;
+    QWidget* m_window;
     Sizing m_sizing;
-    QWindow *m_handle = nullptr;
-    Qt::Edges m_cursorEdges;     // the band whose cursor shows, none when the override is off
-    bool m_following = false;    // the window follows the pointer itself
-    Qt::Edges m_followEdges;     // none: moving; else the edges being dragged
+    QWindow* m_handle = nullptr;
+    Qt::Edges m_cursorEdges;  // the band whose cursor shows, none when the override is off
+    bool m_following = false; // the window follows the pointer itself
+    Qt::Edges m_followEdges;  // none: moving; else the edges being dragged
     QPoint m_pressGlobal;
     QRect m_startGeometry;
 };

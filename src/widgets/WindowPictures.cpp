@@ -34,7 +34,7 @@ QImage blankImage(QSize size, qreal dpr)
 }
 
 // A font of the faces Debian ships, in logical pixels; Han text always in the simplified Chinese face.
-QFont pictureFont(const QStringList &families, qreal pixelSize, int weight, bool italic = false)
+QFont pictureFont(const QStringList& families, qreal pixelSize, int weight, bool italic = false)
 {
     QFont font;
     QStringList all = families;
@@ -58,7 +58,7 @@ QFont hanFont(qreal pixelSize, int weight)
 }
 
 // A 1-logical-pixel outline of `r` from fills, so that it covers whole pixels at any ratio.
-void outline(QPainter &p, const QRect &r, const QColor &color)
+void outline(QPainter& p, const QRect& r, const QColor& color)
 {
     p.fillRect(QRect(r.left(), r.top(), r.width(), 1), color);
     p.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), color);
@@ -66,7 +66,7 @@ void outline(QPainter &p, const QRect &r, const QColor &color)
     p.fillRect(QRect(r.right(), r.top(), 1, r.height()), color);
 }
 
-void drawCross(QPainter &p, const QRectF &box, const QColor &color, qreal width)
+void drawCross(QPainter& p, const QRectF& box, const QColor& color, qreal width)
 {
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
@@ -77,7 +77,7 @@ void drawCross(QPainter &p, const QRectF &box, const QColor &color, qreal width)
     p.restore();
 }
 
-QImage captionButtonAt(QSize size, ButtonState state, const QColor &hot, const QColor &down, bool cross, qreal dpr)
+QImage captionButtonAt(QSize size, ButtonState state, const QColor& hot, const QColor& down, bool cross, qreal dpr)
 {
     QImage image = blankImage(size, dpr);
     QPainter p(&image);
@@ -102,7 +102,7 @@ QImage captionButtonAt(QSize size, ButtonState state, const QColor &hot, const Q
     return image;
 }
 
-void drawCentredText(QPainter &p, const QRect &r, const QString &text, const QFont &font, const QColor &color)
+void drawCentredText(QPainter& p, const QRect& r, const QString& text, const QFont& font, const QColor& color)
 {
     p.setFont(font);
     p.setPen(color);
@@ -114,7 +114,7 @@ void drawCentredText(QPainter &p, const QRect &r, const QString &text, const QFo
 QColor windowFaceColor() { return kFace; }
 QColor windowBorderColor() { return kBorder; }
 
-void paintWindowFace(QPainter &painter, const QRect &rect)
+void paintWindowFace(QPainter& painter, const QRect& rect)
 {
     painter.fillRect(rect, kFace);
     outline(painter, rect, kBorder);
@@ -149,11 +149,12 @@ QImage logoPicture(qreal dpr)
     p.setPen(kBrandRed);
     p.drawText(QPoint(2 + nameWidth + gap, baseline), title);
     // A thin underline ties the two words together.
-    p.fillRect(QRect(2, baseline + 7, kLogoSize.width() - 8, 1), QColor(kBrandBlue.red(), kBrandBlue.green(), kBrandBlue.blue(), 110));
+    p.fillRect(QRect(2, baseline + 7, kLogoSize.width() - 8, 1),
+               QColor(kBrandBlue.red(), kBrandBlue.green(), kBrandBlue.blue(), 110));
     return image;
 }
 
-QImage titlePicture(const QString &text, QSize size, qreal dpr)
+QImage titlePicture(const QString& text, QSize size, qreal dpr)
 {
     QImage image = blankImage(size, dpr);
     QPainter p(&image);
@@ -162,11 +163,12 @@ QImage titlePicture(const QString &text, QSize size, qreal dpr)
     p.setFont(font);
     p.setPen(kBrandBlue);
     p.drawText(QRect(6, 0, size.width() - 6, size.height() - 8), Qt::AlignLeft | Qt::AlignVCenter, text);
-    p.fillRect(QRect(6, size.height() - 10, size.width() - 16, 1), QColor(kBrandBlue.red(), kBrandBlue.green(), kBrandBlue.blue(), 110));
+    p.fillRect(QRect(6, size.height() - 10, size.width() - 16, 1),
+               QColor(kBrandBlue.red(), kBrandBlue.green(), kBrandBlue.blue(), 110));
     return image;
 }
 
-QImage pictureButton(const QString &text, QSize size, qreal dpr)
+QImage pictureButton(const QString& text, QSize size, qreal dpr)
 {
     QImage image = blankImage(size, dpr);
     QPainter p(&image);
@@ -185,11 +187,12 @@ QImage pictureButton(const QString &text, QSize size, qreal dpr)
     p.setPen(QPen(QColor(255, 255, 255, 90), 1.0));
     p.drawLine(QPointF(radius, 1.5), QPointF(size.width() - radius, 1.5));
     p.setRenderHint(QPainter::TextAntialiasing, true);
-    drawCentredText(p, QRect(QPoint(0, 0), size), text, hanFont(std::clamp(size.height() * 0.44, 9.0, 24.0), QFont::Bold), Qt::white);
+    drawCentredText(p, QRect(QPoint(0, 0), size), text,
+                    hanFont(std::clamp(size.height() * 0.44, 9.0, 24.0), QFont::Bold), Qt::white);
     return image;
 }
 
-QImage smallPictureButton(const QString &text, QSize size, qreal dpr)
+QImage smallPictureButton(const QString& text, QSize size, qreal dpr)
 {
     QImage image = blankImage(size, dpr);
     QPainter p(&image);
@@ -199,7 +202,8 @@ QImage smallPictureButton(const QString &text, QSize size, qreal dpr)
     p.fillRect(QRect(QPoint(0, 0), size), fill);
     outline(p, QRect(QPoint(0, 0), size), kBorder);
     p.setRenderHint(QPainter::TextAntialiasing, true);
-    drawCentredText(p, QRect(QPoint(0, 0), size), text, hanFont(std::clamp(size.height() * 0.58, 9.0, 20.0), QFont::Normal), kBrandBlue);
+    drawCentredText(p, QRect(QPoint(0, 0), size), text,
+                    hanFont(std::clamp(size.height() * 0.58, 9.0, 20.0), QFont::Normal), kBrandBlue);
     return image;
 }
 
@@ -208,7 +212,8 @@ QImage fontToolPicture(qreal dpr)
     QImage image = blankImage(kFontToolSize, dpr);
     QPainter p(&image);
     p.setRenderHint(QPainter::TextAntialiasing, true);
-    drawCentredText(p, QRect(QPoint(0, 0), kFontToolSize), QStringLiteral("T"), pictureFont({QStringLiteral("Liberation Serif")}, 17, QFont::Black), QColor(30, 30, 30));
+    drawCentredText(p, QRect(QPoint(0, 0), kFontToolSize), QStringLiteral("T"),
+                    pictureFont({QStringLiteral("Liberation Serif")}, 17, QFont::Black), QColor(30, 30, 30));
     return image;
 }
 
@@ -289,7 +294,8 @@ QImage programIcon(int size)
     QFont font = hanFont(30, QFont::Bold);
     p.setFont(font);
     p.setPen(kBrandRed);
-    p.drawText(QRectF(leaf.left(), leaf.top() + 17, leaf.width(), leaf.height() - 17), Qt::AlignCenter, QStringLiteral("日"));
+    p.drawText(QRectF(leaf.left(), leaf.top() + 17, leaf.width(), leaf.height() - 17), Qt::AlignCenter,
+               QStringLiteral("日"));
     return image;
 }
 

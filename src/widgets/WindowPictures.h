@@ -20,7 +20,7 @@ QColor windowFaceColor();
 // The colour of the 1-pixel border that outlines a face.
 QColor windowBorderColor();
 // Fills `rect` with the face and outlines it with the 1-pixel border (inside `rect`).
-void paintWindowFace(QPainter &painter, const QRect &rect);
+void paintWindowFace(QPainter& painter, const QRect& rect);
 
 // The three looks of a caption button.
 enum class ButtonState { Normal, Highlight, Down };
@@ -41,12 +41,12 @@ QImage minimiseButtonPicture(ButtonState state, qreal dpr);
 // The logo: the name "Tavemo" followed by 桌面日历, on a transparent ground.
 QImage logoPicture(qreal dpr);
 // A title picture reading `text` in the logo's style (the wallpaper dialog's "默认背景").
-QImage titlePicture(const QString &text, QSize size, qreal dpr);
+QImage titlePicture(const QString& text, QSize size, qreal dpr);
 // A rounded blue button reading `text` in white, the lettering scaled to the height
 // ("添加到桌面" 84 x 29, "选择壁纸" 176 x 50).
-QImage pictureButton(const QString &text, QSize size, qreal dpr);
+QImage pictureButton(const QString& text, QSize size, qreal dpr);
 // A small light button reading `text` in dark blue (the time stamp tool "时间", 37 x 21).
-QImage smallPictureButton(const QString &text, QSize size, qreal dpr);
+QImage smallPictureButton(const QString& text, QSize size, qreal dpr);
 // The font tool: a bold "T".
 QImage fontToolPicture(qreal dpr);
 // The colour tool: a red swatch with a darker edge.

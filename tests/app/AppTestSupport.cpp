@@ -1,10 +1,10 @@
 #include "AppTestSupport.h"
 
-#include "paths/AppPath.h"
 #include "calendar_view/ChnCalendarPicker.h"
 #include "notes/NoteStore.h"
-#include "richtext/RtfCodec.h"
+#include "paths/AppPath.h"
 #include "platform/WallpaperInstaller.h"
+#include "richtext/RtfCodec.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -12,13 +12,13 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QKeyEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QTest>
-#include <QTimer>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTimer>
 
 #include <unistd.h>
 
@@ -37,9 +37,9 @@ namespace {
 // The desktop as the checks see it: keeps what it is given, refuses when told to.
 class StandInDesktop final : public platform::WallpaperInstaller {
 public:
-    explicit StandInDesktop(Recorder &recorder) : m_recorder(recorder) {}
+    explicit StandInDesktop(Recorder& recorder) : m_recorder(recorder) {}
     QString name() const override { return QStringLiteral("stand-in desktop"); }
-    Outcome SetWallpaper(const QString &path) override
+    Outcome SetWallpaper(const QString& path) override
     {
         if (!m_recorder.installRefusal.isEmpty())
             return Outcome::failedSaying(Failure::Refused, m_recorder.installRefusal);
@@ -48,18 +48,18 @@ public:
     }
 
 private:
-    Recorder &m_recorder;
+    Recorder& m_recorder;
 };
 
 } // namespace
 
-void onNextModal(std::function<void(QWidget *dialog)> act)
+void onNextModal(std::function<void(QWidget* dialog)> act)
 {
-    auto *timer = new QTimer;
+    auto* timer = new QTimer;
     timer->setInterval(10);
     auto waited = std::make_shared<int>(0);
     QObject::connect(timer, &QTimer::timeout, [timer, act, waited] {
-        QWidget *dialog = QApplication::activeModalWidget();
+        QWidget* dialog = QApplication::activeModalWidget();
         if (!dialog || !dialog->isVisible()) {
             if (++*waited > 500) { // no dialog came within 5 s: the check fails on its own
                 timer->stop();
@@ -78,15 +78,15 @@ Environment Recorder::environment()
 {
     Environment env;
     env.now = [this] { return now; };
-    env.chooseColor = [this](QWidget *, const QColor &initial) {
+    env.chooseColor = [this](QWidget*, const QColor& initial) {
         colorDialogStarts << initial;
         return colorAnswer;
     };
-    env.chooseFont = [this](QWidget *, const ChosenFont &initial) {
+    env.chooseFont = [this](QWidget*, const ChosenFont& initial) {
         fontDialogStarts << initial;
         return fontAnswer;
     };
-    env.choosePictures = [this](QWidget *) {
+    env.choosePictures = [this](QWidget*) {
         ++pictureDialogs;
         return pictureAnswers.isEmpty() ? QStringList() : pictureAnswers.takeFirst();
     };
@@ -95,8 +95,8 @@ Environment Recorder::environment()
             return nullptr;
         return std::make_unique<StandInDesktop>(*this);
     };
-    env.openUrl = [this](const QUrl &url) { openedUrls << url; };
-    env.showMessage = [this](QWidget *, const QString &text, const QString &detail) {
+    env.openUrl = [this](const QUrl& url) { openedUrls << url; };
+    env.showMessage = [this](QWidget*, const QString& text, const QString& detail) {
         messages << (detail.isEmpty() ? text : text + u'\n' + detail);
     };
     env.primaryScreen = [this] { return primary; };
@@ -112,12 +112,9 @@ AppDir::AppDir()
     EXPECT_TRUE(result.ok() && created) << result.detail.toStdString();
 }
 
-QString AppDir::file(const QString &relative) const
-{
-    return paths::appPath(path(), relative);
-}
+QString AppDir::file(const QString& relative) const { return paths::appPath(path(), relative); }
 
-QByteArray AppDir::read(const QString &relative) const
+QByteArray AppDir::read(const QString& relative) const
 {
     QFile f(file(relative));
     if (!f.open(QIODevice::ReadOnly))
@@ -125,7 +122,7 @@ QByteArray AppDir::read(const QString &relative) const
     return f.readAll();
 }
 
-void AppDir::write(const QString &relative, const QByteArray &bytes) const
+void AppDir::write(const QString& relative, const QByteArray& bytes) const
 {
     QFile f(file(relative));
     QDir().mkpath(QFileInfo(f.fileName()).absolutePath());
@@ -133,12 +130,9 @@ void AppDir::write(const QString &relative, const QByteArray &bytes) const
     f.write(bytes);
 }
 
-bool AppDir::exists(const QString &relative) const
-{
-    return QFileInfo::exists(file(relative));
-}
+bool AppDir::exists(const QString& relative) const { return QFileInfo::exists(file(relative)); }
 
-std::optional<QString> AppDir::noteText(const QString &key) const
+std::optional<QString> AppDir::noteText(const QString& key) const
 {
     std::unique_ptr<notes::NoteStore> store;
     const Outcome opened =
@@ -152,7 +146,7 @@ std::optional<QString> AppDir::noteText(const QString &key) const
     return document.toPlainText();
 }
 
-void AppDir::putNote(const QString &key, const QString &text) const
+void AppDir::putNote(const QString& key, const QString& text) const
 {
     std::unique_ptr<notes::NoteStore> store;
     const Outcome opened =
@@ -162,18 +156,18 @@ void AppDir::putNote(const QString &key, const QString &text) const
     ASSERT_TRUE(saved.ok()) << saved.detail.toStdString();
 }
 
-void AppDir::sql(const QString &statement) const
+void AppDir::sql(const QString& statement) const
 {
-    sqlite3 *db = nullptr;
+    sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(QFile::encodeName(paths::noteDatabasePath(path())).constData(), &db), SQLITE_OK);
-    char *message = nullptr;
+    char* message = nullptr;
     const int rc = sqlite3_exec(db, statement.toUtf8().constData(), nullptr, nullptr, &message);
     EXPECT_EQ(rc, SQLITE_OK) << (message ? message : "");
     sqlite3_free(message);
     sqlite3_close(db);
 }
 
-Program::Program(const AppDir &dir, Recorder &recorder, bool show)
+Program::Program(const AppDir& dir, Recorder& recorder, bool show)
 {
     const notes::OpenResult opened = dm.DataModuleCreate(dir.path());
     EXPECT_TRUE(opened.ok()) << opened.detail.toStdString();
@@ -186,10 +180,7 @@ Program::Program(const AppDir &dir, Recorder &recorder, bool show)
     }
 }
 
-Program::~Program()
-{
-    frm.reset();
-}
+Program::~Program() { frm.reset(); }
 
 void Program::focusEditor()
 {
@@ -199,9 +190,9 @@ void Program::focusEditor()
     EXPECT_TRUE(find<QTextEdit>(*frm, "rdtAbc")->hasFocus());
 }
 
-void Program::type(const QString &text)
+void Program::type(const QString& text)
 {
-    QTextEdit &e = editor();
+    QTextEdit& e = editor();
     QTextCursor end = e.textCursor();
     end.movePosition(QTextCursor::End);
     e.setTextCursor(end);
@@ -214,18 +205,15 @@ void Program::type(const QString &text)
     }
 }
 
-void Program::selectDate(double value)
-{
-    find<calendar_view::TChnCalendar>(*frm, "chnCalendar")->setDateTime(value);
-}
+void Program::selectDate(double value) { find<calendar_view::TChnCalendar>(*frm, "chnCalendar")->setDateTime(value); }
 
 void closePopups()
 {
-    while (QWidget *popup = QApplication::activePopupWidget())
+    while (QWidget* popup = QApplication::activePopupWidget())
         popup->close();
 }
 
-QString installProgram(const AppDir &dir)
+QString installProgram(const AppDir& dir)
 {
     const QString built = QStringLiteral(TAVEMO_APP_DIR "/tavemo-calendar");
     const QString target = dir.path() + QStringLiteral("/tavemo-calendar");

@@ -5,8 +5,8 @@
 #include "calendar_view/CaptionLabel.h"
 #include "calendar_view/ChnCalendarPicker.h"
 #include "calendar_view/DayGrid.h"
-#include "widgets/PictureBox.h"
 #include "notes/uDM.h"
+#include "widgets/PictureBox.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -33,7 +33,7 @@ protected:
     void TearDown() override { closePopups(); }
     // Starts the window with page 0 (only the leave-save and the endings store) or page 1.
     std::unique_ptr<Program> start(int page) { return start(page, dir); }
-    std::unique_ptr<Program> start(int page, const AppDir &where)
+    std::unique_ptr<Program> start(int page, const AppDir& where)
     {
         where.write(kFormSize, QByteArray::number(page) + "\r\n750\r\n500\r\n137\r\n119\r\n");
         auto program = std::make_unique<Program>(where, env);
@@ -41,20 +41,23 @@ protected:
         return program;
     }
     // Selects the characters [from, to) of the note.
-    static void select(QTextEdit &editor, int from, int to)
+    static void select(QTextEdit& editor, int from, int to)
     {
         QTextCursor c = editor.textCursor();
         c.setPosition(from);
         c.setPosition(to, QTextCursor::KeepAnchor);
         editor.setTextCursor(c);
     }
-    static QColor colorAt(QTextEdit &editor, int position)
+    static QColor colorAt(QTextEdit& editor, int position)
     {
         QTextCursor c(editor.document());
         c.setPosition(position + 1);
         return c.charFormat().foreground().color();
     }
-    QAction *action(TMainFrm &w, const char *name) { return find<QMenu>(w, "pmDeskTopMonCal")->findChild<QAction *>(name); }
+    QAction* action(TMainFrm& w, const char* name)
+    {
+        return find<QMenu>(w, "pmDeskTopMonCal")->findChild<QAction*>(name);
+    }
 
     AppDir dir;
     Recorder env;
@@ -70,7 +73,7 @@ TEST_F(Note, DateChangeLoadsThatDaysNote)
     EXPECT_EQ(program->editor().toPlainText(), QStringLiteral("七月一日"));
     program->selectDate(dateTime(2011, 6, 30));
     EXPECT_TRUE(program->editor().toPlainText().isEmpty());
-    EXPECT_FALSE(dir.noteText("20110630")); // loading creates no row
+    EXPECT_FALSE(dir.noteText("20110630"));                            // loading creates no row
     EXPECT_EQ(dir.noteText("20110629"), QStringLiteral("六月二十九")); // nor writes a load back
 }
 
@@ -95,11 +98,12 @@ TEST_F(Note, PageZeroStoresOnlyWhenTheEditorLosesTheFocus)
 TEST_F(Note, ClickOnTheCalendarStoresTheNoteUnderTheDayBeingLeft)
 {
     struct Case {
-        const char *name;
-        std::function<void(calendar_view::TChnCalendar &)> click;
+        const char* name;
+        std::function<void(calendar_view::TChnCalendar&)> click;
     };
     const Case cases[] = {
-        {"a day of the grid", [](calendar_view::TChnCalendar &c) {
+        {"a day of the grid",
+         [](calendar_view::TChnCalendar& c) {
              int k = 1;
              while (!(c.DateInf(k).Valid && c.DateInf(k).Day == 15))
                  ++k;
@@ -107,9 +111,10 @@ TEST_F(Note, ClickOnTheCalendarStoresTheNoteUnderTheDayBeingLeft)
              QTest::mouseClick(c.grid(), Qt::LeftButton, {}, cell.center());
          }},
         // The today link takes no focus of its own: the window moves it away from the editor.
-        {"the today link", [](calendar_view::TChnCalendar &c) { QTest::mouseClick(c.todayLink(), Qt::LeftButton, {}, QPoint(3, 3)); }},
+        {"the today link",
+         [](calendar_view::TChnCalendar& c) { QTest::mouseClick(c.todayLink(), Qt::LeftButton, {}, QPoint(3, 3)); }},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         AppDir fresh;
         auto program = start(0, fresh); // only the leave-save stores
         fresh.putNote("20110615", QStringLiteral("十五日"));
@@ -136,7 +141,8 @@ TEST_F(Note, NothingIsStoredForADayWhoseNoteFailedToLoad)
 
     program->type("x"); // no edit-time save after a failed load
     EXPECT_EQ(dir.noteText("20110630"), QStringLiteral("三十日的记事"));
-    find<calendar_view::TChnCalendar>(program->window(), "chnCalendar")->setFocus(); // the leave-save refuses to overwrite it
+    find<calendar_view::TChnCalendar>(program->window(), "chnCalendar")
+        ->setFocus(); // the leave-save refuses to overwrite it
     EXPECT_EQ(dir.noteText("20110630"), QStringLiteral("三十日的记事"));
     EXPECT_FALSE(find<QLabel>(program->window(), "saveNotice")->isHidden());
 
@@ -151,20 +157,22 @@ TEST_F(Note, FailedSavesShowANoticeUntilASaveSucceeds)
 {
     dir.putNote("20110629", QStringLiteral("stored"));
     auto program = start(1);
-    TMainFrm &w = program->window();
+    TMainFrm& w = program->window();
     const QSize editorSize = find<QTextEdit>(w, "rdtAbc")->size();
-    ASSERT_EQ(sqlite3_exec(program->dm.store()->handle(), "PRAGMA query_only = 1", nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(program->dm.store()->handle(), "PRAGMA query_only = 1", nullptr, nullptr, nullptr),
+              SQLITE_OK);
     program->type("1");
     program->type("2");
     EXPECT_FALSE(find<QLabel>(w, "saveNotice")->isHidden());
     EXPECT_TRUE(find<QLabel>(w, "saveNotice")->text().startsWith(QStringLiteral("记事未能保存：")));
     EXPECT_GT(find<QLabel>(w, "saveNotice")->text().size(), QStringLiteral("记事未能保存：").size()); // with the reason
-    EXPECT_TRUE(find<QTextEdit>(w, "rdtAbc")->hasFocus()); // typing goes on
-    EXPECT_TRUE(env.messages.isEmpty()); // no box
+    EXPECT_TRUE(find<QTextEdit>(w, "rdtAbc")->hasFocus());                                            // typing goes on
+    EXPECT_TRUE(env.messages.isEmpty());                                                              // no box
     EXPECT_EQ(dir.noteText("20110629"), QStringLiteral("stored"));
     EXPECT_LT(find<QTextEdit>(w, "rdtAbc")->height(), editorSize.height());
 
-    ASSERT_EQ(sqlite3_exec(program->dm.store()->handle(), "PRAGMA query_only = 0", nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(program->dm.store()->handle(), "PRAGMA query_only = 0", nullptr, nullptr, nullptr),
+              SQLITE_OK);
     program->type("3");
     EXPECT_TRUE(find<QLabel>(w, "saveNotice")->isHidden());
     EXPECT_EQ(find<QTextEdit>(w, "rdtAbc")->size(), editorSize);
@@ -174,7 +182,7 @@ TEST_F(Note, FailedSavesShowANoticeUntilASaveSucceeds)
 TEST_F(Note, SaveClearsTheProtectedAttributeOfTheSelectionOnly)
 {
     auto program = start(0); // only the leave-save stores
-    QTextEdit &editor = program->editor();
+    QTextEdit& editor = program->editor();
     program->type(QStringLiteral("abcdef"));
     QTextCharFormat protectedFormat;
     protectedFormat.setProperty(notes::ProtectedCharProperty, true);
@@ -200,11 +208,11 @@ TEST_F(Note, TimeStampIsTheClocksHourAndMinute)
 {
     struct Case {
         int hour, minute;
-        const char *text;
+        const char* text;
     };
     const Case cases[] = {{9, 5, " 09:05 "}, {23, 7, " 23:07 "}, {0, 0, " 00:00 "}};
     auto program = start(1);
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         program->editor().clear();
         env.now = dateTime(2011, 6, 29, c.hour, c.minute);
         QTest::mouseClick(find<widgets::PictureBox>(program->window(), "imgDate"), Qt::LeftButton);
@@ -218,15 +226,15 @@ TEST_F(Note, TimeStampIsTheClocksHourAndMinute)
 TEST_F(Note, MarksReplaceTheSelection)
 {
     auto program = start(1);
-    TMainFrm &w = program->window();
-    QTextEdit &e = program->editor();
+    TMainFrm& w = program->window();
+    QTextEdit& e = program->editor();
     const std::pair<std::function<void()>, QString> marks[] = {
         {[&] { QTest::mouseClick(find<QToolButton>(w, "btnGou"), Qt::LeftButton); }, QStringLiteral("√")},
         {[&] { QTest::mouseClick(find<QToolButton>(w, "btnX"), Qt::LeftButton); }, QStringLiteral("×")},
         {[&] { action(w, "V1")->trigger(); }, QStringLiteral("√")},
         {[&] { action(w, "X1")->trigger(); }, QStringLiteral("×")},
     };
-    for (const auto &[mark, text] : marks) {
+    for (const auto& [mark, text] : marks) {
         e.setPlainText("abcd");
         select(e, 1, 3);
         mark();
@@ -239,11 +247,11 @@ TEST_F(Note, MarksReplaceTheSelection)
 TEST_F(Note, TagsAreOneColouredBlock)
 {
     auto program = start(1);
-    TMainFrm &w = program->window();
-    QTextEdit &e = program->editor();
-    const std::pair<const char *, QColor> tags[] = {
+    TMainFrm& w = program->window();
+    QTextEdit& e = program->editor();
+    const std::pair<const char*, QColor> tags[] = {
         {"N_RedTag", QColor(255, 0, 0)}, {"N_BlueTag", QColor(0, 0, 255)}, {"N_FRedTag", QColor(255, 0, 255)}};
-    for (const auto &[name, color] : tags) {
+    for (const auto& [name, color] : tags) {
         e.setPlainText("xyz!");
         select(e, 0, 3);
         action(w, name)->trigger();
@@ -263,8 +271,8 @@ TEST_F(Note, TagsAreOneColouredBlock)
 TEST_F(Note, ColourDialogOnlyWhileTheEditorHasTheFocus)
 {
     auto program = start(1);
-    TMainFrm &w = program->window();
-    QTextEdit &e = program->editor();
+    TMainFrm& w = program->window();
+    QTextEdit& e = program->editor();
     e.setPlainText("colour");
     select(e, 0, 3);
     env.colorAnswer = QColor(0, 128, 0);
@@ -283,7 +291,8 @@ TEST_F(Note, ColourDialogOnlyWhileTheEditorHasTheFocus)
     EXPECT_NE(colorAt(e, 4), QColor(0, 128, 0));
 
     // After a click on the calendar the editor has lost the focus: the picture does nothing.
-    QTest::mouseClick(find<calendar_view::TChnCalendar>(w, "chnCalendar")->todayLink(), Qt::LeftButton, {}, QPoint(3, 3));
+    QTest::mouseClick(find<calendar_view::TChnCalendar>(w, "chnCalendar")->todayLink(), Qt::LeftButton, {},
+                      QPoint(3, 3));
     env.colorAnswer = QColor(0, 0, 255);
     QTest::mouseClick(find<widgets::PictureBox>(w, "imgRedColor"), Qt::LeftButton);
     EXPECT_EQ(env.colorDialogStarts.size(), 2);
@@ -293,8 +302,8 @@ TEST_F(Note, ColourDialogOnlyWhileTheEditorHasTheFocus)
 TEST_F(Note, FontDialogSetsTheSelectionsFontAndStartsOnTheLastOne)
 {
     auto program = start(1);
-    TMainFrm &w = program->window();
-    QTextEdit &e = program->editor();
+    TMainFrm& w = program->window();
+    QTextEdit& e = program->editor();
     e.setPlainText("font text");
     select(e, 0, 4);
     QFont chosen(QStringLiteral("DejaVu Sans"));
@@ -335,23 +344,23 @@ TEST_F(Note, FontDialogSetsTheSelectionsFontAndStartsOnTheLastOne)
 TEST_F(Note, PopupMenuItemsAndTheirCommands)
 {
     auto program = start(1);
-    TMainFrm &w = program->window();
-    QTextEdit &e = program->editor();
+    TMainFrm& w = program->window();
+    QTextEdit& e = program->editor();
     QStringList items;
-    for (QAction *a : find<QMenu>(w, "pmDeskTopMonCal")->actions())
+    for (QAction* a : find<QMenu>(w, "pmDeskTopMonCal")->actions())
         items << (a->isSeparator() ? QStringLiteral("-") : a->text()) + '/' + a->objectName();
     EXPECT_EQ(items, QStringList({"复制/N1", "粘贴/N2", "删除/N9", "剪切/N3", "-/N6", "打V/V1", "打X/X1", "-/N5",
                                   "撤销(Ctrl+Z)/CtrlZ1", "添加标注/N7"}));
     QStringList tags;
-    for (QAction *a : find<QMenu>(w, "pmDeskTopMonCal")->findChild<QMenu *>("N7")->actions())
+    for (QAction* a : find<QMenu>(w, "pmDeskTopMonCal")->findChild<QMenu*>("N7")->actions())
         tags << a->text() + '/' + a->objectName();
     EXPECT_EQ(tags, QStringList({"红/N_RedTag", "蓝/N_BlueTag", "粉红/N_FRedTag"}));
     EXPECT_TRUE(action(w, "CtrlZ1")->shortcut().isEmpty());
 
     struct Step {
-        const char *item;
+        const char* item;
         int from, to; // the selection before the command
-        const char *text;
+        const char* text;
     };
     e.setPlainText("hello world");
     const Step steps[] = {
@@ -361,7 +370,7 @@ TEST_F(Note, PopupMenuItemsAndTheirCommands)
         {"N9", 0, 2, "llo"},          // delete "he"
         {"CtrlZ1", 0, 0, "hello"},    // undo the delete
     };
-    for (const Step &s : steps) {
+    for (const Step& s : steps) {
         select(e, s.from, s.to);
         action(w, s.item)->trigger();
         EXPECT_EQ(e.toPlainText(), QString::fromLatin1(s.text)) << s.item;

@@ -29,7 +29,7 @@ protected:
     }
 
     // tavemo-notes put, as a user runs it from a terminal while the window is open.
-    void putFromTheCommandLine(const QString &text)
+    void putFromTheCommandLine(const QString& text)
     {
         QTemporaryDir scratch;
         const QString file = scratch.filePath(QStringLiteral("note.txt"));
@@ -61,7 +61,7 @@ TEST_F(NotesElsewhere, TypingAfterAPutKeepsBothTextsAndSaysSo)
     EXPECT_TRUE(stored->contains(QStringLiteral("由 tavemo-notes"))) << "the divider says where it came from";
     EXPECT_EQ(program->editor().toPlainText(), *stored) << "the editor shows what is stored";
 
-    auto *notice = find<QLabel>(program->window(), "saveNotice");
+    auto* notice = find<QLabel>(program->window(), "saveNotice");
     EXPECT_FALSE(notice->isHidden());
     EXPECT_TRUE(notice->text().contains(QStringLiteral("两份都已保留"))) << notice->text().toStdString();
 
@@ -76,7 +76,7 @@ TEST_F(NotesElsewhere, TypingAfterAPutKeepsBothTextsAndSaysSo)
 TEST_F(NotesElsewhere, WithoutTypingTheWindowShowsThePutText)
 {
     struct Case {
-        const char *name;
+        const char* name;
         bool byActivation; // else by waiting for the window's own look
     };
     for (const Case c : {Case{"activated", true}, Case{"waited", false}}) {
@@ -92,7 +92,8 @@ TEST_F(NotesElsewhere, WithoutTypingTheWindowShowsThePutText)
             program->focusEditor();
             EXPECT_EQ(program->editor().toPlainText(), QStringLiteral("终端里写的记事"));
         } else {
-            EXPECT_TRUE(QTest::qWaitFor([&] { return program->editor().toPlainText() == QStringLiteral("终端里写的记事"); }, 8000));
+            EXPECT_TRUE(QTest::qWaitFor(
+                [&] { return program->editor().toPlainText() == QStringLiteral("终端里写的记事"); }, 8000));
         }
         EXPECT_TRUE(find<QLabel>(program->window(), "saveNotice")->isHidden());
         // Nothing was written back: the stored note is the put one, byte for byte as put stored it.

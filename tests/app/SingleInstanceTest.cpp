@@ -3,8 +3,8 @@
 
 #include "AppTestSupport.h"
 
-#include "notes/DateKey.h"
 #include "app/SingleInstance.h"
+#include "notes/DateKey.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ namespace tavemo::app::test {
 namespace {
 
 // Runs the event loop until `done` or `ms` have passed.
-bool spinUntil(const std::function<bool()> &done, int ms = 10000)
+bool spinUntil(const std::function<bool()>& done, int ms = 10000)
 {
     QElapsedTimer t;
     t.start();
@@ -32,7 +32,7 @@ bool spinUntil(const std::function<bool()> &done, int ms = 10000)
 }
 
 // True once the program of `dir` answers on its socket.
-bool listening(const AppDir &dir)
+bool listening(const AppDir& dir)
 {
     QLocalSocket probe;
     probe.connectToServer(SingleInstance::socketPath(dir.path()));

@@ -3,11 +3,11 @@
 
 #include "AppTestSupport.h"
 
-#include "paths/AppPath.h"
-#include "calendar_view/ChnCalendarPicker.h"
-#include "notes/NoteStore.h"
 #include "app/WallpaperFlow.h"
 #include "app/WebPanel.h"
+#include "calendar_view/ChnCalendarPicker.h"
+#include "notes/NoteStore.h"
+#include "paths/AppPath.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +31,7 @@ TEST(StartUp, FirstStartWritesBothFilesAndOpensCentredOnTheScreen)
     Recorder env;
     env.now = dateTime(2011, 6, 29, 10, 30);
     Program program(dir, env);
-    TMainFrm &w = program.window();
+    TMainFrm& w = program.window();
 
     EXPECT_EQ(dir.read(kConfigSetBg), QByteArray("1\r\n"));
     EXPECT_EQ(dir.read(kFormSize), QByteArray("1\r\n750\r\n500\r\n137\r\n119\r\n"));
@@ -39,7 +39,8 @@ TEST(StartUp, FirstStartWritesBothFilesAndOpensCentredOnTheScreen)
     EXPECT_EQ(w.CurrentPage(), 1);
     EXPECT_TRUE(find<WallpaperFlow>(w, "wallpaperFlow")->prompt());
     EXPECT_EQ(find<WallpaperFlow>(w, "wallpaperFlow")->confirmResult(), 0);
-    EXPECT_EQ(find<WallpaperFlow>(w, "wallpaperFlow")->flagFilePath(), dir.path() + "/Data/configSetBg.ini"); // "data" and "Data" are one folder
+    EXPECT_EQ(find<WallpaperFlow>(w, "wallpaperFlow")->flagFilePath(),
+              dir.path() + "/Data/configSetBg.ini"); // "data" and "Data" are one folder
     EXPECT_EQ(w.windowTitle(), QStringLiteral("桌面日历"));
     EXPECT_TRUE(w.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(w.minimumSize(), QSize(650, 500));
@@ -57,7 +58,7 @@ TEST(StartUp, FirstStartWritesBothFilesAndOpensCentredOnTheScreen)
 TEST(StartUp, WallpaperPromptFile)
 {
     struct Case {
-        const char *name;
+        const char* name;
         QByteArray content;
         bool prompt;
         QByteArray after;
@@ -69,7 +70,7 @@ TEST(StartUp, WallpaperPromptFile)
         {"empty: as missing", "", true, "1\r\n"},
         {"not a number: as missing", "abc\r\n", true, "1\r\n"},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         AppDir dir;
         dir.write(kConfigSetBg, c.content);
         Recorder env;
@@ -86,7 +87,7 @@ TEST(StartUp, LabelAndMonthPictureFollowTheClockNotTheCalendar)
     Recorder env;
     env.now = dateTime(2012, 1, 1, 9, 0); // a Sunday
     Program program(dir, env, false);
-    TMainFrm &w = program.window();
+    TMainFrm& w = program.window();
     EXPECT_EQ(find<QLabel>(w, "lblDateTime")->text(), QStringLiteral("今天是 2012年1月1日(日)"));
     EXPECT_TRUE(w.MonthPicturePath().endsWith("/source/Month/201201.bmp")) << w.MonthPicturePath().toStdString();
 
@@ -100,7 +101,7 @@ TEST(StartUp, SavedWindowSizeAndPosition)
     const QRect primary(0, 0, 1024, 768);
     const QRect right(1024, 0, 1280, 1024);
     struct Case {
-        const char *name;
+        const char* name;
         QByteArray content;
         QList<QRect> screens;
         QRect geometry;
@@ -115,11 +116,16 @@ TEST(StartUp, SavedWindowSizeAndPosition)
         {"four lines: as missing", "1\r\n750\r\n500\r\n3\r\n", {primary}, {137, 119, 750, 500}, 1, defaults},
         {"not numeric: as missing", "1\r\nwide\r\n500\r\n3\r\n4\r\n", {primary}, {137, 119, 750, 500}, 1, defaults},
         {"empty: as missing", "", {primary}, {137, 119, 750, 500}, 1, defaults},
-        {"on a screen that is gone: centred", "1\r\n750\r\n500\r\n3000\r\n100\r\n", {primary}, {137, 119, 750, 500}, 1, {}},
+        {"on a screen that is gone: centred",
+         "1\r\n750\r\n500\r\n3000\r\n100\r\n",
+         {primary},
+         {137, 119, 750, 500},
+         1,
+         {}},
         {"above every screen: centred", "1\r\n700\r\n500\r\n100\r\n-400\r\n", {primary}, {162, 119, 700, 500}, 1, {}},
         {"on the second screen", "1\r\n750\r\n500\r\n1500\r\n100\r\n", {primary, right}, {1500, 100, 750, 500}, 1, {}},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         AppDir dir;
         dir.write(kFormSize, c.content);
         Recorder env;
@@ -133,7 +139,7 @@ TEST(StartUp, SavedWindowSizeAndPosition)
 }
 
 // Hover, press and release on the close picture.
-void clickClosePicture(TMainFrm &w)
+void clickClosePicture(TMainFrm& w)
 {
     QTest::mouseMove(find<widgets::CaptionButton>(w, "img_close"), QPoint(20, 10));
     QTest::mousePress(find<widgets::CaptionButton>(w, "img_close"), Qt::LeftButton, {}, QPoint(20, 10));
@@ -175,14 +181,16 @@ TEST(Ending, ExitCommandAndWindowCloseStoreTheNoteButNotTheGeometry)
         program.window().move(300, 200);
 
         if (viaMenu)
-            find<QMenu>(program.window(), "popSysset")->findChild<QAction *>("N_ExitPrj")->trigger();
+            find<QMenu>(program.window(), "popSysset")->findChild<QAction*>("N_ExitPrj")->trigger();
         else
             program.window().close(); // as the window manager's close (Alt+F4) does
         EXPECT_EQ(env.quits, 1);
         EXPECT_EQ(dir.read(kFormSize), QByteArray("0\r\n700\r\n520\r\n10\r\n20\r\n"));
         EXPECT_EQ(dir.noteText("20110629"), QStringLiteral("记事"));
         std::unique_ptr<notes::NoteStore> store;
-        EXPECT_TRUE(notes::NoteStore::open(paths::noteDatabasePath(dir.path()), notes::NoteStore::Access::ReadWrite, &store).ok());
+        EXPECT_TRUE(
+            notes::NoteStore::open(paths::noteDatabasePath(dir.path()), notes::NoteStore::Access::ReadWrite, &store)
+                .ok());
     }
 }
 

@@ -3,12 +3,12 @@
 
 #include "AppTestSupport.h"
 
-#include "paths/AppPath.h"
-#include "widgets/PictureBox.h"
-#include "wallpaper/PictureCodecs.h"
 #include "app/WallpaperFlow.h"
 #include "dialogs/uInfoFrm.h"
 #include "dialogs/uPicSel.h"
+#include "paths/AppPath.h"
+#include "wallpaper/PictureCodecs.h"
+#include "widgets/PictureBox.h"
 
 #include <gtest/gtest.h>
 
@@ -26,27 +26,24 @@ namespace {
 const QString kList = QStringLiteral("Data\\BGPicList.ini");
 const QString kFolder = QStringLiteral("source\\DeskTopBG\\");
 
-void putBackground(const AppDir &dir, const QString &name, QRgb colour)
+void putBackground(const AppDir& dir, const QString& name, QRgb colour)
 {
     QImage picture(640, 480, QImage::Format_RGB32);
     picture.fill(colour);
     dir.write(kFolder + name, wallpaper::encodeBmp24(picture));
 }
 
-void click(QWidget *widget)
-{
-    QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
-}
+void click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center()); }
 
 // Clicks 添加到桌面 and waits for the road to end (it pauses after the dialog).
-void applyToDesktop(TMainFrm &w)
+void applyToDesktop(TMainFrm& w)
 {
     click(find<widgets::PictureBox>(w, "imgAppToDesk"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !find<WallpaperFlow>(w, "wallpaperFlow")->isApplying(); }, 5000));
 }
 
 // The colour the desktop was given at its bottom left corner, far from the note and the month.
-QRgb cornerOf(const QString &installed)
+QRgb cornerOf(const QString& installed)
 {
     const Result<QImage> shown = wallpaper::readPicture(installed);
     EXPECT_TRUE(shown.ok()) << shown.outcome.text().toStdString();
@@ -55,7 +52,8 @@ QRgb cornerOf(const QString &installed)
 
 bool near(QRgb a, QRgb b)
 {
-    return std::abs(qRed(a) - qRed(b)) <= 3 && std::abs(qGreen(a) - qGreen(b)) <= 3 && std::abs(qBlue(a) - qBlue(b)) <= 3;
+    return std::abs(qRed(a) - qRed(b)) <= 3 && std::abs(qGreen(a) - qGreen(b)) <= 3 &&
+           std::abs(qBlue(a) - qBlue(b)) <= 3;
 }
 
 TEST(WallpaperButtons, FirstStartWritesTheDefaultList)
@@ -65,7 +63,8 @@ TEST(WallpaperButtons, FirstStartWritesTheDefaultList)
     env.now = dateTime(2024, 2, 10, 9, 0);
     Program program(dir, env);
     EXPECT_EQ(dir.read(kList), QByteArray("A1.bmp\r\nA1.bmp\r\n"));
-    EXPECT_EQ(find<WallpaperFlow>(program.window(), "wallpaperFlow")->backgrounds().currentBackgroundName, QStringLiteral("A1.bmp"));
+    EXPECT_EQ(find<WallpaperFlow>(program.window(), "wallpaperFlow")->backgrounds().currentBackgroundName,
+              QStringLiteral("A1.bmp"));
     EXPECT_EQ(find<WallpaperFlow>(program.window(), "wallpaperFlow")->backgrounds().backgroundIndex, 0);
     ASSERT_NE(find<dialogs::TPicSelFrm>(program.window(), "PicSelFrm"), nullptr);
     ASSERT_NE(find<dialogs::TInforFrm>(program.window(), "InforFrm"), nullptr);
@@ -86,10 +85,11 @@ TEST(WallpaperButtons, EachApplicationTakesTheNextBackgroundDownTheList)
     Recorder env;
     env.now = dateTime(2024, 2, 10, 9, 0);
     Program program(dir, env);
-    TMainFrm &w = program.window();
+    TMainFrm& w = program.window();
     program.focusEditor();
     program.type(QStringLiteral("买菜"));
-    EXPECT_EQ(find<WallpaperFlow>(w, "wallpaperFlow")->backgrounds().backgroundIndex, 3) << "a fresh start takes the last entry";
+    EXPECT_EQ(find<WallpaperFlow>(w, "wallpaperFlow")->backgrounds().backgroundIndex, 3)
+        << "a fresh start takes the last entry";
 
     const int expected[] = {3, 2, 1, 3};
     for (int n = 0; n < 4; ++n) {
@@ -101,7 +101,7 @@ TEST(WallpaperButtons, EachApplicationTakesTheNextBackgroundDownTheList)
     EXPECT_EQ(find<WallpaperFlow>(w, "wallpaperFlow")->backgrounds().backgroundIndex, 2);
     EXPECT_TRUE(env.messages.isEmpty()) << env.messages.join('|').toStdString();
     EXPECT_EQ(QSet<QString>(env.installed.begin(), env.installed.end()).size(), 4) << "a fresh name each time";
-    for (const char *name : {"Content.bmp", "Mix.bmp", "Mix.Jpg"})
+    for (const char* name : {"Content.bmp", "Mix.bmp", "Mix.Jpg"})
         EXPECT_TRUE(dir.exists(kFolder + name)) << name;
     // The content picture is the editor's viewport at its size.
     const Result<QImage> content = wallpaper::readPicture(dir.file(kFolder + "Content.bmp"));
@@ -116,18 +116,18 @@ TEST(WallpaperButtons, DeclineTouchesNoFileAndTheTickSwitchesTheQuestionOff)
     Recorder env;
     env.now = dateTime(2024, 2, 10, 9, 0);
     Program program(dir, env);
-    TMainFrm &w = program.window();
+    TMainFrm& w = program.window();
     ASSERT_TRUE(find<WallpaperFlow>(w, "wallpaperFlow")->prompt());
     const QStringList before = QDir(dir.file(kFolder)).entryList(QDir::Files);
 
-    onNextModal([](QWidget *dialog) { click(static_cast<dialogs::TInforFrm *>(dialog)->btncancel()); });
+    onNextModal([](QWidget* dialog) { click(static_cast<dialogs::TInforFrm*>(dialog)->btncancel()); });
     applyToDesktop(w);
     EXPECT_EQ(QDir(dir.file(kFolder)).entryList(QDir::Files), before) << "not even Content.bmp";
     EXPECT_TRUE(env.installed.isEmpty());
     EXPECT_EQ(find<WallpaperFlow>(w, "wallpaperFlow")->confirmResult(), 0);
 
-    onNextModal([](QWidget *dialog) {
-        auto *info = static_cast<dialogs::TInforFrm *>(dialog);
+    onNextModal([](QWidget* dialog) {
+        auto* info = static_cast<dialogs::TInforFrm*>(dialog);
         QTest::mouseClick(info->chkSetBgInfo(), Qt::LeftButton, {}, QPoint(6, 8));
         click(info->btnok());
     });
@@ -153,7 +153,7 @@ TEST(WallpaperButtons, ADesktopThatCannotBeSetIsSaidAndTheIndexStays)
     env.now = dateTime(2024, 2, 10, 9, 0);
     env.hasDesktop = false;
     Program program(dir, env);
-    TMainFrm &w = program.window();
+    TMainFrm& w = program.window();
     applyToDesktop(w);
     ASSERT_EQ(env.messages.size(), 1);
     EXPECT_TRUE(env.messages.first().contains(QStringLiteral("Mix.bmp"))) << env.messages.first().toStdString();
@@ -172,18 +172,18 @@ TEST(WallpaperButtons, ChoosingABackgroundInTheDialogMakesItTheNextOne)
     Recorder env;
     env.now = dateTime(2024, 2, 10, 9, 0);
     Program program(dir, env);
-    TMainFrm &w = program.window();
+    TMainFrm& w = program.window();
 
     // Closed without a change: the list is read again and the last entry is next.
     find<WallpaperFlow>(w, "wallpaperFlow")->backgrounds().backgroundIndex = 1;
-    onNextModal([](QWidget *dialog) { click(static_cast<dialogs::TPicSelFrm *>(dialog)->btnOk()); });
+    onNextModal([](QWidget* dialog) { click(static_cast<dialogs::TPicSelFrm*>(dialog)->btnOk()); });
     click(find<widgets::PictureBox>(w, "imgAddToDesk"));
     EXPECT_EQ(find<WallpaperFlow>(w, "wallpaperFlow")->backgrounds().backgroundIndex, 3);
     EXPECT_EQ(dir.read(kList), QByteArray("A1.bmp\r\nA1.bmp\r\nb1.bmp\r\nb2.bmp\r\n"));
 
     // b1.bmp chosen: line 1 names it, and the next application uses it.
-    onNextModal([](QWidget *dialog) {
-        auto *picSel = static_cast<dialogs::TPicSelFrm *>(dialog);
+    onNextModal([](QWidget* dialog) {
+        auto* picSel = static_cast<dialogs::TPicSelFrm*>(dialog);
         picSel->LVpic()->topLevelItem(1)->setSelected(true);
         click(picSel->btnOk());
     });
@@ -201,8 +201,8 @@ TEST(WallpaperButtons, ChoosingABackgroundInTheDialogMakesItTheNextOne)
     QTemporaryDir outside;
     ASSERT_TRUE(wallpaper::saveJpeg(photo, outside.filePath("holiday.jpg"), 90).ok());
     env.pictureAnswers = {{outside.filePath("holiday.jpg")}};
-    onNextModal([](QWidget *dialog) {
-        auto *picSel = static_cast<dialogs::TPicSelFrm *>(dialog);
+    onNextModal([](QWidget* dialog) {
+        auto* picSel = static_cast<dialogs::TPicSelFrm*>(dialog);
         click(picSel->btnAdd());
         click(picSel->btnOk());
     });

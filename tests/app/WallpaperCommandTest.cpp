@@ -3,8 +3,8 @@
 
 #include "AppTestSupport.h"
 
-#include "wallpaper/PictureCodecs.h"
 #include "TavemoVersion.h"
+#include "wallpaper/PictureCodecs.h"
 
 #include <gtest/gtest.h>
 
@@ -25,11 +25,11 @@ struct CommandRun {
 };
 
 // Runs the program without a display or a known desktop.
-CommandRun runCommand(const QStringList &arguments)
+CommandRun runCommand(const QStringList& arguments)
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION"})
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION"})
         env.remove(QString::fromLatin1(name));
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(TAVEMO_APP_DIR "/tavemo-wallpaper"), arguments);
@@ -39,7 +39,7 @@ CommandRun runCommand(const QStringList &arguments)
 }
 
 // An application directory with a plain grey background as the only picture of the list.
-void prepare(const AppDir &dir)
+void prepare(const AppDir& dir)
 {
     QImage grey(1024, 768, QImage::Format_RGB32);
     grey.fill(kGrey);
@@ -48,7 +48,7 @@ void prepare(const AppDir &dir)
 
 // Pixels of the composite's note area (10 pixels from the right, 30 from the top, the content
 // picture's size) that are clearly darker than the background: the note's letters.
-int inkInNoteArea(const QImage &composite, QSize content)
+int inkInNoteArea(const QImage& composite, QSize content)
 {
     int ink = 0;
     const int x0 = composite.width() - 10 - content.width();
@@ -78,7 +78,7 @@ TEST(WallpaperCommand, BadArgumentsEndWithStatusTwoAndWriteNothing)
         {"--dir", "/nonexistent/tavemo"},
         {"--no-install", "--no-install"},
     };
-    for (const QStringList &c : cases) {
+    for (const QStringList& c : cases) {
         const CommandRun run = runCommand(QStringList{"--dir", dir.path()} << c);
         EXPECT_EQ(run.status, 2) << c.join(' ').toStdString();
         EXPECT_TRUE(run.out.isEmpty()) << c.join(' ').toStdString();
@@ -106,7 +106,8 @@ TEST(WallpaperCommand, ComposesTheDaysNoteAtTheWindowsEditorSize)
     const QString output = dir.file("out/note.png");
     QDir().mkpath(QFileInfo(output).absolutePath());
 
-    const CommandRun run = runCommand({"--dir", dir.path(), "--date", "2024-02-10", "--output", output, "--no-install"});
+    const CommandRun run =
+        runCommand({"--dir", dir.path(), "--date", "2024-02-10", "--output", output, "--no-install"});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_TRUE(run.err.isEmpty()) << "no Qt warnings: " << run.err.toStdString();
     EXPECT_EQ(run.out, QStringLiteral("桌面：未设置（--no-install）\n壁纸：%1\n输出：%2\n")
@@ -124,12 +125,14 @@ TEST(WallpaperCommand, ComposesTheDaysNoteAtTheWindowsEditorSize)
     EXPECT_NEAR(qGray(composite.value.pixel(5, 760)), qGray(kGrey), 3) << "the background elsewhere";
 
     // The same day written YYYYMMDD, with the values joined to their options.
-    const CommandRun joined = runCommand({"--dir=" + dir.path(), "--date=20240210", "--output=" + output, "--no-install"});
+    const CommandRun joined =
+        runCommand({"--dir=" + dir.path(), "--date=20240210", "--output=" + output, "--no-install"});
     ASSERT_EQ(joined.status, 0) << joined.err.toStdString();
     EXPECT_EQ(joined.out, run.out);
 
     // A day without a note leaves the note area as the background.
-    const CommandRun empty = runCommand({"--dir", dir.path(), "--date", "2024-02-11", "--output", output, "--no-install"});
+    const CommandRun empty =
+        runCommand({"--dir", dir.path(), "--date", "2024-02-11", "--output", output, "--no-install"});
     ASSERT_EQ(empty.status, 0) << empty.err.toStdString();
     const Result<QImage> plain = wallpaper::readPicture(output);
     ASSERT_TRUE(plain.ok());

@@ -17,9 +17,9 @@
 namespace tavemo::app {
 namespace {
 
-const LayoutEntry &entry(const char *name)
+const LayoutEntry& entry(const char* name)
 {
-    for (const LayoutEntry &e : mainWindowLayout())
+    for (const LayoutEntry& e : mainWindowLayout())
         if (QLatin1String(e.name) == QLatin1String(name))
             return e;
     ADD_FAILURE() << "no entry " << name;
@@ -31,7 +31,7 @@ TEST(MainWindowLayout, AnchorsFollowTheWindowFromTheDesignSize)
 {
     const QSize bigger(834, 512); // 100 wider, 50 taller than the design size
     struct Case {
-        const char *name;
+        const char* name;
         QRect design, bigger;
     };
     const Case cases[] = {
@@ -44,7 +44,7 @@ TEST(MainWindowLayout, AnchorsFollowTheWindowFromTheDesignSize)
         {"pnlLeft", QRect(2, 82, 311, 441), QRect(2, 82, 311, 441)},
         {"chnCalendar", QRect(0, 0, 311, 253), QRect(0, 0, 311, 253)},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         EXPECT_EQ(placeAt(entry(c.name), QSize(734, 462)), c.design) << c.name;
         EXPECT_EQ(placeAt(entry(c.name), bigger), c.bigger) << c.name;
     }
@@ -54,16 +54,16 @@ TEST(MainWindowLayout, LaysOutNamedComponentsAtAnyDepthAndLeavesTheRest)
 {
     QWidget window;
     window.resize(834, 512);
-    auto child = [](QWidget *parent, const char *name) {
-        auto *w = new QWidget(parent);
+    auto child = [](QWidget* parent, const char* name) {
+        auto* w = new QWidget(parent);
         w->setObjectName(QString::fromLatin1(name));
         w->setGeometry(1, 2, 3, 4);
         return w;
     };
-    QWidget *label = child(&window, "lblSet");
-    QWidget *note = child(&window, "pngRight");
-    QWidget *calendar = child(child(&window, "pnlLeft"), "chnCalendar");
-    QWidget *other = child(&window, "somethingElse");
+    QWidget* label = child(&window, "lblSet");
+    QWidget* note = child(&window, "pngRight");
+    QWidget* calendar = child(child(&window, "pnlLeft"), "chnCalendar");
+    QWidget* other = child(&window, "somethingElse");
     layOut(window);
     EXPECT_EQ(label->geometry(), QRect(687, 56, 3, 4)); // moved, its own size kept
     EXPECT_EQ(note->geometry(), QRect(315, 80, 515, 427));
@@ -76,7 +76,7 @@ struct Bare {
     Bare()
     {
         env.now = [this] { return clock; };
-        env.chooseColor = [this](QWidget *, const QColor &) -> std::optional<QColor> {
+        env.chooseColor = [this](QWidget*, const QColor&) -> std::optional<QColor> {
             ++colourDialogs;
             return QColor(Qt::green);
         };
@@ -104,20 +104,37 @@ TEST(EditCommands, MarksTagsAndTimeStampsReplaceTheSelection)
     at2307 = at905 + (23 * 60 + 7) / 1440.0;
     at905 += (9 * 60 + 5) / 1440.0;
     struct Case {
-        const char *name;
-        std::function<void(EditCommands &, Bare &)> act;
+        const char* name;
+        std::function<void(EditCommands&, Bare&)> act;
         QString text;
     };
     const Case cases[] = {
-        {"check mark", [](EditCommands &e, Bare &) { e.replaceSelection(EditCommands::kCheckMark); }, QStringLiteral("a√def")},
-        {"cross mark", [](EditCommands &e, Bare &) { e.replaceSelection(EditCommands::kCrossMark); }, QStringLiteral("a×def")},
-        {"tag", [](EditCommands &e, Bare &) { e.tag(EditCommands::redTag()); }, QStringLiteral("a█def")},
-        {"delete", [](EditCommands &e, Bare &) { e.deleteSelection(); }, QStringLiteral("adef")},
-        {"09:05", [at905](EditCommands &e, Bare &b) { b.clock = at905; e.insertTime(); }, QStringLiteral("a 09:05 def")},
-        {"00:00", [at0](EditCommands &e, Bare &b) { b.clock = at0; e.insertTime(); }, QStringLiteral("a 00:00 def")},
-        {"23:07", [at2307](EditCommands &e, Bare &b) { b.clock = at2307; e.insertTime(); }, QStringLiteral("a 23:07 def")},
+        {"check mark", [](EditCommands& e, Bare&) { e.replaceSelection(EditCommands::kCheckMark); },
+         QStringLiteral("a√def")},
+        {"cross mark", [](EditCommands& e, Bare&) { e.replaceSelection(EditCommands::kCrossMark); },
+         QStringLiteral("a×def")},
+        {"tag", [](EditCommands& e, Bare&) { e.tag(EditCommands::redTag()); }, QStringLiteral("a█def")},
+        {"delete", [](EditCommands& e, Bare&) { e.deleteSelection(); }, QStringLiteral("adef")},
+        {"09:05",
+         [at905](EditCommands& e, Bare& b) {
+             b.clock = at905;
+             e.insertTime();
+         },
+         QStringLiteral("a 09:05 def")},
+        {"00:00",
+         [at0](EditCommands& e, Bare& b) {
+             b.clock = at0;
+             e.insertTime();
+         },
+         QStringLiteral("a 00:00 def")},
+        {"23:07",
+         [at2307](EditCommands& e, Bare& b) {
+             b.clock = at2307;
+             e.insertTime();
+         },
+         QStringLiteral("a 23:07 def")},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         Bare b;
         b.select(1, 3);
         c.act(b.commands, b);

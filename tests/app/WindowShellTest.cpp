@@ -2,10 +2,10 @@
 
 #include "AppTestSupport.h"
 
-#include "widgets/CaptionButton.h"
-#include "calendar_view/ChnCalendarPicker.h"
-#include "widgets/PictureBox.h"
 #include "app/WebPanel.h"
+#include "calendar_view/ChnCalendarPicker.h"
+#include "widgets/CaptionButton.h"
+#include "widgets/PictureBox.h"
 #include "widgets/WindowFrame.h"
 
 #include <gtest/gtest.h>
@@ -36,13 +36,13 @@ protected:
 TEST_F(Shell, CaptionButtonsFollowTheirStateTable)
 {
     Program program(dir, env);
-    TMainFrm &w = program.window();
-    CaptionButton *close = find<widgets::CaptionButton>(w, "img_close");
-    CaptionButton *mini = find<widgets::CaptionButton>(w, "img_mini");
+    TMainFrm& w = program.window();
+    CaptionButton* close = find<widgets::CaptionButton>(w, "img_close");
+    CaptionButton* mini = find<widgets::CaptionButton>(w, "img_mini");
     const QPoint inClose(20, 10), inMiniNormal(15, 10);
 
     struct Step {
-        const char *event;
+        const char* event;
         std::function<void()> act;
         State close, mini;
     };
@@ -50,18 +50,24 @@ TEST_F(Shell, CaptionButtonsFollowTheirStateTable)
         {"at start", [] {}, State::Normal, State::Normal},
         {"move over close", [&] { QTest::mouseMove(close, inClose); }, State::Highlight, State::Normal},
         {"move over minimise", [&] { QTest::mouseMove(mini, inMiniNormal); }, State::Normal, State::Highlight},
-        {"press on minimise", [&] { QTest::mousePress(mini, Qt::LeftButton, {}, inMiniNormal); }, State::Normal, State::Down},
-        {"release outside it", [&] { QTest::mouseRelease(mini, Qt::LeftButton, {}, QPoint(-30, 5)); }, State::Normal, State::Down},
-        {"move over the background", [&] { QTest::mouseMove(find<widgets::PictureBox>(w, "imgBG"), QPoint(300, 30)); }, State::Normal, State::Normal},
+        {"press on minimise", [&] { QTest::mousePress(mini, Qt::LeftButton, {}, inMiniNormal); }, State::Normal,
+         State::Down},
+        {"release outside it", [&] { QTest::mouseRelease(mini, Qt::LeftButton, {}, QPoint(-30, 5)); }, State::Normal,
+         State::Down},
+        {"move over the background", [&] { QTest::mouseMove(find<widgets::PictureBox>(w, "imgBG"), QPoint(300, 30)); },
+         State::Normal, State::Normal},
         {"move over close", [&] { QTest::mouseMove(close, inClose); }, State::Highlight, State::Normal},
-        {"press on close, right button", [&] { QTest::mousePress(close, Qt::RightButton, {}, inClose); }, State::Down, State::Normal},
+        {"press on close, right button", [&] { QTest::mousePress(close, Qt::RightButton, {}, inClose); }, State::Down,
+         State::Normal},
         {"release it", [&] { QTest::mouseRelease(close, Qt::RightButton, {}, inClose); }, State::Down, State::Normal},
         {"move over close while down", [&] { QTest::mouseMove(close, inClose); }, State::Down, State::Normal},
-        {"move over the background", [&] { QTest::mouseMove(find<widgets::PictureBox>(w, "imgBG"), QPoint(300, 30)); }, State::Normal, State::Normal},
+        {"move over the background", [&] { QTest::mouseMove(find<widgets::PictureBox>(w, "imgBG"), QPoint(300, 30)); },
+         State::Normal, State::Normal},
         // The minimise box's first column belongs to its highlight picture only.
-        {"move over the minimise box's first column", [&] { QTest::mouseMove(mini, QPoint(0, 10)); }, State::Normal, State::Normal},
+        {"move over the minimise box's first column", [&] { QTest::mouseMove(mini, QPoint(0, 10)); }, State::Normal,
+         State::Normal},
     };
-    for (const Step &s : steps) {
+    for (const Step& s : steps) {
         s.act();
         EXPECT_EQ(close->state(), s.close) << s.event;
         EXPECT_EQ(mini->state(), s.mini) << s.event;
@@ -73,7 +79,7 @@ TEST_F(Shell, CaptionButtonsFollowTheirStateTable)
 TEST_F(Shell, MinimiseThenBringToFront)
 {
     Program program(dir, env);
-    TMainFrm &w = program.window();
+    TMainFrm& w = program.window();
     QTest::mouseMove(find<widgets::CaptionButton>(w, "img_mini"), QPoint(15, 10));
     QTest::mousePress(find<widgets::CaptionButton>(w, "img_mini"), Qt::LeftButton, {}, QPoint(15, 10));
     QTest::mouseRelease(find<widgets::CaptionButton>(w, "img_mini"), Qt::LeftButton, {}, QPoint(15, 10));
@@ -89,7 +95,7 @@ TEST_F(Shell, MinimiseThenBringToFront)
 TEST_F(Shell, AnchoredComponentsFollowTheSizeAndTheLeftPanelStays)
 {
     Program program(dir, env);
-    TMainFrm &w = program.window();
+    TMainFrm& w = program.window();
     for (const QSize size : {QSize(750, 500), QSize(1000, 700)}) {
         w.resize(size);
         const int dw = size.width() - 734, dh = size.height() - 462;
@@ -111,7 +117,7 @@ TEST_F(Shell, AnchoredComponentsFollowTheSizeAndTheLeftPanelStays)
 TEST_F(Shell, SizingBandOnEveryEdgeAndCorner)
 {
     Program program(dir, env);
-    TMainFrm &w = program.window();
+    TMainFrm& w = program.window();
     w.resize(750, 500);
     struct Case {
         QPoint at;
@@ -119,16 +125,20 @@ TEST_F(Shell, SizingBandOnEveryEdgeAndCorner)
         Qt::CursorShape cursor;
     };
     const Case cases[] = {
-        {{0, 250}, Qt::LeftEdge, Qt::SizeHorCursor},      {{4, 250}, Qt::LeftEdge, Qt::SizeHorCursor},
-        {{5, 250}, {}, Qt::ArrowCursor},                  {{749, 250}, Qt::RightEdge, Qt::SizeHorCursor},
-        {{745, 250}, Qt::RightEdge, Qt::SizeHorCursor},   {{744, 250}, {}, Qt::ArrowCursor},
-        {{300, 0}, Qt::TopEdge, Qt::SizeVerCursor},       {{300, 499}, Qt::BottomEdge, Qt::SizeVerCursor},
+        {{0, 250}, Qt::LeftEdge, Qt::SizeHorCursor},
+        {{4, 250}, Qt::LeftEdge, Qt::SizeHorCursor},
+        {{5, 250}, {}, Qt::ArrowCursor},
+        {{749, 250}, Qt::RightEdge, Qt::SizeHorCursor},
+        {{745, 250}, Qt::RightEdge, Qt::SizeHorCursor},
+        {{744, 250}, {}, Qt::ArrowCursor},
+        {{300, 0}, Qt::TopEdge, Qt::SizeVerCursor},
+        {{300, 499}, Qt::BottomEdge, Qt::SizeVerCursor},
         {{2, 2}, Qt::LeftEdge | Qt::TopEdge, Qt::SizeFDiagCursor},
         {{748, 498}, Qt::RightEdge | Qt::BottomEdge, Qt::SizeFDiagCursor},
         {{748, 1}, Qt::RightEdge | Qt::TopEdge, Qt::SizeBDiagCursor},
         {{1, 498}, Qt::LeftEdge | Qt::BottomEdge, Qt::SizeBDiagCursor},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         EXPECT_EQ(find<widgets::WindowFrame>(w, "windowFrame")->edgesAt(c.at), c.edges) << c.at.x() << ',' << c.at.y();
         EXPECT_EQ(WindowFrame::cursorFor(c.edges), c.cursor);
     }
@@ -146,9 +156,9 @@ TEST_F(Shell, SizingWithoutAWindowManagerFollowsThePointerDownToTheMinimum)
 {
     // The offscreen platform has no window manager: the window sizes itself.
     Program program(dir, env);
-    TMainFrm &w = program.window();
+    TMainFrm& w = program.window();
     const QRect start = w.geometry();
-    QWindow *handle = w.windowHandle();
+    QWindow* handle = w.windowHandle();
     const QPoint corner(start.width() - 2, start.height() - 2);
     QTest::mousePress(handle, Qt::LeftButton, {}, corner);
     QTest::mouseMove(handle, corner + QPoint(40, 30));
@@ -166,10 +176,10 @@ TEST_F(Shell, SizingWithoutAWindowManagerFollowsThePointerDownToTheMinimum)
 TEST_F(Shell, OptionsMenuOpensBelowTheLabelAndItsPages)
 {
     Program program(dir, env);
-    TMainFrm &w = program.window();
-    QMenu *menu = find<QMenu>(w, "popSysset");
+    TMainFrm& w = program.window();
+    QMenu* menu = find<QMenu>(w, "popSysset");
     QStringList items;
-    for (QAction *a : menu->actions())
+    for (QAction* a : menu->actions())
         items << (a->isSeparator() ? QStringLiteral("-") : a->text()) + '/' + a->objectName();
     EXPECT_EQ(items, QStringList({"帮助说明/N_help", "意见反馈/N_Submit", "-/N4", "退出程序/N_ExitPrj"}));
 
@@ -182,8 +192,8 @@ TEST_F(Shell, OptionsMenuOpensBelowTheLabelAndItsPages)
     menu->close();
     EXPECT_EQ(find<QLabel>(w, "lblSet")->contextMenuPolicy(), Qt::CustomContextMenu); // from now on the right click too
 
-    menu->findChild<QAction *>("N_help")->trigger();
-    menu->findChild<QAction *>("N_Submit")->trigger();
+    menu->findChild<QAction*>("N_help")->trigger();
+    menu->findChild<QAction*>("N_Submit")->trigger();
     EXPECT_EQ(env.openedUrls, QList<QUrl>({QUrl::fromLocalFile(dir.path() + "/web/help4/tavemo1.htm"),
                                            QUrl::fromLocalFile(dir.path() + "/web/help4/tavemo2.htm")}));
     EXPECT_EQ(env.quits, 0);
@@ -193,7 +203,7 @@ TEST_F(Shell, WebPanelShowsOurPageWithoutMenuAndOpensLinksOutside)
 {
     dir.write("web/rs/Tavemo3.htm", "<p>提示 <a href=\"../help4/tavemo1.htm\">帮助</a></p>");
     Program program(dir, env);
-    WebPanel *web = find<WebPanel>(program.window(), "webLink");
+    WebPanel* web = find<WebPanel>(program.window(), "webLink");
     EXPECT_TRUE(web->toPlainText().contains(QStringLiteral("提示")));
     EXPECT_EQ(web->geometry(), QRect(0, 0, 310, 70));
     EXPECT_EQ(web->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
@@ -207,8 +217,9 @@ TEST_F(Shell, WebPanelShowsOurPageWithoutMenuAndOpensLinksOutside)
     EXPECT_FALSE(QApplication::activePopupWidget());
 
     // The editor beside it keeps its menu.
-    QTextEdit *editor = find<QTextEdit>(program.window(), "rdtAbc");
-    QContextMenuEvent editorMenu(QContextMenuEvent::Mouse, QPoint(20, 20), editor->viewport()->mapToGlobal(QPoint(20, 20)));
+    QTextEdit* editor = find<QTextEdit>(program.window(), "rdtAbc");
+    QContextMenuEvent editorMenu(QContextMenuEvent::Mouse, QPoint(20, 20),
+                                 editor->viewport()->mapToGlobal(QPoint(20, 20)));
     QApplication::sendEvent(editor->viewport(), &editorMenu);
     EXPECT_EQ(QApplication::activePopupWidget(), find<QMenu>(program.window(), "pmDeskTopMonCal"));
 

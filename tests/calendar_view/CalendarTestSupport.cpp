@@ -1,7 +1,7 @@
 #include "CalendarTestSupport.h"
 
-#include "engine/DateTime.h"
 #include "drawing/FontSetup.h"
+#include "engine/DateTime.h"
 
 #include <QApplication>
 
@@ -33,10 +33,7 @@ double dateValue(int year, int month, int day)
     return value;
 }
 
-std::string isoDate(double value)
-{
-    return engine::formatIsoDate(value);
-}
+std::string isoDate(double value) { return engine::formatIsoDate(value); }
 
 std::unique_ptr<TChnCalendar> shownCalendar(int year, int month, int day, int width, int height)
 {
@@ -59,9 +56,6 @@ QPoint centreOfDay(TChnCalendar& calendar, int day)
     return calendar.grid()->cellRect(cell.x(), cell.y()).center();
 }
 
-QColor rgbOf(TColor color)
-{
-    return toQColor(color);
-}
+QColor rgbOf(TColor color) { return toQColor(color); }
 
 } // namespace tavemo::calendar_view::test

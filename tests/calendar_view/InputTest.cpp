@@ -3,8 +3,8 @@
 #include "CalendarTestSupport.h"
 
 #include "calendar_view/CaptionLabel.h"
-#include "engine/DateTime.h"
 #include "calendar_view/UpDownStepper.h"
+#include "engine/DateTime.h"
 
 #include <gtest/gtest.h>
 
@@ -70,14 +70,12 @@ TEST(GridMouse, ClicksOutsideTheDaysChangeNothing)
     log.attach(*cal);
     DayGrid* grid = cal->grid();
     const QPoint targets[] = {
-        grid->cellRect(1, 1).center(),  // empty cell before the 1st
-        grid->cellRect(3, 0).center(),  // header
-        grid->cellRect(0, 3).center(),  // week-number column
-        grid->cellRect(8, 3).center(),  // filler column
-        grid->cellRect(5, 6).center(),  // information cells
-        grid->cellRect(6, 6).center(),
-        grid->cellRect(7, 6).center(),
-        grid->cellRect(6, 5).center(),  // after the 30th
+        grid->cellRect(1, 1).center(), // empty cell before the 1st
+        grid->cellRect(3, 0).center(), // header
+        grid->cellRect(0, 3).center(), // week-number column
+        grid->cellRect(8, 3).center(), // filler column
+        grid->cellRect(5, 6).center(), // information cells
+        grid->cellRect(6, 6).center(), grid->cellRect(7, 6).center(), grid->cellRect(6, 5).center(), // after the 30th
     };
     for (const QPoint& at : targets) {
         QTest::mouseClick(grid, Qt::LeftButton, {}, at);
@@ -121,8 +119,8 @@ TEST(GridKeyboard, KeysMoveOnlyAmongTheDaysOfTheMonth)
     };
     // From 2011-06-15 (a Wednesday, row 3) each key alone.
     const Case cases[] = {
-        {Qt::Key_Left, "2011-06-14"}, {Qt::Key_Right, "2011-06-16"}, {Qt::Key_Up, "2011-06-08"},
-        {Qt::Key_Down, "2011-06-22"}, {Qt::Key_Home, "2011-06-15"},  {Qt::Key_End, "2011-06-15"},
+        {Qt::Key_Left, "2011-06-14"},     {Qt::Key_Right, "2011-06-16"}, {Qt::Key_Up, "2011-06-08"},
+        {Qt::Key_Down, "2011-06-22"},     {Qt::Key_Home, "2011-06-15"},  {Qt::Key_End, "2011-06-15"},
         {Qt::Key_PageUp, "2011-06-15"},   // the header row
         {Qt::Key_PageDown, "2011-06-15"}, // row 6, column 4: after the 30th
     };
@@ -149,14 +147,10 @@ TEST(Steppers, StepAcrossYearEndsAndClampTheDay)
         const char* expected;
     };
     const Case cases[] = {
-        {2011, 12, 15, true, true, "2012-01-15"},
-        {2012, 1, 15, true, false, "2011-12-15"},
-        {2011, 1, 31, true, true, "2011-02-28"},
-        {2012, 1, 31, true, true, "2012-02-29"},
-        {2011, 3, 31, true, false, "2011-02-28"},
-        {2012, 2, 29, false, true, "2013-02-28"},
-        {2012, 2, 29, false, false, "2011-02-28"},
-        {2100, 12, 15, true, true, "2100-12-15"}, // January 2101 is refused
+        {2011, 12, 15, true, true, "2012-01-15"},  {2012, 1, 15, true, false, "2011-12-15"},
+        {2011, 1, 31, true, true, "2011-02-28"},   {2012, 1, 31, true, true, "2012-02-29"},
+        {2011, 3, 31, true, false, "2011-02-28"},  {2012, 2, 29, false, true, "2013-02-28"},
+        {2012, 2, 29, false, false, "2011-02-28"}, {2100, 12, 15, true, true, "2100-12-15"}, // January 2101 is refused
         {2100, 6, 15, false, true, "2100-06-15"}, // the year stepper stops at 2100
     };
     for (const Case& c : cases) {
@@ -248,7 +242,8 @@ TEST(Menus, MonthMenuItems)
     EXPECT_EQ(cal->monthMenu()->defaultAction(), items[0]);
     EXPECT_TRUE(items[1]->isSeparator());
     EXPECT_EQ(items[1]->objectName(), QStringLiteral("MenuMonth_ToDay_"));
-    const char* names[] = {"一月", "二月", "三月", "四月", "五月", "六月", "七月", "八月", "九月", "十月", "十一月", "十二月"};
+    const char* names[] = {"一月", "二月", "三月", "四月", "五月",   "六月",
+                           "七月", "八月", "九月", "十月", "十一月", "十二月"};
     for (int m = 1; m <= 12; ++m) {
         QAction* item = items[m + 1];
         EXPECT_EQ(item->text(), QString::fromUtf8(names[m - 1]));

@@ -2,9 +2,9 @@
 
 #include "CalendarTestSupport.h"
 
-#include "engine/DateTime.h"
-#include "calendar_view/UpDownStepper.h"
 #include "calendar_view/CaptionLabel.h"
+#include "calendar_view/UpDownStepper.h"
+#include "engine/DateTime.h"
 
 #include <gtest/gtest.h>
 
@@ -79,11 +79,11 @@ TEST(CalendarLayout, WeekNumberColumnWidth)
 {
     ensureApplication();
     TChnCalendar cal;
-    cal.setShowWeekNum(true);        // before the window step ...
+    cal.setShowWeekNum(true); // before the window step ...
     EXPECT_EQ(cal.grid()->columnWidth(0), 18);
-    cal.show();                      // ... which sets column 0 back to 6
+    cal.show(); // ... which sets column 0 back to 6
     EXPECT_EQ(cal.grid()->columnWidth(0), 6);
-    cal.setShowWeekNum(true);        // unchanged value: nothing happens
+    cal.setShowWeekNum(true); // unchanged value: nothing happens
     EXPECT_EQ(cal.grid()->columnWidth(0), 6);
     cal.setShowWeekNum(false);
     cal.setShowWeekNum(true);
@@ -206,13 +206,13 @@ TEST(MonthFill, SecondLinePriorityAndColours)
     };
     constexpr TColor cnDate = 0x00010101, holiday = 0x00020202, lunarHolDay = 0x00030303, cnHolDay = 0x00040404;
     const Case cases[] = {
-        {2024, 2, 20, "十一", cnDate},       // an ordinary day: the lunar day
-        {2024, 3, 10, "二月", 0x000000FF},   // first of a lunar month: the month name in red
-        {2024, 2, 14, "情人节", holiday},     // Gregorian festival over the lunar day
-        {2023, 11, 8, "立冬", lunarHolDay},  // solar term over the Gregorian festival 记者日
-        {2001, 6, 21, "夏至", lunarHolDay},  // solar term over the first of the lunar month
-        {2020, 10, 1, "中秋节", cnHolDay},    // lunar festival over 国庆节
-        {2024, 2, 10, "春节", cnHolDay},      // New Year's Day: the festival, not the month name
+        {2024, 2, 20, "十一", cnDate},      // an ordinary day: the lunar day
+        {2024, 3, 10, "二月", 0x000000FF},  // first of a lunar month: the month name in red
+        {2024, 2, 14, "情人节", holiday},   // Gregorian festival over the lunar day
+        {2023, 11, 8, "立冬", lunarHolDay}, // solar term over the Gregorian festival 记者日
+        {2001, 6, 21, "夏至", lunarHolDay}, // solar term over the first of the lunar month
+        {2020, 10, 1, "中秋节", cnHolDay},  // lunar festival over 国庆节
+        {2024, 2, 10, "春节", cnHolDay},    // New Year's Day: the festival, not the month name
         {2024, 2, 9, "除夕", cnHolDay},
     };
     ensureApplication();
@@ -263,7 +263,8 @@ TEST(MonthFill, DateInfoLabelShowsTheEraBefore1949)
     engine::TChnCal day;
     day.SetDate(dateValue(1948, 6, 1));
     ASSERT_FALSE(day.EraText.empty());
-    EXPECT_EQ(cal->dateInfoLabel()->text(), QString::fromStdString(day.EraText) + QStringLiteral(" 农历") + cal->CnDate());
+    EXPECT_EQ(cal->dateInfoLabel()->text(),
+              QString::fromStdString(day.EraText) + QStringLiteral(" 农历") + cal->CnDate());
     cal->setDateTime(dateValue(1949, 1, 1));
     EXPECT_TRUE(cal->dateInfoLabel()->text().startsWith(QStringLiteral("1949-01-01 农历")));
 }

@@ -4,9 +4,9 @@
 #include "CalendarTestSupport.h"
 
 #include "calendar_view/CaptionLabel.h"
-#include "engine/DateTime.h"
 #include "calendar_view/MonthModel.h"
 #include "calendar_view/UpDownStepper.h"
+#include "engine/DateTime.h"
 
 #include <gtest/gtest.h>
 
@@ -57,10 +57,10 @@ TEST(MonthModel, LaysOutTheMonthsOfTheHistoricalCalendar)
         int lastDay;
     };
     const Case cases[] = {
-        {1582, 10, 2, 21, 31}, {1582, 9, 7, 30, 30}, {1582, 11, 2, 30, 30},
-        {1000, 1, 2, 31, 31},  // 1 January 1000 was a Monday
-        {1500, 2, 7, 29, 29},  // Julian: 29 February in every fourth year
-        {1700, 2, 2, 28, 28},  // Gregorian: not in 1700
+        {1582, 10, 2, 21, 31}, {1582, 9, 7, 30, 30},
+        {1582, 11, 2, 30, 30}, {1000, 1, 2, 31, 31}, // 1 January 1000 was a Monday
+        {1500, 2, 7, 29, 29},                        // Julian: 29 February in every fourth year
+        {1700, 2, 2, 28, 28},                        // Gregorian: not in 1700
         {2024, 2, 5, 29, 29},
     };
     for (const Case& c : cases) {
@@ -99,9 +99,15 @@ TEST(MonthModel, DayInMonthFallsBackToTheLastDayThatExists)
         const char* expected; // empty: none
     };
     const Case cases[] = {
-        {2011, 3, 31, "2011-03-31"}, {2011, 2, 31, "2011-02-28"}, {1500, 2, 30, "1500-02-29"},
-        {1700, 2, 29, "1700-02-28"}, {1582, 10, 10, "1582-10-04"}, {1582, 10, 15, "1582-10-15"},
-        {0, 1, 1, ""},               {2101, 1, 1, ""},              {2011, 13, 1, ""},
+        {2011, 3, 31, "2011-03-31"},
+        {2011, 2, 31, "2011-02-28"},
+        {1500, 2, 30, "1500-02-29"},
+        {1700, 2, 29, "1700-02-28"},
+        {1582, 10, 10, "1582-10-04"},
+        {1582, 10, 15, "1582-10-15"},
+        {0, 1, 1, ""},
+        {2101, 1, 1, ""},
+        {2011, 13, 1, ""},
     };
     for (const Case& c : cases) {
         double value = -1;

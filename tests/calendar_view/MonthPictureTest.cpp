@@ -1,7 +1,7 @@
 // The month drawn as a picture for the wallpaper: the calendar on its white ground.
 
-#include "CalendarTestSupport.h"
 #include "calendar_view/MonthPicture.h"
+#include "CalendarTestSupport.h"
 
 #include <gtest/gtest.h>
 

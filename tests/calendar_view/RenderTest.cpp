@@ -11,10 +11,7 @@ namespace tavemo::calendar_view::test {
 namespace {
 
 // The face pixel behind a point of the grid.
-QRgb faceBehind(TChnCalendar& cal, QPoint inGrid)
-{
-    return cal.faceImage().pixel(inGrid + cal.grid()->pos());
-}
+QRgb faceBehind(TChnCalendar& cal, QPoint inGrid) { return cal.faceImage().pixel(inGrid + cal.grid()->pos()); }
 
 bool hasPixel(const QImage& image, const QRect& area, const std::function<bool(QColor)>& test)
 {
@@ -147,7 +144,8 @@ TEST(RenderWeekNumbers, ColumnZeroAndItsLine)
         EXPECT_GT(inkedColumns(grid, c0.adjusted(0, 0, -1, 0)), 2); // "23"
         EXPECT_EQ(grid.pixel(c0.right(), c0.top() + 1), line);
         const QRect header0 = cal->grid()->cellRect(0, 0);
-        EXPECT_GT(inkedColumns(grid, QRect(header0.left(), header0.top(), header0.width() - 1, header0.height() - 5)), 2); // "W"
+        EXPECT_GT(inkedColumns(grid, QRect(header0.left(), header0.top(), header0.width() - 1, header0.height() - 5)),
+                  2); // "W"
     }
     cal->setShowWeekNumLine(false);
     {

@@ -1,11 +1,11 @@
 // The selection dialog and the confirmation dialog, clicked as a user clicks them, over a
 // throw-away application directory with real picture files.
 
-#include "widgets/PictureBox.h"
-#include "wallpaper/PictureCodecs.h"
 #include "WallpaperTestSupport.h"
 #include "dialogs/uInfoFrm.h"
 #include "dialogs/uPicSel.h"
+#include "wallpaper/PictureCodecs.h"
+#include "widgets/PictureBox.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -34,8 +34,7 @@ const QString kList = QStringLiteral("Data/BGPicList.ini");
 
 // A dialog over the directory whose file dialog answers `chosen` and whose messages are kept.
 struct PicSel {
-    explicit PicSel(const AppDir& app)
-        : frm(app.path(), services())
+    explicit PicSel(const AppDir& app) : frm(app.path(), services())
     {
         frm.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&frm));
@@ -82,10 +81,7 @@ QByteArray pictureBytes(const char* format, QRgb colour)
     return bytes;
 }
 
-QStringList folderFiles(const AppDir& app)
-{
-    return QDir(app.wallpaperFolder()).entryList(QDir::Files, QDir::Name);
-}
+QStringList folderFiles(const AppDir& app) { return QDir(app.wallpaperFolder()).entryList(QDir::Files, QDir::Name); }
 
 TEST(PicSelFrm, ComponentsStandWhereTheDialogPutsThem)
 {
@@ -133,15 +129,18 @@ TEST(PicSelFrm, AddConvertsEachUsablePictureAndNamesTheOthersInOneMessage)
     writeFile(app.file(kList), "A1.bmp\r\nA1.bmp\r\n");
     QTemporaryDir outside;
     struct Case {
-        QString file;          // chosen from outside the wallpaper folder
-        QByteArray bytes;      // empty: the file does not exist
-        QString caption;       // the entry it makes; empty: none, and named in the message
-        QStringList leaves;    // what it leaves in the wallpaper folder
+        QString file;       // chosen from outside the wallpaper folder
+        QByteArray bytes;   // empty: the file does not exist
+        QString caption;    // the entry it makes; empty: none, and named in the message
+        QStringList leaves; // what it leaves in the wallpaper folder
     };
     const Case cases[] = {
         {"photo.jpg", pictureBytes("JPEG", qRgb(200, 40, 40)), "photo.bmp", {"photo.jpg", "photo.bmp"}},
-        {"moving.gif", test::makeGif(4, 4, {qRgb(40, 200, 40), qRgb(0, 0, 0)}, {{0, 0, 4, 4, false, std::vector<int>(16, 0), {}, -1}}),
-         "moving.bmp", {"moving.gif", "moving.bmp"}},
+        {"moving.gif",
+         test::makeGif(4, 4, {qRgb(40, 200, 40), qRgb(0, 0, 0)},
+                       {{0, 0, 4, 4, false, std::vector<int>(16, 0), {}, -1}}),
+         "moving.bmp",
+         {"moving.gif", "moving.bmp"}},
         {"leaf.png", pictureBytes("PNG", qRgb(40, 40, 200)), "leaf.bmp", {"leaf.png", "leaf.bmp"}},
         {"SHOUT.JPEG", pictureBytes("JPEG", qRgb(90, 90, 90)), "SHOUT.bmp", {"SHOUT.JPEG", "SHOUT.bmp"}},
         {"plain.bmp", encodeBmp24(test::filled(8, 8, qRgb(1, 2, 3))), "plain.bmp", {"plain.bmp"}},
@@ -203,8 +202,8 @@ TEST(PicSelFrm, RemoveRules)
     struct Case {
         const char* name;
         std::initializer_list<int> selected;
-        QStringList captions;   // afterwards
-        QString current;        // afterwards
+        QStringList captions; // afterwards
+        QString current;      // afterwards
         bool written;
     };
     // Entries: A1.bmp, b.bmp (current), c.bmp, d.bmp
@@ -272,7 +271,7 @@ TEST(PicSelFrm, OkRulesAndTheClosePicture)
         EXPECT_FALSE(d.frm.isVisible()) << c.name;
         EXPECT_EQ(d.frm.CurrentName, c.current) << c.name;
         EXPECT_EQ(readFile(app.file(kList)), c.written ? QByteArray("c.bmp\r\nA1.bmp\r\nb.bmp\r\nc.bmp\r\n")
-                                                      : QByteArray("b.bmp\nA1.bmp\nb.bmp\nc.bmp\n"))
+                                                       : QByteArray("b.bmp\nA1.bmp\nb.bmp\nc.bmp\n"))
             << c.name;
         EXPECT_EQ(d.checks().indexOf(true), d.frm.captions().indexOf(c.current)) << c.name;
     }
@@ -359,7 +358,8 @@ TEST(InforFrm, ComponentsAndTheTickKeptBetweenDisplays)
     bool prompt = true;
     std::int32_t result = 0;
     const QString flagFile = app.file(QStringLiteral("Data/configSetBg.ini"));
-    answer(frm, true, [](TInforFrm& f) { return f.btncancel(); }, prompt, result, flagFile);
+    answer(
+        frm, true, [](TInforFrm& f) { return f.btncancel(); }, prompt, result, flagFile);
     EXPECT_TRUE(frm.chkSetBgInfo()->isChecked());
     EXPECT_FALSE(QFileInfo::exists(flagFile));
 }

@@ -84,13 +84,13 @@ TEST(FitRect, FitsProportionallyAtTheCornerOrCentred)
         QRect expected;
     };
     const Case cases[] = {
-        {400, 200, 313, 253, false, QRect(QPoint(0, 0), QPoint(312, 155))},  // (0, 0, 313, 156)
-        {400, 200, 313, 253, true, QRect(QPoint(0, 48), QPoint(312, 203))},  // (0, 48, 313, 204)
-        {200, 400, 313, 253, false, QRect(0, 0, 126, 253)},                  // taller than wide
+        {400, 200, 313, 253, false, QRect(QPoint(0, 0), QPoint(312, 155))}, // (0, 0, 313, 156)
+        {400, 200, 313, 253, true, QRect(QPoint(0, 48), QPoint(312, 203))}, // (0, 48, 313, 204)
+        {200, 400, 313, 253, false, QRect(0, 0, 126, 253)},                 // taller than wide
         {200, 400, 313, 253, true, QRect(93, 0, 126, 253)},
-        {100, 100, 50, 80, false, QRect(0, 0, 50, 50)},                      // square, width limits
-        {1000, 10, 313, 253, false, QRect(0, 0, 313, 3)},                    // Trunc cuts 3.13
-        {300, 100, 200, 50, true, QRect(25, 0, 150, 50)},                    // wide, height limits
+        {100, 100, 50, 80, false, QRect(0, 0, 50, 50)},   // square, width limits
+        {1000, 10, 313, 253, false, QRect(0, 0, 313, 3)}, // Trunc cuts 3.13
+        {300, 100, 200, 50, true, QRect(25, 0, 150, 50)}, // wide, height limits
     };
     for (const Case& c : cases) {
         QRect r;
@@ -115,8 +115,8 @@ TEST(BlendLayer, WeightIsPercentModHundred)
     };
     // face 200 grey, layer (0, 100, 250); the key is something else.
     const Case cases[] = {
-        {0, qRgb(200, 200, 200)}, {100, qRgb(200, 200, 200)}, {50, qRgb(100, 150, 225)},
-        {150, qRgb(100, 150, 225)}, {25, qRgb(150, 175, 212)}, {99, qRgb(2, 101, 249)},
+        {0, qRgb(200, 200, 200)},   {100, qRgb(200, 200, 200)}, {50, qRgb(100, 150, 225)},
+        {150, qRgb(100, 150, 225)}, {25, qRgb(150, 175, 212)},  {99, qRgb(2, 101, 249)},
     };
     for (const Case& c : cases) {
         QImage face = filled(2, 1, qRgb(200, 200, 200));

@@ -21,10 +21,8 @@ TEST(FontSetup, FacesAndHanFallback)
         bool bold;
     };
     const Case cases[] = {
-        {"宋体", "Noto Serif CJK SC", false},
-        {"黑体", "Noto Sans CJK SC", true},
-        {"微软雅黑", "Noto Sans CJK SC", false},
-        {"Arial", "Liberation Sans", true},
+        {"宋体", "Noto Serif CJK SC", false},      {"黑体", "Noto Sans CJK SC", true},
+        {"微软雅黑", "Noto Sans CJK SC", false},   {"Arial", "Liberation Sans", true},
         {"Arial Black", "Liberation Sans", false},
     };
     for (const Case& c : cases) {
@@ -43,7 +41,8 @@ TEST(FontSetup, FacesAndHanFallback)
             const QString face = run.rawFont().familyName();
             const bool han = face.contains(QLatin1String("CJK SC"), Qt::CaseInsensitive);
             hanFaceSeen = hanFaceSeen || han;
-            EXPECT_TRUE(han || face.compare(QString::fromUtf8(c.resolved), Qt::CaseInsensitive) == 0) << face.toStdString();
+            EXPECT_TRUE(han || face.compare(QString::fromUtf8(c.resolved), Qt::CaseInsensitive) == 0)
+                << face.toStdString();
             for (quint32 glyph : run.glyphIndexes())
                 EXPECT_NE(glyph, 0u) << "missing glyph in " << face.toStdString();
         }

@@ -31,9 +31,21 @@ TChnCal infoOf(int year, int month, int day)
 // Every field of the object, for comparing whole states.
 std::vector<std::string> allFields(const TChnCal& c)
 {
-    return {std::to_string(c.LunarYear), std::to_string(c.LunarMonth), std::to_string(c.Date),
-            c.SolarTerm, c.SolarFestival, c.LunarMonthName, c.DayGanZhi, c.YearGanZhi, c.MonthGanZhi,
-            c.LunarFestival, c.LunarYearText, c.LunarDayName, c.Animal, c.Constellation, c.EraText};
+    return {std::to_string(c.LunarYear),
+            std::to_string(c.LunarMonth),
+            std::to_string(c.Date),
+            c.SolarTerm,
+            c.SolarFestival,
+            c.LunarMonthName,
+            c.DayGanZhi,
+            c.YearGanZhi,
+            c.MonthGanZhi,
+            c.LunarFestival,
+            c.LunarYearText,
+            c.LunarDayName,
+            c.Animal,
+            c.Constellation,
+            c.EraText};
 }
 
 struct FieldCase {
@@ -132,7 +144,8 @@ TEST(TChnCal, BeyondTheTablesOnlyTheDateChanges)
     TChnCal info;
     info.SetDate(dateOf(2024, 2, 10));
     TChnCal expected = info;
-    for (const DateTime outside : {dateOf(2101, 1, 1), dateOf(9999, 12, 31), std::numeric_limits<double>::quiet_NaN()}) {
+    for (const DateTime outside :
+         {dateOf(2101, 1, 1), dateOf(9999, 12, 31), std::numeric_limits<double>::quiet_NaN()}) {
         info.SetDate(outside);
         expected.Date = outside;
         EXPECT_EQ(allFields(info), allFields(expected)) << outside;
@@ -164,16 +177,38 @@ TEST(GetSolarFestival, FixedDaysAndNthWeekdays)
         const char* expected;
     };
     const Case cases[] = {
-        {2024, 1, 1, "元旦节"},  {2024, 2, 14, "情人节"}, {2024, 3, 8, "妇女节"},  {2024, 4, 1, "愚人节"},
-        {2024, 5, 1, "劳动节"},  {2024, 5, 4, "青年节"},  {2024, 6, 1, "儿童节"},  {2024, 7, 1, "建党节"},
-        {2024, 8, 1, "建军节"},  {2024, 9, 10, "教师节"}, {2024, 10, 1, "国庆节"}, {2024, 10, 6, "老人节"},
-        {2024, 10, 31, "万圣节"}, {2024, 11, 8, "记者日"}, {2024, 12, 25, "圣诞节"},
+        {2024, 1, 1, "元旦节"},
+        {2024, 2, 14, "情人节"},
+        {2024, 3, 8, "妇女节"},
+        {2024, 4, 1, "愚人节"},
+        {2024, 5, 1, "劳动节"},
+        {2024, 5, 4, "青年节"},
+        {2024, 6, 1, "儿童节"},
+        {2024, 7, 1, "建党节"},
+        {2024, 8, 1, "建军节"},
+        {2024, 9, 10, "教师节"},
+        {2024, 10, 1, "国庆节"},
+        {2024, 10, 6, "老人节"},
+        {2024, 10, 31, "万圣节"},
+        {2024, 11, 8, "记者日"},
+        {2024, 12, 25, "圣诞节"},
         // Second Sunday of May, third Sunday of June, fourth Thursday of November.
-        {2024, 5, 12, "母亲节"}, {2024, 6, 16, "父亲节"}, {2024, 11, 28, "感恩节"},
-        {2025, 5, 11, "母亲节"}, {2025, 6, 15, "父亲节"}, {2025, 11, 27, "感恩节"},
+        {2024, 5, 12, "母亲节"},
+        {2024, 6, 16, "父亲节"},
+        {2024, 11, 28, "感恩节"},
+        {2025, 5, 11, "母亲节"},
+        {2025, 6, 15, "父亲节"},
+        {2025, 11, 27, "感恩节"},
         // The same weekdays in other weeks, and ordinary days.
-        {2024, 5, 5, ""}, {2024, 5, 19, ""}, {2024, 6, 9, ""}, {2024, 6, 23, ""}, {2024, 11, 21, ""},
-        {2024, 11, 14, ""}, {2024, 12, 24, ""}, {2024, 2, 29, ""}, {2024, 1, 2, ""},
+        {2024, 5, 5, ""},
+        {2024, 5, 19, ""},
+        {2024, 6, 9, ""},
+        {2024, 6, 23, ""},
+        {2024, 11, 21, ""},
+        {2024, 11, 14, ""},
+        {2024, 12, 24, ""},
+        {2024, 2, 29, ""},
+        {2024, 1, 2, ""},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(GetSolarFestival(c.day, dateOf(c.year, c.month, c.day)), c.expected)
@@ -195,9 +230,9 @@ TEST(GetSolarFestival, ModernFestivalsFromTheirFirstYear)
         int firstYear;
     };
     const Case cases[] = {
-        {"劳动节", 5, 1, 1890},  {"妇女节", 3, 8, 1911},  {"元旦节", 1, 1, 1912},  {"母亲节", 5, 0, 1914},
-        {"父亲节", 6, 0, 1910},  {"建军节", 8, 1, 1933},  {"青年节", 5, 4, 1939},  {"建党节", 7, 1, 1941},
-        {"国庆节", 10, 1, 1949}, {"儿童节", 6, 1, 1950},  {"教师节", 9, 10, 1985}, {"记者日", 11, 8, 2000},
+        {"劳动节", 5, 1, 1890},  {"妇女节", 3, 8, 1911}, {"元旦节", 1, 1, 1912},  {"母亲节", 5, 0, 1914},
+        {"父亲节", 6, 0, 1910},  {"建军节", 8, 1, 1933}, {"青年节", 5, 4, 1939},  {"建党节", 7, 1, 1941},
+        {"国庆节", 10, 1, 1949}, {"儿童节", 6, 1, 1950}, {"教师节", 9, 10, 1985}, {"记者日", 11, 8, 2000},
         {"感恩节", 11, 0, 1863},
     };
     const auto daysWith = [](const char* text, int year, int month) {
@@ -231,12 +266,20 @@ TEST(GetLunarFestival, FallsOnlyInTheRegularMonth)
         const char* expected;
     };
     const Case cases[] = {
-        {2024, 2, 24, "元宵节"}, {2024, 6, 10, "端午节"}, {2024, 8, 10, "七夕节"}, {2024, 9, 17, "中秋节"},
-        {2024, 10, 11, "重阳节"}, {2024, 1, 18, "腊八节"},
+        {2024, 2, 24, "元宵节"},
+        {2024, 6, 10, "端午节"},
+        {2024, 8, 10, "七夕节"},
+        {2024, 9, 17, "中秋节"},
+        {2024, 10, 11, "重阳节"},
+        {2024, 1, 18, "腊八节"},
         // 2009 and 2014 repeat the fifth and the ninth month: their festivals stay in the regular one.
-        {2009, 5, 28, "端午节"}, {2009, 6, 27, ""}, {2014, 10, 2, "重阳节"}, {2014, 11, 1, ""},
+        {2009, 5, 28, "端午节"},
+        {2009, 6, 27, ""},
+        {2014, 10, 2, "重阳节"},
+        {2014, 11, 1, ""},
         // 2023's leap second month: neither 初一 nor 十五 of it is a festival.
-        {2023, 3, 22, ""}, {2023, 4, 5, ""},
+        {2023, 3, 22, ""},
+        {2023, 4, 5, ""},
     };
     for (const Case& c : cases) {
         const TChnCal info = infoOf(c.year, c.month, c.day);
@@ -277,10 +320,7 @@ TEST(GetLunarFestival, NewYearsEveAlwaysPrecedesTheNewYear)
     EXPECT_EQ(pairs, 200);
 }
 
-std::array<int, 3> triple(int a, int b, int c)
-{
-    return {a, b, c};
-}
+std::array<int, 3> triple(int a, int b, int c) { return {a, b, c}; }
 
 TEST(GetLunarDateOfDay, DecodesAndConverts)
 {

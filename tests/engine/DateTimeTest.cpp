@@ -20,17 +20,9 @@ struct DateAnchor {
 // (Thursday 4 October, Julian, is followed by Friday 15 October, Gregorian), Julian dates the
 // Gregorian rule has no twin for, and both ends of the range.
 constexpr DateAnchor kAnchors[] = {
-    {1899, 12, 30, 0, 7},
-    {1900, 1, 1, 2, 2},
-    {2000, 1, 1, 36526, 7},
-    {2011, 6, 29, 40723, 4},
-    {2024, 2, 29, 45351, 5},
-    {1582, 10, 4, -115859, 5},
-    {1582, 10, 15, -115858, 6},
-    {1500, 2, 29, -146027, 7},
-    {1000, 1, 1, -328711, 2},
-    {1, 1, 1, -693595, 7},
-    {9999, 12, 31, 2958465, 6},
+    {1899, 12, 30, 0, 7},     {1900, 1, 1, 2, 2},        {2000, 1, 1, 36526, 7},     {2011, 6, 29, 40723, 4},
+    {2024, 2, 29, 45351, 5},  {1582, 10, 4, -115859, 5}, {1582, 10, 15, -115858, 6}, {1500, 2, 29, -146027, 7},
+    {1000, 1, 1, -328711, 2}, {1, 1, 1, -693595, 7},     {9999, 12, 31, 2958465, 6},
 };
 
 } // namespace
@@ -68,8 +60,8 @@ TEST(DateTime, WeekdayCharacters)
 TEST(DateTime, RejectsInvalidDatesAndLeavesOutputsUntouched)
 {
     // The ten days of October 1582 that never were, and a Gregorian century year's 29 February.
-    const int invalid[][3] = {{2023, 2, 29}, {1900, 2, 29}, {1700, 2, 29}, {2023, 4, 31},
-                              {2023, 0, 1},  {2023, 13, 1}, {2023, 1, 0},  {0, 1, 1},
+    const int invalid[][3] = {{2023, 2, 29}, {1900, 2, 29}, {1700, 2, 29},  {2023, 4, 31},
+                              {2023, 0, 1},  {2023, 13, 1}, {2023, 1, 0},   {0, 1, 1},
                               {10000, 1, 1}, {1582, 10, 5}, {1582, 10, 10}, {1582, 10, 14}};
     for (const auto& date : invalid) {
         DateTime value = 123.0;
@@ -82,8 +74,7 @@ TEST(DateTime, RejectsInvalidDatesAndLeavesOutputsUntouched)
     EXPECT_EQ(daysInMonth(1100, 2), 29);
     EXPECT_EQ(daysInMonth(1582, 10), 31);
 
-    const double outside[] = {kMinDateTime - 1, kMaxDateTime + 1,
-                              std::numeric_limits<double>::quiet_NaN(),
+    const double outside[] = {kMinDateTime - 1, kMaxDateTime + 1, std::numeric_limits<double>::quiet_NaN(),
                               std::numeric_limits<double>::infinity()};
     for (const double value : outside) {
         int y = 7, m = 7, d = 7, h = 7, mi = 7, s = 7, ms = 7;
@@ -126,13 +117,23 @@ TEST(DateTime, IsoWeekNumbers)
         int year, month, day, week, weekYear;
     };
     const Case cases[] = {
-        {2024, 1, 1, 1, 2024},   {2023, 1, 1, 52, 2022},  {2021, 1, 1, 53, 2020},
-        {2020, 12, 31, 53, 2020}, {2024, 12, 30, 1, 2025}, {2026, 1, 1, 1, 2026},
-        {2027, 1, 3, 53, 2026},  {2011, 6, 29, 26, 2011}, {9999, 12, 31, 52, 9999},
+        {2024, 1, 1, 1, 2024},
+        {2023, 1, 1, 52, 2022},
+        {2021, 1, 1, 53, 2020},
+        {2020, 12, 31, 53, 2020},
+        {2024, 12, 30, 1, 2025},
+        {2026, 1, 1, 1, 2026},
+        {2027, 1, 3, 53, 2026},
+        {2011, 6, 29, 26, 2011},
+        {9999, 12, 31, 52, 9999},
         // Saturday 1 January of year 1 ends the last week of 1 BC (year -1, a leap year).
-        {1, 1, 1, 53, -1},       {1, 1, 3, 1, 1},
+        {1, 1, 1, 53, -1},
+        {1, 1, 3, 1, 1},
         // Monday 1 .. Sunday 17 October 1582 is one week.
-        {1582, 10, 1, 40, 1582}, {1582, 10, 4, 40, 1582}, {1582, 10, 17, 40, 1582}, {1582, 10, 18, 41, 1582},
+        {1582, 10, 1, 40, 1582},
+        {1582, 10, 4, 40, 1582},
+        {1582, 10, 17, 40, 1582},
+        {1582, 10, 18, 41, 1582},
     };
     for (const Case& c : cases) {
         DateTime value = 0;
@@ -189,7 +190,6 @@ TEST(DateTime, FormatsAndReadsTheClock)
     ASSERT_TRUE(decodeDate(today, y, m, d));
     // Unless the test straddles midnight, today is the C library's local date.
     if (local.tm_hour != 23 || local.tm_min != 59) {
-        EXPECT_EQ(y * 10000 + m * 100 + d,
-                  (local.tm_year + 1900) * 10000 + (local.tm_mon + 1) * 100 + local.tm_mday);
+        EXPECT_EQ(y * 10000 + m * 100 + d, (local.tm_year + 1900) * 10000 + (local.tm_mon + 1) * 100 + local.tm_mday);
     }
 }

@@ -13,7 +13,7 @@ using namespace tavemo::engine;
 
 namespace {
 
-int number(const std::string &f)
+int number(const std::string& f)
 {
     int v = 0;
     const auto [end, err] = std::from_chars(f.data(), f.data() + f.size(), v);
@@ -65,7 +65,7 @@ TEST(EraTable, RowsGivenInFullAreVerbatim)
         {531, "1912,37,0,近、现代,中华民国,,民国"}, // 民国 begins in 1912, as the lengths say
         {532, "1949,9999,1948,当代,中国,,公历"},
     };
-    for (const auto &[n, text] : rows)
+    for (const auto& [n, text] : rows)
         EXPECT_EQ(EraTable[n - 1], text) << "row " << n;
 
     // Only the rows where an era carried over to a new ruler (后汉's founder kept counting 天福),
@@ -110,23 +110,14 @@ TEST(EraTable, GetFieldSplitsAndTrims)
         std::string_view expected;
     };
     const Case cases[] = {
-        {"a,b,c", ',', 1, "a"},
-        {"a,b,c", ',', 3, "c"},
-        {" a , b ,c", ',', 2, "b"},
-        {"a,,c", ',', 2, ""},
-        {"a,,c", ',', 3, "c"},
-        {"a,b", ',', 3, ""},
-        {"a,b", ',', 0, ""},
-        {"a,b", ',', -1, ""},
-        {"", ',', 1, ""},
-        {"\t x\r\n,y", ',', 1, "x"},
-        {"x;\x7f y \x01", ';', 2, "y"},
-        {"1,2,孛儿只斤·忽必烈", ',', 3, "孛儿只斤·忽必烈"},
+        {"a,b,c", ',', 1, "a"},      {"a,b,c", ',', 3, "c"},         {" a , b ,c", ',', 2, "b"},
+        {"a,,c", ',', 2, ""},        {"a,,c", ',', 3, "c"},          {"a,b", ',', 3, ""},
+        {"a,b", ',', 0, ""},         {"a,b", ',', -1, ""},           {"", ',', 1, ""},
+        {"\t x\r\n,y", ',', 1, "x"}, {"x;\x7f y \x01", ';', 2, "y"}, {"1,2,孛儿只斤·忽必烈", ',', 3, "孛儿只斤·忽必烈"},
         {"a b", ',', 1, "a b"},
     };
-    for (const Case &c : cases)
-        EXPECT_EQ(GetField(c.text, c.separator, c.index), c.expected)
-            << "'" << c.text << "' field " << c.index;
+    for (const Case& c : cases)
+        EXPECT_EQ(GetField(c.text, c.separator, c.index), c.expected) << "'" << c.text << "' field " << c.index;
 }
 
 TEST(EraTable, EraTextOfNotableYears)
@@ -192,7 +183,7 @@ TEST(EraTable, EraTextOfNotableYears)
         {1912, "[近、现代]中华民国  民国元年"},
         {1948, "[近、现代]中华民国  民国37年"},
     };
-    for (const auto &[year, text] : years)
+    for (const auto& [year, text] : years)
         EXPECT_EQ(GetEraText(year), text) << year;
 }
 
@@ -211,7 +202,7 @@ TEST(EraTable, CarriedOverErasCountTheirOwnYears)
         {1294, "[元]世祖 孛儿只斤·忽必烈 至元31年"},
         {1295, "[元]成宗 孛儿只斤·铁穆耳 元贞元年"},
     };
-    for (const auto &[year, text] : years)
+    for (const auto& [year, text] : years)
         EXPECT_EQ(GetEraText(year), text) << year;
 }
 
@@ -236,9 +227,9 @@ TEST(EraTable, LookupEqualsThePlainWalkForEveryYear)
                 if (s <= tableYear && tableYear < n) {
                     const std::string_view r = EraTable[i];
                     const int eraYear = tableYear - s + 1 + number(GetField(r, ',', 3));
-                    expected = "[" + GetField(r, ',', 4) + "]" + GetField(r, ',', 5) + " " +
-                               GetField(r, ',', 6) + " " + GetField(r, ',', 7) +
-                               (eraYear == 1 ? std::string("元") : std::to_string(eraYear)) + "年";
+                    expected = "[" + GetField(r, ',', 4) + "]" + GetField(r, ',', 5) + " " + GetField(r, ',', 6) + " " +
+                               GetField(r, ',', 7) + (eraYear == 1 ? std::string("元") : std::to_string(eraYear)) +
+                               "年";
                     selected.insert(i);
                     break;
                 }

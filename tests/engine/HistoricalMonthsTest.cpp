@@ -16,9 +16,9 @@ using namespace tavemo::engine;
 namespace {
 
 struct TableMonth {
-    int firstDay; // day number
+    int firstDay;  // day number
     int lunarYear; // engine numbering
-    int month;    // negative: leap
+    int month;     // negative: leap
     int days;
 };
 
@@ -101,9 +101,9 @@ TEST(HistoricalMonths, LeapMonthsAndMissingMonths)
         ASSERT_EQ(GetLeapMonth(year), leap) << year;
 
     int y = 7, m = 7, d = 7;
-    EXPECT_FALSE(LunarToSolar(237, 3, 1, false, y, m, d)); // 237 went from the second to the fourth month
-    EXPECT_FALSE(LunarToSolar(8, 12, 1, false, y, m, d));  // 8 ended after its eleventh
-    EXPECT_FALSE(LunarToSolar(1900, 7, 1, true, y, m, d)); // 1900's leap month is the eighth
+    EXPECT_FALSE(LunarToSolar(237, 3, 1, false, y, m, d));   // 237 went from the second to the fourth month
+    EXPECT_FALSE(LunarToSolar(8, 12, 1, false, y, m, d));    // 8 ended after its eleventh
+    EXPECT_FALSE(LunarToSolar(1900, 7, 1, true, y, m, d));   // 1900's leap month is the eighth
     EXPECT_FALSE(LunarToSolar(236, 12, 29, false, y, m, d)); // a 腊月 of 28 days
     EXPECT_EQ(y + m + d, 21);
     EXPECT_EQ(GetLunarMonthDays(237, 3, false), 0);

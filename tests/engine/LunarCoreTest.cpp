@@ -14,10 +14,7 @@ struct Ymd {
     int year, month, day;
 };
 
-std::ostream& operator<<(std::ostream& os, const Ymd& d)
-{
-    return os << d.year << '-' << d.month << '-' << d.day;
-}
+std::ostream& operator<<(std::ostream& os, const Ymd& d) { return os << d.year << '-' << d.month << '-' << d.day; }
 
 DateTime dateTime(int year, int month, int day)
 {
@@ -81,11 +78,17 @@ TEST(DayArithmetic, DayNumbersAndBack)
         int dayNumber;
     };
     const Case cases[] = {
-        {{1582, 10, 4}, 577735}, {{1582, 10, 15}, 577736}, {{2000, 1, 1}, 730120},
-        {{1, 1, 1}, -1},         {{1, 1, 2}, 0},           {{2026, 1, 1}, 739617},
+        {{1582, 10, 4}, 577735},
+        {{1582, 10, 15}, 577736},
+        {{2000, 1, 1}, 730120},
+        {{1, 1, 1}, -1},
+        {{1, 1, 2}, 0},
+        {{2026, 1, 1}, 739617},
         {{2024, 12, 31}, 739251},
         // Julian dates the Gregorian grid has no twin for come back exactly.
-        {{1000, 12, 31}, 365248}, {{1300, 2, 29}, 474517}, {{1500, 2, 29}, 547567},
+        {{1000, 12, 31}, 365248},
+        {{1300, 2, 29}, 474517},
+        {{1500, 2, 29}, 547567},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.date);
@@ -126,8 +129,7 @@ TEST(LunarTables, LeapMonthsAndCounts)
     EXPECT_EQ(GetLeapMonthClamped(2101), 0);
     EXPECT_EQ(GetLeapMonthClamped(2033), 11);
 
-    const int counts[][2] = {{-849, 0}, {-1, 311}, {1, 311}, {1900, 1011}, {1949, 1029},
-                             {2000, 1047}, {2100, 1084}};
+    const int counts[][2] = {{-849, 0}, {-1, 311}, {1, 311}, {1900, 1011}, {1949, 1029}, {2000, 1047}, {2100, 1084}};
     for (const auto& c : counts)
         EXPECT_EQ(GetLeapMonthCount(c[0]), c[1]) << c[0];
 }
@@ -220,14 +222,12 @@ TEST(LunarDates, FailuresLeaveOutputsUntouched)
 
 TEST(LunarDates, NewYearsAndOtherLunarDates)
 {
-    const Ymd newYears[] = {{1900, 1, 31}, {1949, 1, 29}, {2000, 2, 5},  {2020, 1, 25},
-                            {2023, 1, 22}, {2024, 2, 10}, {2025, 1, 29}, {2026, 2, 17},
-                            {2100, 2, 9},  {1916, 2, 3},  {37, 2, 4},    {1574, 1, 23},
-                            {9, 1, 15},    {237, 2, 12}, {1, 2, 12}};
+    const Ymd newYears[] = {{1900, 1, 31}, {1949, 1, 29}, {2000, 2, 5},  {2020, 1, 25}, {2023, 1, 22},
+                            {2024, 2, 10}, {2025, 1, 29}, {2026, 2, 17}, {2100, 2, 9},  {1916, 2, 3},
+                            {37, 2, 4},    {1574, 1, 23}, {9, 1, 15},    {237, 2, 12},  {1, 2, 12}};
     for (const Ymd& expected : newYears) {
         Ymd found{};
-        ASSERT_TRUE(LunarToSolar(expected.year, 1, 1, false, found.year, found.month, found.day))
-            << expected;
+        ASSERT_TRUE(LunarToSolar(expected.year, 1, 1, false, found.year, found.month, found.day)) << expected;
         EXPECT_EQ(found.year * 10000 + found.month * 100 + found.day,
                   expected.year * 10000 + expected.month * 100 + expected.day);
     }
@@ -246,7 +246,7 @@ TEST(LunarDates, CompareAndNames)
     EXPECT_EQ(CompareLunarDates(2023, 2, 5, true, 2023, 2, 5, true), 0);
     EXPECT_EQ(CompareLunarDates(2023, 3, 1, false, 2023, 2, 1, true), 1);
 
-    const std::pair<int, const char*> days[] = {{0, ""},     {1, "初一"},  {9, "初九"},  {10, "初十"},
+    const std::pair<int, const char*> days[] = {{0, ""},      {1, "初一"},  {9, "初九"},  {10, "初十"},
                                                 {11, "十一"}, {19, "十九"}, {20, "二十"}, {21, "廿一"},
                                                 {29, "廿九"}, {30, "三十"}, {31, ""},     {-1, ""}};
     for (const auto& [day, name] : days)
@@ -317,7 +317,7 @@ TEST(Cycles, MonthsAndDays)
         const char* month;
     };
     // January is judged by this year's 小寒 (2024-01-06).
-    const Case months[] = {{{2023, 12, 31}, "甲子"}, {{2024, 1, 5}, "甲子"}, {{2024, 1, 6}, "乙丑"},
+    const Case months[] = {{{2023, 12, 31}, "甲子"}, {{2024, 1, 5}, "甲子"},  {{2024, 1, 6}, "乙丑"},
                            {{2024, 2, 3}, "乙丑"},   {{2024, 2, 10}, "丙寅"}, {{2024, 3, 4}, "丙寅"},
                            {{2024, 3, 5}, "丁卯"},   {{2024, 12, 6}, "丙子"}, {{2025, 1, 4}, "丙子"},
                            {{2025, 1, 5}, "丁丑"}};
@@ -338,10 +338,9 @@ TEST(Cycles, MonthsAndDays)
 
 TEST(Cycles, Constellations)
 {
-    const int cases[][3] = {{1, 1, 9},   {1, 19, 9},  {1, 20, 10}, {2, 18, 10}, {2, 19, 11},
-                            {3, 20, 11}, {3, 21, 0},  {4, 21, 1},  {5, 21, 2},  {6, 21, 2},
-                            {6, 22, 3},  {7, 23, 4},  {8, 23, 5},  {9, 23, 6},  {10, 23, 7},
-                            {11, 23, 8}, {12, 21, 8}, {12, 22, 9}, {12, 31, 9}};
+    const int cases[][3] = {{1, 1, 9},   {1, 19, 9},  {1, 20, 10}, {2, 18, 10}, {2, 19, 11}, {3, 20, 11}, {3, 21, 0},
+                            {4, 21, 1},  {5, 21, 2},  {6, 21, 2},  {6, 22, 3},  {7, 23, 4},  {8, 23, 5},  {9, 23, 6},
+                            {10, 23, 7}, {11, 23, 8}, {12, 21, 8}, {12, 22, 9}, {12, 31, 9}};
     for (const auto& c : cases)
         EXPECT_EQ(GetConstellation(c[0], c[1]), c[2]) << c[0] << '-' << c[1];
 }
@@ -352,9 +351,8 @@ TEST(Cycles, Constellations)
 TEST(SolarTerms, DatesOfOneYear)
 {
     // Index i is term number i + 1: 小寒, 大寒, 立春, ... 冬至.
-    const int days2024[24] = {106,  120,  204,  219,  305,  320,  404,  419,
-                              505,  520,  605,  621,  706,  722,  807,  822,
-                              907,  922,  1008, 1023, 1107, 1122, 1206, 1221};
+    const int days2024[24] = {106, 120, 204, 219, 305, 320, 404,  419,  505,  520,  605,  621,
+                              706, 722, 807, 822, 907, 922, 1008, 1023, 1107, 1122, 1206, 1221};
     for (int i = 0; i < 24; ++i) {
         int month = 0, day = 0, hour = 0, minute = 0;
         ASSERT_TRUE(GetSolarTermDate(2024, i, month, day, hour, minute));
@@ -384,12 +382,12 @@ TEST(SolarTerms, TrueMomentsWhereTheFormulaMissesTheDay)
         int hour, minute; // minute -1: the moment is on a half minute, not checked
     };
     const Case cases[] = {
-        {{1911, 5, 7}, "立夏", 0, 0},    {{1912, 10, 9}, "寒露", 0, 7},   {{1923, 2, 19}, "雨水", 23, 60},
-        {{1927, 9, 9}, "白露", 0, 5},    {{1928, 6, 22}, "夏至", 0, 6},   {{1979, 1, 20}, "大寒", 23, 60},
-        {{2016, 7, 7}, "小暑", 0, 3},    {{2020, 12, 7}, "大雪", 0, -1},  {{2037, 9, 23}, "秋分", 0, 13},
-        {{2040, 10, 8}, "寒露", 0, 6},   {{2042, 7, 23}, "大暑", 0, 6},   {{2051, 3, 20}, "春分", 23, 59},
-        {{2059, 2, 19}, "雨水", 0, 5},   {{2083, 2, 3}, "立春", 23, 58},  {{2084, 3, 19}, "春分", 23, -1},
-        {{2085, 1, 4}, "小寒", 23, 56},  {{2097, 5, 5}, "立夏", 0, 8},
+        {{1911, 5, 7}, "立夏", 0, 0},   {{1912, 10, 9}, "寒露", 0, 7},  {{1923, 2, 19}, "雨水", 23, 60},
+        {{1927, 9, 9}, "白露", 0, 5},   {{1928, 6, 22}, "夏至", 0, 6},  {{1979, 1, 20}, "大寒", 23, 60},
+        {{2016, 7, 7}, "小暑", 0, 3},   {{2020, 12, 7}, "大雪", 0, -1}, {{2037, 9, 23}, "秋分", 0, 13},
+        {{2040, 10, 8}, "寒露", 0, 6},  {{2042, 7, 23}, "大暑", 0, 6},  {{2051, 3, 20}, "春分", 23, 59},
+        {{2059, 2, 19}, "雨水", 0, 5},  {{2083, 2, 3}, "立春", 23, 58}, {{2084, 3, 19}, "春分", 23, -1},
+        {{2085, 1, 4}, "小寒", 23, 56}, {{2097, 5, 5}, "立夏", 0, 8},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.date << ' ' << c.name);

@@ -88,8 +88,7 @@ TEST(Sweep, LunarDatesAdvanceDayByDay)
         }
         bool follows = false;
         if (current.day == previous.day + 1) {
-            follows = current.month == previous.month && current.leap == previous.leap &&
-                      current.year == previous.year;
+            follows = current.month == previous.month && current.leap == previous.leap && current.year == previous.year;
         } else if (current.day == 1 && previous.day >= 28) {
             (previous.day == 29 ? monthsOf29 : monthsOf30)++;
             if (current.month == 1 && !current.leap)
@@ -109,9 +108,9 @@ TEST(Sweep, LunarDatesAdvanceDayByDay)
             }
         }
         ASSERT_TRUE(follows) << y << '-' << m << '-' << d << ": " << current.year << ' '
-                             << (current.leap ? "leap " : "") << current.month << '/' << current.day
-                             << " after " << previous.year << ' ' << (previous.leap ? "leap " : "")
-                             << previous.month << '/' << previous.day;
+                             << (current.leap ? "leap " : "") << current.month << '/' << current.day << " after "
+                             << previous.year << ' ' << (previous.leap ? "leap " : "") << previous.month << '/'
+                             << previous.day;
         previous = current;
     });
     EXPECT_EQ(irregular, 3);
@@ -202,12 +201,12 @@ TEST(Sweep, MemoIsThreadSafe)
         thread.join();
     for (std::size_t k = 0; k < dates.size(); ++k) {
         Result expected{};
-        ASSERT_TRUE(direct::GetLunarDate(dates[k][0], dates[k][1], dates[k][2], expected.leap,
-                                         expected.day, expected.month, expected.year));
+        ASSERT_TRUE(direct::GetLunarDate(dates[k][0], dates[k][1], dates[k][2], expected.leap, expected.day,
+                                         expected.month, expected.year));
         for (int t = 0; t < kThreads; ++t) {
             const Result& r = results[t][k];
-            ASSERT_TRUE(r.leap == expected.leap && r.day == expected.day &&
-                        r.month == expected.month && r.year == expected.year)
+            ASSERT_TRUE(r.leap == expected.leap && r.day == expected.day && r.month == expected.month &&
+                        r.year == expected.year)
                 << dates[k][0] << '-' << dates[k][1] << '-' << dates[k][2] << " thread " << t;
         }
     }

@@ -68,22 +68,21 @@ TEST(TavemoCal, PrintsTheMonthWithDoubleWidthTextsAligned)
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
     // Every cell is six columns wide; a Han character takes two.
-    EXPECT_EQ(run.out,
-              "                   2024年2月\n"
-              "  日     一     二     三     四     五     六\n"
-              "                               1      2      3\n"
-              "                             廿二   廿三   廿四\n"
-              "   4      5      6      7      8      9     10\n"
-              " 立春   廿六   廿七   廿八   廿九   除夕   春节\n"
-              "  11     12     13     14     15     16     17\n"
-              " 初二   初三   初四  情人节  初六   初七   初八\n"
-              "  18     19     20     21     22     23     24\n"
-              " 初九   雨水   十一   十二   十三   十四  元宵节\n"
-              "  25     26     27     28     29\n"
-              " 十六   十七   十八   十九   二十\n"
-              "\n"
-              "2024-02-01 农历腊月廿二\n"
-              "癸卯年 兔年 宝瓶座\n");
+    EXPECT_EQ(run.out, "                   2024年2月\n"
+                       "  日     一     二     三     四     五     六\n"
+                       "                               1      2      3\n"
+                       "                             廿二   廿三   廿四\n"
+                       "   4      5      6      7      8      9     10\n"
+                       " 立春   廿六   廿七   廿八   廿九   除夕   春节\n"
+                       "  11     12     13     14     15     16     17\n"
+                       " 初二   初三   初四  情人节  初六   初七   初八\n"
+                       "  18     19     20     21     22     23     24\n"
+                       " 初九   雨水   十一   十二   十三   十四  元宵节\n"
+                       "  25     26     27     28     29\n"
+                       " 十六   十七   十八   十九   二十\n"
+                       "\n"
+                       "2024-02-01 农历腊月廿二\n"
+                       "癸卯年 兔年 宝瓶座\n");
 }
 
 TEST(TavemoCal, ChosenDateLinesUseTheEraBefore1949)
@@ -99,7 +98,6 @@ TEST(TavemoCal, ChosenDateLinesUseTheEraBefore1949)
     const CalRun modern = runCal({"2025-07-25"});
     ASSERT_EQ(modern.status, 0) << modern.err;
     EXPECT_EQ(lines(modern.out)[lines(modern.out).size() - 2], "2025-07-25 农历闰六初一");
-
 }
 
 // Months before 1582-10-15 are Julian months: their weekdays, every fourth year's 29 February,
@@ -108,20 +106,19 @@ TEST(TavemoCal, LaysOutJulianMonthsAndTheChangeOf1582)
 {
     const CalRun changeover = runCal({"1582", "10"});
     ASSERT_EQ(changeover.status, 0) << changeover.err;
-    EXPECT_EQ(changeover.out,
-              "                   1582年10月\n"
-              "  日     一     二     三     四     五     六\n"
-              "          1      2      3      4     15     16\n"
-              "        十五   十六   十七   十八   十九   二十\n"
-              "  17     18     19     20     21     22     23\n"
-              " 廿一   廿二   廿三   廿四   廿五   廿六   廿七\n"
-              "  24     25     26     27     28     29     30\n"
-              " 霜降   廿九   十月   初二   初三   初四   初五\n"
-              "  31\n"
-              "万圣节\n"
-              "\n"
-              "[明]神宗 朱翊钧 万历10年 农历九月十五\n"
-              "壬午年 马年 天秤座\n");
+    EXPECT_EQ(changeover.out, "                   1582年10月\n"
+                              "  日     一     二     三     四     五     六\n"
+                              "          1      2      3      4     15     16\n"
+                              "        十五   十六   十七   十八   十九   二十\n"
+                              "  17     18     19     20     21     22     23\n"
+                              " 廿一   廿二   廿三   廿四   廿五   廿六   廿七\n"
+                              "  24     25     26     27     28     29     30\n"
+                              " 霜降   廿九   十月   初二   初三   初四   初五\n"
+                              "  31\n"
+                              "万圣节\n"
+                              "\n"
+                              "[明]神宗 朱翊钧 万历10年 农历九月十五\n"
+                              "壬午年 马年 天秤座\n");
 
     const auto january1000 = lines(runCal({"1000", "1"}).out);
     ASSERT_GE(january1000.size(), 3u);
@@ -154,11 +151,10 @@ TEST(TavemoCal, DumpsOneTabSeparatedLinePerDay)
 {
     const CalRun run = runCal({"--dump", "2024-02-09", "2024-02-10"});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out,
-              "date\tLunarYear\tLunarMonth\tLunarDay\tLunarMonthName\tLunarDayName\tYearGanZhi\tMonthGanZhi\t"
-              "DayGanZhi\tAnimal\tConstellation\tSolarTerm\tSolarFestival\tLunarFestival\tEraText\n"
-              "2024-02-09\t2023\t12\t30\t腊月\t三十\t甲辰\t丙寅\t癸卯\t兔\t宝瓶\t\t\t除夕\t\n"
-              "2024-02-10\t2024\t1\t1\t正月\t初一\t甲辰\t丙寅\t甲辰\t龙\t宝瓶\t\t\t春节\t\n");
+    EXPECT_EQ(run.out, "date\tLunarYear\tLunarMonth\tLunarDay\tLunarMonthName\tLunarDayName\tYearGanZhi\tMonthGanZhi\t"
+                       "DayGanZhi\tAnimal\tConstellation\tSolarTerm\tSolarFestival\tLunarFestival\tEraText\n"
+                       "2024-02-09\t2023\t12\t30\t腊月\t三十\t甲辰\t丙寅\t癸卯\t兔\t宝瓶\t\t\t除夕\t\n"
+                       "2024-02-10\t2024\t1\t1\t正月\t初一\t甲辰\t丙寅\t甲辰\t龙\t宝瓶\t\t\t春节\t\n");
     // FROM is the option's value, so it may also be joined to it.
     EXPECT_EQ(runCal({"--dump=2024-02-09", "2024-02-10"}).out, run.out);
 
@@ -266,7 +262,8 @@ TEST(TavemoCal, VersionIsTheProjects)
 
 TEST(TavemoCal, OutputThatCannotBeWrittenFailsWithStatusOne)
 {
-    const std::string command = std::string("'") + TAVEMO_CAL_PATH + "' --dump 2024-01-01 2024-01-31 >/dev/full 2>/dev/null";
+    const std::string command =
+        std::string("'") + TAVEMO_CAL_PATH + "' --dump 2024-01-01 2024-01-31 >/dev/full 2>/dev/null";
     const int raw = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(raw));
     EXPECT_EQ(WEXITSTATUS(raw), 1);

@@ -22,25 +22,25 @@
 namespace tavemo::files {
 namespace {
 
-QByteArray readFile(const QString &path)
+QByteArray readFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
+void writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
     ASSERT_EQ(file.write(bytes), bytes.size());
 }
 
-QStringList entries(const QString &folder)
+QStringList entries(const QString& folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
 }
 
-bool writeAll(int fd, const char *data, size_t size)
+bool writeAll(int fd, const char* data, size_t size)
 {
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size);
@@ -57,7 +57,7 @@ bool writeAll(int fd, const char *data, size_t size)
 // "old\r\n") and, for "full", a filler file that takes the last free byte; "read-only" remounts it
 // read-only instead. The child's report is what `work` returns. Nothing where the machine allows
 // no such namespace.
-std::optional<QByteArray> onOwnFileSystem(const char *state, const std::function<QByteArray(const QString &)> &work)
+std::optional<QByteArray> onOwnFileSystem(const char* state, const std::function<QByteArray(const QString&)>& work)
 {
     QTemporaryDir mountPoint;
     const QByteArray at = QFile::encodeName(mountPoint.path());
@@ -75,18 +75,18 @@ std::optional<QByteArray> onOwnFileSystem(const char *state, const std::function
                 ::_exit(77);
             const QByteArray uidMap = "0 " + QByteArray::number(uid) + " 1";
             const QByteArray gidMap = "0 " + QByteArray::number(gid) + " 1";
-            const auto put = [](const char *file, const QByteArray &text) {
+            const auto put = [](const char* file, const QByteArray& text) {
                 const int fd = ::open(file, O_WRONLY);
                 return fd >= 0 && writeAll(fd, text.constData(), size_t(text.size())) && ::close(fd) == 0;
             };
-            if (!put("/proc/self/setgroups", "deny") || !put("/proc/self/uid_map", uidMap)
-                || !put("/proc/self/gid_map", gidMap))
+            if (!put("/proc/self/setgroups", "deny") || !put("/proc/self/uid_map", uidMap) ||
+                !put("/proc/self/gid_map", gidMap))
                 ::_exit(77);
         } else if (::unshare(CLONE_NEWNS) != 0) {
             ::_exit(77);
         }
-        if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
-            || ::mount("tmpfs", at.constData(), "tmpfs", 0, "size=256k") != 0)
+        if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("tmpfs", at.constData(), "tmpfs", 0, "size=256k") != 0)
             ::_exit(77);
         const QString folder = mountPoint.path();
         const QByteArray old = QFile::encodeName(folder + QStringLiteral("/old.ini"));
@@ -124,14 +124,17 @@ std::optional<QByteArray> onOwnFileSystem(const char *state, const std::function
 
 // Every writer of the program's files, each replacing "old.ini" in `folder`.
 struct Writer {
-    const char *name;
-    std::function<Outcome(const QString &path)> write;
+    const char* name;
+    std::function<Outcome(const QString& path)> write;
 };
 const Writer kWriters[] = {
-    {"saveAtomically", [](const QString &path) { return saveAtomically(path, "new\r\n"); }},
-    {"writeLines", [](const QString &path) { return writeLines(path, {"1", "750", "500"}); }},
+    {"saveAtomically", [](const QString& path) { return saveAtomically(path, "new\r\n"); }},
+    {"writeLines",
+     [](const QString& path) {
+         return writeLines(path, {"1", "750", "500"});
+     }},
     {"in blocks",
-     [](const QString &path) {
+     [](const QString& path) {
          AtomicFile file(path);
          file.open();
          const QByteArray block(64 * 1024, 'x');
@@ -140,7 +143,7 @@ const Writer kWriters[] = {
          return file.commit();
      }},
     {"copyAtomically",
-     [](const QString &path) {
+     [](const QString& path) {
          // The source lives outside the mount, as a picture chosen from the home folder does.
          return copyAtomically(QStringLiteral("/proc/self/cmdline"), path);
      }},
@@ -148,30 +151,30 @@ const Writer kWriters[] = {
 
 // The report of a write in the child: the failure, whether the message names the file, the old
 // file's bytes and what else is in the folder.
-QByteArray report(const QString &folder, const Writer &writer)
+QByteArray report(const QString& folder, const Writer& writer)
 {
     const QString path = folder + QStringLiteral("/old.ini");
     const Outcome outcome = writer.write(path);
-    return QByteArray::number(int(outcome.failure)) + '|' + (outcome.message.contains(path) ? "named" : "unnamed")
-         + '|' + readFile(path) + '|' + entries(folder).join(u',').toUtf8();
+    return QByteArray::number(int(outcome.failure)) + '|' + (outcome.message.contains(path) ? "named" : "unnamed") +
+           '|' + readFile(path) + '|' + entries(folder).join(u',').toUtf8();
 }
 
 // The fault this writer exists for: on a full disk QSaveFile reported success over an empty file.
 TEST(AtomicFile, AFullDiskOrReadOnlyMediaKeepTheOldFileAndSaySo)
 {
     struct State {
-        const char *name;
+        const char* name;
         Failure failure;
-        const char *folder; // the files left in the folder
+        const char* folder; // the files left in the folder
     };
     const State states[] = {
         {"full", Failure::DiskFull, "filler,old.ini"},
         {"read-only", Failure::ReadOnlyMedia, "old.ini"},
     };
-    for (const State &state : states)
-        for (const Writer &writer : kWriters) {
+    for (const State& state : states)
+        for (const Writer& writer : kWriters) {
             const std::optional<QByteArray> said =
-                onOwnFileSystem(state.name, [&](const QString &folder) { return report(folder, writer); });
+                onOwnFileSystem(state.name, [&](const QString& folder) { return report(folder, writer); });
             if (!said)
                 GTEST_SKIP() << "no mount namespace here";
             EXPECT_EQ(*said, QByteArray::number(int(state.failure)) + "|named|old\r\n|" + state.folder)
@@ -234,7 +237,7 @@ TEST(AtomicFile, LeftoversOfAKilledWriteAreTheOnlyFilesRemoved)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("A1.bmp"));
     const QStringList kept = {".A1.bmp.too-long1", ".A1.bmp.abc", ".B1.bmp.Xy12Zq", "A1.bmp", "A1.bmp.Xy12Zq"};
-    for (const QString &name : kept + QStringList{".A1.bmp.Xy12Zq", ".A1.bmp.000000"})
+    for (const QString& name : kept + QStringList{".A1.bmp.Xy12Zq", ".A1.bmp.000000"})
         writeFile(dir.filePath(name), "x");
     AtomicFile::removeLeftovers(path);
     QStringList expected = kept;

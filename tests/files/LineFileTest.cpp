@@ -12,7 +12,7 @@
 namespace tavemo::files {
 namespace {
 
-void writeFile(const QString &path, const QByteArray &bytes)
+void writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
@@ -23,7 +23,7 @@ TEST(LineFile, DecodesLineEndsAndBothCodes)
 {
     const QString replacement(QChar::ReplacementCharacter);
     struct Case {
-        const char *name;
+        const char* name;
         QByteArray bytes;
         QStringList lines;
     };
@@ -36,8 +36,14 @@ TEST(LineFile, DecodesLineEndsAndBothCodes)
         {"mixed", "1\r\n2\n3\r4", {"1", "2", "3", "4"}},
         {"LF CR is two breaks", "1\n\r2", {"1", "", "2"}},
         {"empty lines kept", "\r\n\r\n5\r\n", {"", "", "5"}},
-        {"UTF-8 with BOM", "\xEF\xBB\xBF" "1\r\n", {"1"}},
-        {"marks twice", "\xEF\xBB\xBF\xEF\xBB\xBF" "1\r\n", {"1"}},
+        {"UTF-8 with BOM",
+         "\xEF\xBB\xBF"
+         "1\r\n",
+         {"1"}},
+        {"marks twice",
+         "\xEF\xBB\xBF\xEF\xBB\xBF"
+         "1\r\n",
+         {"1"}},
         {"GB18030's own mark", "\x84\x31\x95\x33\xB1\xDA\xD6\xBD\r\n", {QStringLiteral("壁纸")}},
         {"U+FEFF after the start is text", "1\xEF\xBB\xBF\r\n", {QStringLiteral("1\uFEFF")}},
         // The mark decides even for bytes that would read as GB18030 without it.
@@ -49,10 +55,13 @@ TEST(LineFile, DecodesLineEndsAndBothCodes)
         {"GB18030 that is valid UTF-8", "\xCD\xBC\xC6\xAC.bmp\r\n", {QStringLiteral("图片.bmp")}},
         {"GB18030 four-byte character", "\x81\x30\x81\x30", {QString(QChar(0x80))}},
         // Bytes GB18030 does not define, and a character cut at the end, cost one U+FFFD a byte.
-        {"undefined bytes", "a\x80" "b\xFF", {"a" + replacement + "b" + replacement}},
+        {"undefined bytes",
+         "a\x80"
+         "b\xFF",
+         {"a" + replacement + "b" + replacement}},
         {"cut at the end", "\xB1\xDA\xD6", {QStringLiteral("壁") + replacement}},
     };
-    for (const Case &c : cases)
+    for (const Case& c : cases)
         EXPECT_EQ(decodeLines(c.bytes), c.lines) << c.name;
 }
 
@@ -61,7 +70,7 @@ TEST(LineFile, WritesGb18030WithCrLfAfterEveryLine)
     EXPECT_EQ(encodeLines({"1", "750", "-5"}), QByteArray("1\r\n750\r\n-5\r\n"));
     EXPECT_EQ(encodeLines({QStringLiteral("壁纸.bmp")}), QByteArray("\xB1\xDA\xD6\xBD.bmp\r\n"));
     EXPECT_EQ(encodeLines({}), QByteArray());
-    for (const QString &name : {QStringLiteral("桌面"), QStringLiteral("图片.bmp"), QStringLiteral("默认山水纸"),
+    for (const QString& name : {QStringLiteral("桌面"), QStringLiteral("图片.bmp"), QStringLiteral("默认山水纸"),
                                 QStringLiteral("😀 beyond the BMP")})
         EXPECT_EQ(decodeLines(encodeLines({name, "2"})), QStringList({name, "2"})) << name.toStdString();
 }

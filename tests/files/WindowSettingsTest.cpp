@@ -1,8 +1,8 @@
 // What the window's working files mean: the integers of their lines, the window's size and place,
 // and the flag of the wallpaper question.
 
-#include "files/LineFile.h"
 #include "files/WindowSettings.h"
+#include "files/LineFile.h"
 
 #include <gtest/gtest.h>
 
@@ -15,17 +15,31 @@ namespace {
 TEST(WindowSettings, IntegersAreDecimalWithSignAndBlanks)
 {
     struct Case {
-        const char *line;
+        const char* line;
         std::optional<int> value;
     };
     const Case cases[] = {
-        {"0", 0}, {"750", 750}, {"-1", -1}, {"+3", 3}, {" 12 ", 12}, {"\t7", 7},
-        {"2147483647", 2147483647}, {"-2147483648", -2147483647 - 1},
-        {"", std::nullopt}, {" ", std::nullopt}, {"-", std::nullopt}, {"abc", std::nullopt},
-        {"1a", std::nullopt}, {"1 2", std::nullopt}, {"0x10", std::nullopt}, {"1.5", std::nullopt},
-        {"2147483648", std::nullopt}, {"-2147483649", std::nullopt}, {"99999999999999999999", std::nullopt},
+        {"0", 0},
+        {"750", 750},
+        {"-1", -1},
+        {"+3", 3},
+        {" 12 ", 12},
+        {"\t7", 7},
+        {"2147483647", 2147483647},
+        {"-2147483648", -2147483647 - 1},
+        {"", std::nullopt},
+        {" ", std::nullopt},
+        {"-", std::nullopt},
+        {"abc", std::nullopt},
+        {"1a", std::nullopt},
+        {"1 2", std::nullopt},
+        {"0x10", std::nullopt},
+        {"1.5", std::nullopt},
+        {"2147483648", std::nullopt},
+        {"-2147483649", std::nullopt},
+        {"99999999999999999999", std::nullopt},
     };
-    for (const Case &c : cases)
+    for (const Case& c : cases)
         EXPECT_EQ(parseSettingsInteger(QString::fromLatin1(c.line)), c.value) << '"' << c.line << '"';
 }
 
@@ -62,10 +76,10 @@ TEST(WindowSettings, WallpaperPromptIsOneIntegerLine)
         std::optional<bool> ask;
     };
     const Case cases[] = {
-        {{"1"}, true}, {{"5", "0"}, true}, {{"0"}, false}, {{"-1"}, false}, {{" 0 "}, false},
-        {{}, std::nullopt}, {{""}, std::nullopt}, {{"yes"}, std::nullopt},
+        {{"1"}, true},    {{"5", "0"}, true}, {{"0"}, false},       {{"-1"}, false},
+        {{" 0 "}, false}, {{}, std::nullopt}, {{""}, std::nullopt}, {{"yes"}, std::nullopt},
     };
-    for (const Case &c : cases)
+    for (const Case& c : cases)
         EXPECT_EQ(parseWallpaperPrompt(c.lines), c.ask) << c.lines.join('|').toStdString();
     EXPECT_EQ(parseWallpaperPrompt(wallpaperPromptLines(true)), true);
     EXPECT_EQ(parseWallpaperPrompt(wallpaperPromptLines(false)), false);

@@ -7,16 +7,16 @@
 #include "notes/NoteStore.h"
 
 #include <csignal>
-#include <memory>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <sys/prctl.h>
 #include <unistd.h>
 
 namespace {
 
-bool say(const std::string &line)
+bool say(const std::string& line)
 {
     // Unbuffered: a line in the pipe means its save had returned.
     return ::write(STDOUT_FILENO, line.data(), line.size()) == static_cast<ssize_t>(line.size());
@@ -24,14 +24,14 @@ bool say(const std::string &line)
 
 } // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     ::prctl(PR_SET_PDEATHSIG, SIGKILL); // never outlive the test
     if (argc != 3)
         return 2;
     std::unique_ptr<tavemo::notes::NoteStore> store;
-    const tavemo::Outcome opened = tavemo::notes::NoteStore::open(
-        QString::fromLocal8Bit(argv[1]), tavemo::notes::NoteStore::Access::ReadWrite, &store);
+    const tavemo::Outcome opened = tavemo::notes::NoteStore::open(QString::fromLocal8Bit(argv[1]),
+                                                                  tavemo::notes::NoteStore::Access::ReadWrite, &store);
     if (!opened.ok()) {
         std::fprintf(stderr, "crash child: %s\n", opened.detail.toUtf8().constData());
         return 1;

@@ -4,8 +4,8 @@
 // last save the child acknowledged (or of the one save it had started and not acknowledged).
 
 #include "CrashPayload.h"
-#include "notes/NoteStore.h"
 #include "TestSupport.h"
+#include "notes/NoteStore.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +34,7 @@ struct Child {
     int output = -1;
 };
 
-Child spawnSaver(const QString &database, long long firstSave)
+Child spawnSaver(const QString& database, long long firstSave)
 {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0)
@@ -44,7 +44,7 @@ Child spawnSaver(const QString &database, long long firstSave)
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::dup2(fds[1], STDOUT_FILENO);
-        ::execl(NOTES_CRASH_CHILD, NOTES_CRASH_CHILD, path.constData(), first.c_str(), static_cast<char *>(nullptr));
+        ::execl(NOTES_CRASH_CHILD, NOTES_CRASH_CHILD, path.constData(), first.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
     }
     ::close(fds[1]);
@@ -53,7 +53,7 @@ Child spawnSaver(const QString &database, long long firstSave)
 
 // Reads the child's lines until `done` says so or `deadline` passes; false at end of output.
 template <typename Done>
-bool readLines(int fd, std::string &pending, std::vector<std::string> &lines, Clock::time_point deadline, Done done)
+bool readLines(int fd, std::string& pending, std::vector<std::string>& lines, Clock::time_point deadline, Done done)
 {
     while (!done()) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
@@ -73,13 +73,13 @@ bool readLines(int fd, std::string &pending, std::vector<std::string> &lines, Cl
     return true;
 }
 
-QString integrityCheck(NoteStore &store)
+QString integrityCheck(NoteStore& store)
 {
-    sqlite3_stmt *statement = nullptr;
+    sqlite3_stmt* statement = nullptr;
     sqlite3_prepare_v2(store.handle(), "PRAGMA integrity_check", -1, &statement, nullptr);
     QString result;
     if (statement && sqlite3_step(statement) == SQLITE_ROW)
-        result = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)));
+        result = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
     sqlite3_finalize(statement);
     return result;
 }
@@ -123,7 +123,7 @@ TEST(NoteCrash, KilledSaverNeverCorruptsOrLosesAnAcknowledgedSave)
         ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the child ended by itself: " << status;
 
         long long inFlight = nextSave; // the save that may have committed without its acknowledgement
-        for (const std::string &line : lines) {
+        for (const std::string& line : lines) {
             if (line == "ready")
                 continue;
             const long long save = std::stoll(line);

@@ -3,10 +3,10 @@
 // another program writes the same day: nothing unchanged is written back, a save never overwrites
 // the other text, and a poll reloads the day when the document holds nothing unsaved.
 
-#include "notes/DateKey.h"
-#include "richtext/RtfCodec.h"
 #include "TestSupport.h"
+#include "notes/DateKey.h"
 #include "notes/uDM.h"
+#include "richtext/RtfCodec.h"
 
 #include <gtest/gtest.h>
 
@@ -43,20 +43,24 @@ protected:
 
     void TearDown() override { QObject::disconnect(&document, nullptr, nullptr, nullptr); }
 
-    int rowCount() const { return queryText(app.databasePath(), QStringLiteral("SELECT count(*) FROM UserCon")).toInt(); }
-    qint64 revision(const QString &key = kKey) const
+    int rowCount() const
     {
-        return queryText(app.databasePath(), QStringLiteral("SELECT revision FROM NoteMeta WHERE conIndex = '%1'").arg(key))
+        return queryText(app.databasePath(), QStringLiteral("SELECT count(*) FROM UserCon")).toInt();
+    }
+    qint64 revision(const QString& key = kKey) const
+    {
+        return queryText(app.databasePath(),
+                         QStringLiteral("SELECT revision FROM NoteMeta WHERE conIndex = '%1'").arg(key))
             .toLongLong();
     }
-    void type(const QString &text)
+    void type(const QString& text)
     {
         QTextCursor cursor(&document);
         cursor.movePosition(QTextCursor::End);
         cursor.insertText(text);
     }
     // What another program stores on the day while the document shows it.
-    void writeElsewhere(const QByteArray &note, const QString &origin = QStringLiteral("tavemo-notes@xyz"))
+    void writeElsewhere(const QByteArray& note, const QString& origin = QStringLiteral("tavemo-notes@xyz"))
     {
         auto other = test::openStore(app.databasePath());
         ASSERT_NE(other, nullptr);
@@ -64,7 +68,7 @@ protected:
         ASSERT_TRUE(other->revision(kKey, &current).ok());
         ASSERT_TRUE(other->save(kKey, note, current, origin, nullptr).ok());
     }
-    QString storedText(const QString &key = kKey) const
+    QString storedText(const QString& key = kKey) const
     {
         QTextDocument stored;
         EXPECT_TRUE(richtext::readRtf(storedNote(app.databasePath(), key).value_or(QByteArray()), stored).ok());
@@ -151,7 +155,7 @@ TEST_F(DayNote, AnUnchangedDocumentIsNeverStored)
     QTextDocument windowNote;
     windowNote.setPlainText(QStringLiteral("窗口存的记事"));
     const struct {
-        const char *name;
+        const char* name;
         std::optional<QByteArray> stored; // nothing: the day has no note
         bool typeAndUndo;
     } cases[] = {
@@ -161,7 +165,7 @@ TEST_F(DayNote, AnUnchangedDocumentIsNeverStored)
         // Told apart by the RTF the window writes: a note the window stored.
         {"a note typed in and undone", richtext::writeRtf(windowNote), true},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         execSql(app.databasePath(), QStringLiteral("DELETE FROM UserCon"));
         if (c.stored) {
@@ -199,7 +203,8 @@ TEST_F(DayNote, DatabaseErrorDuringSaveKeepsTheStoredNoteAndReadiesTheDocument)
     const std::optional<QByteArray> before = storedNote(app.databasePath(), kKey);
     ASSERT_TRUE(before);
     execSql(app.databasePath(),
-            QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON UserCon BEGIN SELECT RAISE(ABORT, 'disk says no'); END"));
+            QStringLiteral(
+                "CREATE TRIGGER refuse BEFORE UPDATE ON UserCon BEGIN SELECT RAISE(ABORT, 'disk says no'); END"));
 
     type(QStringLiteral(" and lost"));
     const SaveResult failed = dm.SaveDayNote(calendarDate, document);
@@ -235,8 +240,8 @@ TEST_F(DayNote, FailedLoadStopsEditTimeSavesAndNeverOverwritesTheUnreadDay)
                                                "INSERT INTO UserCon VALUES('20110630', CAST('June 30' AS BLOB));"));
     changesSeen.clear();
     type(QStringLiteral("!"));
-    EXPECT_EQ(changesSeen, std::vector<bool>{false});                  // no edit-time save after a failed load
-    EXPECT_FALSE(dm.SaveDayNote(calendarDate, document).ok());         // the leave-save stores nothing over the unread note
+    EXPECT_EQ(changesSeen, std::vector<bool>{false});          // no edit-time save after a failed load
+    EXPECT_FALSE(dm.SaveDayNote(calendarDate, document).ok()); // the leave-save stores nothing over the unread note
     EXPECT_TRUE(dm.NoteReady());
     EXPECT_EQ(storedNote(app.databasePath(), QStringLiteral("20110630")), QByteArray("June 30"));
 
@@ -253,8 +258,9 @@ TEST_F(DayNote, FailedLoadStopsEditTimeSavesAndNeverOverwritesTheUnreadDay)
 TEST_F(DayNote, UnreadableNoteFailsToLoadAndIsNeverSavedOver)
 {
     const QByteArray deep = "{\\rtf1 " + QByteArray(300, '{') + "deep" + QByteArray(300, '}') + "}";
-    execSql(app.databasePath(), QStringLiteral("INSERT INTO UserCon VALUES('20110630', CAST('%1' AS BLOB))")
-                                    .arg(QString::fromLatin1(deep)));
+    execSql(
+        app.databasePath(),
+        QStringLiteral("INSERT INTO UserCon VALUES('20110630', CAST('%1' AS BLOB))").arg(QString::fromLatin1(deep)));
     const QByteArray stored = *storedNote(app.databasePath(), QStringLiteral("20110630"));
     ASSERT_TRUE(stored.startsWith("{\\rtf1 {{{"));
     ASSERT_TRUE(dm.LoadDayNote(calendarDate, document).ok());
@@ -282,7 +288,7 @@ TEST_F(DayNote, UnreadableNoteFailsToLoadAndIsNeverSavedOver)
 TEST_F(DayNote, SaveAfterAnotherWriterKeepsBothTextsBelowADivider)
 {
     const struct {
-        const char *name;
+        const char* name;
         QString origin; // empty: a bare sqlite3 UPDATE, which names none
         QString writer; // how the divider names it
     } cases[] = {
@@ -290,7 +296,7 @@ TEST_F(DayNote, SaveAfterAnotherWriterKeepsBothTextsBelowADivider)
         {"a raw writer", {}, QStringLiteral("由其他程序写入")},
         {"an origin with a line break", QStringLiteral("sync\nengine"), QStringLiteral("由 sync?engine 写入")},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         execSql(app.databasePath(), QStringLiteral("DELETE FROM UserCon"));
         execSql(app.databasePath(), QStringLiteral("INSERT INTO UserCon VALUES('%1', CAST('mine' AS BLOB))").arg(kKey));
@@ -298,11 +304,14 @@ TEST_F(DayNote, SaveAfterAnotherWriterKeepsBothTextsBelowADivider)
 
         const QByteArray theirs = "{\\rtf1 {\\b theirs} plain}";
         if (c.origin.isEmpty())
-            execSql(app.databasePath(), QStringLiteral("UPDATE UserCon SET data = CAST('%1' AS BLOB)").arg(QString::fromLatin1(theirs)));
+            execSql(app.databasePath(),
+                    QStringLiteral("UPDATE UserCon SET data = CAST('%1' AS BLOB)").arg(QString::fromLatin1(theirs)));
         else
             writeElsewhere(theirs, c.origin);
         const qint64 modifiedMs =
-            queryText(app.databasePath(), QStringLiteral("SELECT modified FROM NoteMeta WHERE conIndex = '%1'").arg(kKey)).toLongLong();
+            queryText(app.databasePath(),
+                      QStringLiteral("SELECT modified FROM NoteMeta WHERE conIndex = '%1'").arg(kKey))
+                .toLongLong();
         const QString when = QDateTime::fromMSecsSinceEpoch(modifiedMs).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
 
         type(QStringLiteral(" typed"));
@@ -341,7 +350,7 @@ TEST_F(DayNote, SaveAfterADeletionElsewhereStoresTheDocument)
 TEST_F(DayNote, ReloadIfChangedElsewhereOnlyWhenNothingIsUnsaved)
 {
     const struct {
-        const char *name;
+        const char* name;
         bool changedElsewhere;
         bool unsaved;
         bool reloaded;
@@ -352,7 +361,7 @@ TEST_F(DayNote, ReloadIfChangedElsewhereOnlyWhenNothingIsUnsaved)
         {"changed elsewhere", true, false, true, QStringLiteral("theirs")},
         {"changed elsewhere, typing unsaved", true, true, false, QStringLiteral("mine+")},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         execSql(app.databasePath(), QStringLiteral("DELETE FROM UserCon"));
         execSql(app.databasePath(), QStringLiteral("INSERT INTO UserCon VALUES('%1', CAST('mine' AS BLOB))").arg(kKey));

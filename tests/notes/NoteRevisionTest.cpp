@@ -3,8 +3,8 @@
 // changes nothing; every writer bumps a note's revision, and a save made against a revision that
 // is no longer the current one never overwrites what another writer stored.
 
-#include "notes/NoteStore.h"
 #include "TestSupport.h"
+#include "notes/NoteStore.h"
 
 #include <gtest/gtest.h>
 
@@ -29,15 +29,15 @@ using test::storedNote;
 using test::TempAppDir;
 
 // Everything SQLite keeps of a schema (tables, indexes, triggers), for comparing two files.
-QString schemaOf(const QString &path)
+QString schemaOf(const QString& path)
 {
     return queryText(path, QStringLiteral("SELECT group_concat(type || ' ' || name || ': ' || sql, char(10)) FROM "
                                           "(SELECT * FROM sqlite_master WHERE sql IS NOT NULL ORDER BY name)"));
 }
 
-QString userVersion(const QString &path) { return queryText(path, QStringLiteral("PRAGMA user_version")); }
+QString userVersion(const QString& path) { return queryText(path, QStringLiteral("PRAGMA user_version")); }
 
-StoredNote loaded(NoteStore &store, const QString &key)
+StoredNote loaded(NoteStore& store, const QString& key)
 {
     StoredNote note;
     const Outcome result = store.load(key, &note);
@@ -45,7 +45,7 @@ StoredNote loaded(NoteStore &store, const QString &key)
     return note;
 }
 
-qint64 revisionOf(NoteStore &store, const QString &key)
+qint64 revisionOf(NoteStore& store, const QString& key)
 {
     qint64 revision = -1;
     const Outcome result = store.revision(key, &revision);
@@ -54,10 +54,10 @@ qint64 revisionOf(NoteStore &store, const QString &key)
 }
 
 // Notes as older builds and hand conversions stored them: RTF, binary bytes, text, NULL.
-constexpr const char *kOldNotes =
+constexpr const char* kOldNotes =
     "INSERT INTO UserCon VALUES('20110629', CAST('{\\rtf1 old}' AS BLOB)), ('20110630', x'00FF0D0A'),"
     "('20110701', '纯文本'), ('20110702', NULL);";
-const std::map<QString, QByteArray> &oldNotes()
+const std::map<QString, QByteArray>& oldNotes()
 {
     static const std::map<QString, QByteArray> notes{
         {QStringLiteral("20110629"), QByteArray("{\\rtf1 old}")},
@@ -77,7 +77,7 @@ TEST(NoteSchema, EveryEarlierVersionIsBroughtUpToDateByTheFirstSaveWithItsNotesA
     ASSERT_EQ(userVersion(fresh.databasePath()), QString::number(NoteStore::kSchemaVersion));
 
     struct OldFile {
-        const char *name;
+        const char* name;
         std::string sql;
     };
     const std::string table = "CREATE TABLE UserCon(conIndex TEXT PRIMARY KEY, data BLOB);";
@@ -85,7 +85,7 @@ TEST(NoteSchema, EveryEarlierVersionIsBroughtUpToDateByTheFirstSaveWithItsNotesA
         {"version 0: the table alone, rollback journal", table + kOldNotes},
         {"version 1, write-ahead log", "PRAGMA journal_mode = WAL;" + table + "PRAGMA user_version = 1;" + kOldNotes},
     };
-    for (const OldFile &c : cases) {
+    for (const OldFile& c : cases) {
         SCOPED_TRACE(c.name);
         TempAppDir app;
         test::makeDatabase(app.databasePath(), c.sql.c_str());
@@ -94,7 +94,7 @@ TEST(NoteSchema, EveryEarlierVersionIsBroughtUpToDateByTheFirstSaveWithItsNotesA
         auto store = openStore(app.databasePath());
         ASSERT_NE(store, nullptr);
         // Not yet migrated: the notes read with revision 0, and reading writes nothing.
-        for (const auto &[key, bytes] : oldNotes()) {
+        for (const auto& [key, bytes] : oldNotes()) {
             const StoredNote note = loaded(*store, key);
             EXPECT_EQ(note.data, bytes) << key.toStdString();
             EXPECT_EQ(note.revision, 0);
@@ -107,7 +107,7 @@ TEST(NoteSchema, EveryEarlierVersionIsBroughtUpToDateByTheFirstSaveWithItsNotesA
         ASSERT_TRUE(saved.ok()) << saved.detail.toStdString();
         EXPECT_EQ(revision, 1); // the migration gave the old rows no revision of their own
         EXPECT_EQ(revisionOf(*store, QStringLiteral("20240101")), 1);
-        for (const auto &[key, bytes] : oldNotes()) {
+        for (const auto& [key, bytes] : oldNotes()) {
             EXPECT_EQ(storedNote(app.databasePath(), key), bytes) << key.toStdString();
             EXPECT_EQ(loaded(*store, key).revision, 0);
         }
@@ -122,30 +122,32 @@ TEST(NoteSchema, EveryEarlierVersionIsBroughtUpToDateByTheFirstSaveWithItsNotesA
 TEST(NoteSchema, NewerFileIsReadButNeverWritten)
 {
     struct NewerFile {
-        const char *name;
+        const char* name;
         bool fromCreate; // else the table alone
     };
     const NewerFile cases[] = {
         {"this schema with a later version", true},
         {"a later schema without NoteMeta", false},
     };
-    for (const NewerFile &c : cases) {
+    for (const NewerFile& c : cases) {
         SCOPED_TRACE(c.name);
         TempAppDir app;
         if (c.fromCreate)
             app.createDatabase();
         else
             test::makeDatabase(app.databasePath(), "CREATE TABLE UserCon(conIndex TEXT PRIMARY KEY, data BLOB);");
-        execSql(app.databasePath(), QStringLiteral("INSERT INTO UserCon VALUES('20110629', CAST('from the future' AS BLOB));"
-                                                   "PRAGMA user_version = %1")
-                                        .arg(NoteStore::kSchemaVersion + 1));
+        execSql(app.databasePath(),
+                QStringLiteral("INSERT INTO UserCon VALUES('20110629', CAST('from the future' AS BLOB));"
+                               "PRAGMA user_version = %1")
+                    .arg(NoteStore::kSchemaVersion + 1));
         const QByteArray before = readFile(app.databasePath());
 
         std::unique_ptr<NoteStore> writer;
         const Outcome refused = NoteStore::open(app.databasePath(), NoteStore::Access::ReadWrite, &writer);
         EXPECT_EQ(refused.failure, Failure::NewerSchema);
         EXPECT_EQ(writer, nullptr);
-        EXPECT_TRUE(refused.detail.startsWith(QStringLiteral("数据库由更新版本的程序写成（本版本的程序只读取它，不写入")))
+        EXPECT_TRUE(
+            refused.detail.startsWith(QStringLiteral("数据库由更新版本的程序写成（本版本的程序只读取它，不写入")))
             << refused.detail.toStdString();
 
         auto reader = openStore(app.databasePath(), NoteStore::Access::ReadOnly);
@@ -175,11 +177,11 @@ TEST(NoteSchema, NewerFileIsReadButNeverWritten)
 TEST(NoteSchema, FailedStepLeavesTheFileAtItsVersion)
 {
     struct Failing {
-        const char *name;
-        const char *sql;
+        const char* name;
+        const char* sql;
         bool readOnlyFile; // saved by a user who may not write the file
         Failure failure;
-        const char *versionAfter;
+        const char* versionAfter;
         bool unchanged;
     };
     const Failing cases[] = {
@@ -195,7 +197,7 @@ TEST(NoteSchema, FailedStepLeavesTheFileAtItsVersion)
          "INSERT INTO UserCon VALUES('20110629', x'01')",
          false, Failure::Other, "1", false},
     };
-    for (const Failing &c : cases) {
+    for (const Failing& c : cases) {
         SCOPED_TRACE(c.name);
         TempAppDir app;
         test::makeDatabase(app.databasePath(), c.sql);
@@ -240,30 +242,38 @@ TEST(NoteRevision, EveryWriterBumpsItAndNoRevisionRepeats)
     ASSERT_NE(store, nullptr);
 
     struct Change {
-        const char *what;
-        const char *sql;        // run by a bare connection first, when set
-        const char *storeSaves; // then the store saves this day, when set
+        const char* what;
+        const char* sql;        // run by a bare connection first, when set
+        const char* storeSaves; // then the store saves this day, when set
         std::vector<QString> changed;
     };
     const Change changes[] = {
         {"the store's save", nullptr, "20110629", {"20110629"}},
         {"an INSERT", "INSERT INTO UserCon VALUES('20110630', x'01')", nullptr, {"20110630"}},
-        {"an INSERT of two rows", "INSERT INTO UserCon VALUES('20110701', x'02'), ('20110702', x'03')", nullptr,
+        {"an INSERT of two rows",
+         "INSERT INTO UserCon VALUES('20110701', x'02'), ('20110702', x'03')",
+         nullptr,
          {"20110701", "20110702"}},
-        {"an UPDATE of the store's note", "UPDATE UserCon SET data = x'04' WHERE conIndex = '20110629'", nullptr,
+        {"an UPDATE of the store's note",
+         "UPDATE UserCon SET data = x'04' WHERE conIndex = '20110629'",
+         nullptr,
          {"20110629"}},
-        {"an UPDATE to the same bytes", "UPDATE UserCon SET data = data WHERE conIndex = '20110630'", nullptr,
+        {"an UPDATE to the same bytes",
+         "UPDATE UserCon SET data = data WHERE conIndex = '20110630'",
+         nullptr,
          {"20110630"}},
         {"a DELETE", "DELETE FROM UserCon WHERE conIndex = '20110701'", nullptr, {"20110701"}},
         {"a deleted day written again", "INSERT INTO UserCon VALUES('20110701', x'05')", nullptr, {"20110701"}},
-        {"a key changed in place", "UPDATE UserCon SET conIndex = '20110703' WHERE conIndex = '20110702'", nullptr,
+        {"a key changed in place",
+         "UPDATE UserCon SET conIndex = '20110703' WHERE conIndex = '20110702'",
+         nullptr,
          {"20110702", "20110703"}},
         {"an INSERT OR REPLACE", "INSERT OR REPLACE INTO UserCon VALUES('20110630', x'06')", nullptr, {"20110630"}},
     };
     const QStringList days{"20110629", "20110630", "20110701", "20110702", "20110703"};
     std::map<QString, qint64> revisions; // what each day had after the last change
     qint64 highest = 0;
-    for (const Change &change : changes) {
+    for (const Change& change : changes) {
         SCOPED_TRACE(change.what);
         const qint64 startMs = QDateTime::currentMSecsSinceEpoch();
         if (change.sql)
@@ -275,7 +285,7 @@ TEST(NoteRevision, EveryWriterBumpsItAndNoRevisionRepeats)
 
         qint64 highestNow = highest;
         std::vector<qint64> newRevisions;
-        for (const QString &day : days) {
+        for (const QString& day : days) {
             const StoredNote note = loaded(*store, day);
             EXPECT_EQ(revisionOf(*store, day), note.revision) << day.toStdString();
             const bool changed = std::find(change.changed.begin(), change.changed.end(), day) != change.changed.end();
@@ -292,7 +302,8 @@ TEST(NoteRevision, EveryWriterBumpsItAndNoRevisionRepeats)
             highestNow = std::max(highestNow, note.revision);
         }
         std::sort(newRevisions.begin(), newRevisions.end());
-        EXPECT_EQ(std::adjacent_find(newRevisions.begin(), newRevisions.end()), newRevisions.end()) << "a repeated revision";
+        EXPECT_EQ(std::adjacent_find(newRevisions.begin(), newRevisions.end()), newRevisions.end())
+            << "a repeated revision";
         highest = highestNow;
     }
     // A deleted day keeps its tombstone: no note, the revision of its deletion.
@@ -306,8 +317,9 @@ TEST(NoteRevision, EveryWriterBumpsItAndNoRevisionRepeats)
                                                "CREATE TABLE UserCon(conIndex TEXT PRIMARY KEY, data BLOB);"
                                                "INSERT INTO UserCon SELECT * FROM Copy; DROP TABLE Copy"));
     qint64 rebuilt = -1;
-    ASSERT_TRUE(store->save(QStringLiteral("20110630"), "after the rebuild", revisions[QStringLiteral("20110630")],
-                            QString(), &rebuilt)
+    ASSERT_TRUE(store
+                    ->save(QStringLiteral("20110630"), "after the rebuild", revisions[QStringLiteral("20110630")],
+                           QString(), &rebuilt)
                     .ok());
     EXPECT_GT(rebuilt, deleted.revision);
     EXPECT_EQ(revisionOf(*store, QStringLiteral("20110630")), rebuilt);
@@ -321,8 +333,8 @@ TEST(NoteRevision, SaveIfUnchangedNeverOverwritesAnotherWritersNote)
 {
     enum class Writer { Store, BareUpdate, BareDelete };
     struct Case {
-        const char *name;
-        bool versionOneFile; // a file not yet migrated, which the other writer's save migrates
+        const char* name;
+        bool versionOneFile;             // a file not yet migrated, which the other writer's save migrates
         std::optional<QByteArray> shown; // what the window loaded
         Writer writer;
         std::optional<QByteArray> left; // what the other writer left stored
@@ -336,7 +348,7 @@ TEST(NoteRevision, SaveIfUnchangedNeverOverwritesAnotherWritersNote)
     };
     const QString day = QStringLiteral("20110629");
     const QString origin = QStringLiteral("tavemo-calendar@test");
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TempAppDir app;
         if (c.versionOneFile) {
@@ -362,7 +374,9 @@ TEST(NoteRevision, SaveIfUnchangedNeverOverwritesAnotherWritersNote)
         case Writer::BareUpdate:
             execSql(app.databasePath(), QStringLiteral("UPDATE UserCon SET data = CAST('from sqlite3' AS BLOB)"));
             break;
-        case Writer::BareDelete: execSql(app.databasePath(), QStringLiteral("DELETE FROM UserCon")); break;
+        case Writer::BareDelete:
+            execSql(app.databasePath(), QStringLiteral("DELETE FROM UserCon"));
+            break;
         }
         const qint64 polled = revisionOf(*window, day);
         EXPECT_NE(polled, shown.revision);
@@ -370,7 +384,8 @@ TEST(NoteRevision, SaveIfUnchangedNeverOverwritesAnotherWritersNote)
         qint64 current = -1;
         const Outcome refused = window->save(day, "typed", shown.revision, origin, &current);
         EXPECT_EQ(refused.failure, Failure::Conflict);
-        EXPECT_TRUE(refused.detail.startsWith(QStringLiteral("这一天的记事已在别处被修改"))) << refused.detail.toStdString();
+        EXPECT_TRUE(refused.detail.startsWith(QStringLiteral("这一天的记事已在别处被修改")))
+            << refused.detail.toStdString();
         EXPECT_EQ(current, polled);
         EXPECT_EQ(storedNote(app.databasePath(), day), c.left);
 

@@ -26,21 +26,21 @@ using test::readFile;
 using test::TempAppDir;
 using test::writeFile;
 
-QString pragma(NoteStore &store, const char *sql)
+QString pragma(NoteStore& store, const char* sql)
 {
-    sqlite3_stmt *statement = nullptr;
+    sqlite3_stmt* statement = nullptr;
     EXPECT_EQ(sqlite3_prepare_v2(store.handle(), sql, -1, &statement, nullptr), SQLITE_OK);
     QString value;
     if (sqlite3_step(statement) == SQLITE_ROW)
-        value = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)));
+        value = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
     sqlite3_finalize(statement);
     return value;
 }
 
 struct RefusedFile {
-    const char *name;
-    QByteArray bytes;   // written as the file, when set
-    const char *sql;    // else a database made with this SQL
+    const char* name;
+    QByteArray bytes; // written as the file, when set
+    const char* sql;  // else a database made with this SQL
     Failure failure;
 };
 
@@ -57,7 +57,7 @@ TEST(NoteStoreOpen, RefusesWhatIsNotANoteDatabaseAndLeavesItUntouched)
         {"UserCon without its key", {}, "CREATE TABLE UserCon(conIndex TEXT, data BLOB)", Failure::NotNoteDatabase},
         {"UserCon without data", {}, "CREATE TABLE UserCon(conIndex TEXT PRIMARY KEY)", Failure::NotNoteDatabase},
     };
-    for (const RefusedFile &c : cases) {
+    for (const RefusedFile& c : cases) {
         SCOPED_TRACE(c.name);
         TempAppDir app;
         QDir(app.path()).mkpath(QStringLiteral("Data"));
@@ -74,7 +74,8 @@ TEST(NoteStoreOpen, RefusesWhatIsNotANoteDatabaseAndLeavesItUntouched)
             EXPECT_FALSE(opened.ok());
             EXPECT_EQ(store, nullptr);
             EXPECT_EQ(opened.failure, c.failure) << opened.detail.toStdString();
-            EXPECT_TRUE(opened.detail.startsWith(failureText(c.failure) + QStringLiteral("（"))) << opened.detail.toStdString();
+            EXPECT_TRUE(opened.detail.startsWith(failureText(c.failure) + QStringLiteral("（")))
+                << opened.detail.toStdString();
         }
         EXPECT_EQ(readFile(app.databasePath()), before);
     }
@@ -95,9 +96,10 @@ TEST(NoteStoreOpen, MissingFileIsRefusedAndNotCreated)
 TEST(NoteStoreOpen, OlderDatabaseIsReadAsItIsAndBroughtUpToDateByTheFirstSave)
 {
     TempAppDir app;
-    test::makeDatabase(app.databasePath(), "CREATE TABLE UserCon(conIndex TEXT PRIMARY KEY, data TEXT);"
-                                           "INSERT INTO UserCon VALUES('20110629', 'plain text note'), ('20110630', NULL),"
-                                           "('20110628', '中文');");
+    test::makeDatabase(app.databasePath(),
+                       "CREATE TABLE UserCon(conIndex TEXT PRIMARY KEY, data TEXT);"
+                       "INSERT INTO UserCon VALUES('20110629', 'plain text note'), ('20110630', NULL),"
+                       "('20110628', '中文');");
     const auto before = test::folderState(app.path());
 
     auto store = openStore(app.databasePath());
@@ -142,8 +144,9 @@ TEST(NoteStoreSave, OneRowPerDayWhateverTheKeyHolds)
     EXPECT_EQ(note, QByteArray("second"));
     ASSERT_TRUE(store->load(QStringLiteral("20110630"), &note).ok());
     EXPECT_EQ(note, QByteArray());
-    EXPECT_EQ(queryText(app.databasePath(), QStringLiteral("SELECT typeof(data) FROM UserCon WHERE conIndex='20110630'")),
-              QStringLiteral("blob"));
+    EXPECT_EQ(
+        queryText(app.databasePath(), QStringLiteral("SELECT typeof(data) FROM UserCon WHERE conIndex='20110630'")),
+        QStringLiteral("blob"));
     ASSERT_TRUE(store->load(quoteKey, &note).ok());
     EXPECT_EQ(note, QByteArray("kept literally"));
 
@@ -250,7 +253,7 @@ TEST(NoteStoreFailure, BusyPastTheTimeout)
     auto store = openStore(app.databasePath());
     ASSERT_NE(store, nullptr);
     store->setBusyTimeout(50);
-    sqlite3 *other = nullptr;
+    sqlite3* other = nullptr;
     ASSERT_EQ(sqlite3_open(QFile::encodeName(app.databasePath()).constData(), &other), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
 

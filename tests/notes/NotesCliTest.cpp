@@ -2,8 +2,8 @@
 // input with one line on stderr, exit status 2 and nothing written; failing with status 1 and a
 // Chinese reason; and reading without ever changing the database.
 
-#include "richtext/RtfCodec.h"
 #include "TestSupport.h"
+#include "richtext/RtfCodec.h"
 
 #include <gtest/gtest.h>
 
@@ -27,13 +27,13 @@ using test::writeFile;
 
 const QString kNotes = QStringLiteral(TAVEMO_APP_DIR "/tavemo-notes");
 
-ProgramRun runNotes(const QStringList &args, const test::RunOptions &options = {})
+ProgramRun runNotes(const QStringList& args, const test::RunOptions& options = {})
 {
     return test::run(kNotes, args, options);
 }
 
 // The text of a stored note as the window shows it.
-QString noteText(const QByteArray &stored)
+QString noteText(const QByteArray& stored)
 {
     QTextDocument document;
     EXPECT_TRUE(richtext::readRtf(stored, document).ok());
@@ -41,7 +41,7 @@ QString noteText(const QByteArray &stored)
 }
 
 // A failure is one line on stderr, naming the program, with nothing on stdout.
-void expectOneLineComplaint(const ProgramRun &result, int status, const QString &phrase)
+void expectOneLineComplaint(const ProgramRun& result, int status, const QString& phrase)
 {
     EXPECT_EQ(result.status, status);
     EXPECT_TRUE(result.out.isEmpty()) << result.out.toStdString();
@@ -53,19 +53,19 @@ void expectOneLineComplaint(const ProgramRun &result, int status, const QString 
 class NotesCli : public ::testing::Test {
 protected:
     void SetUp() override { app.createDatabase(); }
-    ProgramRun run(QStringList args, const test::RunOptions &options = {})
+    ProgramRun run(QStringList args, const test::RunOptions& options = {})
     {
         args.prepend(app.path());
         args.prepend(QStringLiteral("--dir"));
         return runNotes(args, options);
     }
-    QString file(const QString &name, const QByteArray &bytes)
+    QString file(const QString& name, const QByteArray& bytes)
     {
         const QString path = files.filePath(name);
         writeFile(path, bytes);
         return path;
     }
-    void put(const QString &date, const QByteArray &bytes)
+    void put(const QString& date, const QByteArray& bytes)
     {
         const ProgramRun result = run({QStringLiteral("put"), date, file(QStringLiteral("put-input"), bytes)});
         ASSERT_EQ(result.status, 0) << result.err.toStdString();
@@ -99,23 +99,29 @@ TEST_F(NotesCli, PutListShowAndExport)
     EXPECT_EQ(shown.status, 0);
     EXPECT_EQ(QString::fromUtf8(shown.out), QStringLiteral("第一行\n第二行\n"));
     EXPECT_TRUE(shown.err.isEmpty());
-    EXPECT_EQ(run({QStringLiteral("show"), QStringLiteral("2011-06-29"), QStringLiteral("--format"), QStringLiteral("rtf")}).out,
-              *storedNote(app.databasePath(), QStringLiteral("20110629")));
-    const ProgramRun html = run({QStringLiteral("show"), QStringLiteral("2011-07-01"), QStringLiteral("--format"), QStringLiteral("html")});
+    EXPECT_EQ(
+        run({QStringLiteral("show"), QStringLiteral("2011-06-29"), QStringLiteral("--format"), QStringLiteral("rtf")})
+            .out,
+        *storedNote(app.databasePath(), QStringLiteral("20110629")));
+    const ProgramRun html =
+        run({QStringLiteral("show"), QStringLiteral("2011-07-01"), QStringLiteral("--format"), QStringLiteral("html")});
     EXPECT_TRUE(html.out.contains("font-weight") && html.out.contains("bold")) << html.out.toStdString();
     // Every option that takes a value takes it joined as well.
     EXPECT_EQ(runNotes({QStringLiteral("--dir=") + app.path(), QStringLiteral("show"), QStringLiteral("2011-07-01"),
-                        QStringLiteral("--format=html")}).out, html.out);
+                        QStringLiteral("--format=html")})
+                  .out,
+              html.out);
 
     const QString exported = files.filePath(QStringLiteral("backup/notes"));
     ASSERT_EQ(run({QStringLiteral("export"), exported, QStringLiteral("--format"), QStringLiteral("text")}).status, 0);
     EXPECT_EQ(QDir(exported).entryList(QDir::Files), (QStringList{"2011-06-29.txt", "2011-07-01.txt"}));
     EXPECT_EQ(readFile(exported + QStringLiteral("/2011-07-01.txt")), "bold plain\n");
     ASSERT_EQ(run({QStringLiteral("export"), exported}).status, 0); // RTF by default, the stored bytes
-    EXPECT_EQ(readFile(exported + QStringLiteral("/2011-06-29.rtf")), *storedNote(app.databasePath(), QStringLiteral("20110629")));
+    EXPECT_EQ(readFile(exported + QStringLiteral("/2011-06-29.rtf")),
+              *storedNote(app.databasePath(), QStringLiteral("20110629")));
 }
 
-QByteArray utf16(const QString &text, bool bigEndian)
+QByteArray utf16(const QString& text, bool bigEndian)
 {
     QByteArray bytes;
     for (QChar c : text) {
@@ -133,7 +139,7 @@ TEST_F(NotesCli, PutStoresOnlyWhatItCanReadFaithfully)
     const QString chinese = QStringLiteral("记事 note");
     const QByteArray deep = "{\\rtf1 " + QByteArray(300, '{') + "x" + QByteArray(300, '}') + "}";
     const struct {
-        const char *name;
+        const char* name;
         QByteArray bytes;
         int status;
         QString result; // the stored text, or the phrase of the refusal
@@ -141,7 +147,8 @@ TEST_F(NotesCli, PutStoresOnlyWhatItCanReadFaithfully)
         {"utf-8", "第一行\r\n第二行", 0, "第一行\n第二行"},
         {"utf-8 with BOM", bom + chinese.toUtf8(), 0, chinese},
         {"utf-16 little endian with BOM", "\xFF\xFE" + utf16(chinese, false), 0, chinese},
-        {"utf-16 big endian with BOM", "\xFE\xFF" + utf16(chinese + QStringLiteral("😀"), true), 0, chinese + QStringLiteral("😀")},
+        {"utf-16 big endian with BOM", "\xFE\xFF" + utf16(chinese + QStringLiteral("😀"), true), 0,
+         chinese + QStringLiteral("😀")},
         {"gb18030", "\xd6\xd0\xce\xc4\xb1\xca\xbc\xc7", 0, "中文笔记"},
         {"rtf", "{\\rtf1\\ansi {\\b bold} text}", 0, "bold text"},
         {"rtf with BOM", bom + "{\\rtf1 x}", 0, "x"},
@@ -152,16 +159,28 @@ TEST_F(NotesCli, PutStoresOnlyWhatItCanReadFaithfully)
         {"gb18030 cut in a pair", "\xd6\xd0\xce", 2, "第 3 字节不是有效的 UTF-8 或 GB18030 文本"},
         {"binary", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), 2, "第 7 字节是控制字符 0x1A，不是文本"},
         {"utf-16 without BOM", utf16(QStringLiteral("note"), false), 2, "第 2 字节是控制字符 0x00，不是文本"},
-        {"utf-16 with a lone surrogate", QByteArray("\xFF\xFE" "a\0" "\0\xD8" "b\0", 8), 2, "第 5 字节不是有效的 UTF-16 文本"},
-        {"utf-16 with an odd byte count", QByteArray("\xFF\xFE" "a\0" "b", 5), 2, "第 5 字节不是有效的 UTF-16 文本"},
+        {"utf-16 with a lone surrogate",
+         QByteArray("\xFF\xFE"
+                    "a\0"
+                    "\0\xD8"
+                    "b\0",
+                    8),
+         2, "第 5 字节不是有效的 UTF-16 文本"},
+        {"utf-16 with an odd byte count",
+         QByteArray("\xFF\xFE"
+                    "a\0"
+                    "b",
+                    5),
+         2, "第 5 字节不是有效的 UTF-16 文本"},
         {"rtf nested too deep", deep, 2, "RTF 的分组嵌套超过 256 层"},
         {"rtf cut off", "{\\rtf1 {\\b bold", 2, "RTF 不完整：结尾缺少 2 个“}”"},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         put(QStringLiteral("2011-06-29"), "the previous note");
         const QByteArray before = *storedNote(app.databasePath(), QStringLiteral("20110629"));
-        const ProgramRun result = run({QStringLiteral("put"), QStringLiteral("2011-06-29"), file(QStringLiteral("input"), c.bytes)});
+        const ProgramRun result =
+            run({QStringLiteral("put"), QStringLiteral("2011-06-29"), file(QStringLiteral("input"), c.bytes)});
         if (c.status == 0) {
             EXPECT_EQ(result.status, 0) << result.err.toStdString();
             EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
@@ -181,7 +200,8 @@ TEST_F(NotesCli, LibreOfficeDocumentKeepsItsChineseFormatting)
     const QString fixture = QStringLiteral(TAVEMO_TEST_DATA_DIR "/rtf/libreoffice-chinese.rtf");
     const ProgramRun stored = run({QStringLiteral("put"), QStringLiteral("2024-02-10"), fixture});
     ASSERT_EQ(stored.status, 0) << stored.err.toStdString();
-    const ProgramRun html = run({QStringLiteral("show"), QStringLiteral("2024-02-10"), QStringLiteral("--format"), QStringLiteral("html")});
+    const ProgramRun html =
+        run({QStringLiteral("show"), QStringLiteral("2024-02-10"), QStringLiteral("--format"), QStringLiteral("html")});
     ASSERT_EQ(html.status, 0);
     const QString page = QString::fromUtf8(html.out);
     // The first run: 黑体, 16 points, bold; the last: 9 points (the page's own size, so the run
@@ -204,7 +224,8 @@ TEST_F(NotesCli, PutReadsPipesAndStandardInput)
     EXPECT_EQ(noteText(*storedNote(app.databasePath(), QStringLiteral("20110629"))), QStringLiteral("从标准输入"));
 
     piped.input = "via /dev/stdin";
-    const ProgramRun devStdin = run({QStringLiteral("put"), QStringLiteral("2011-06-30"), QStringLiteral("/dev/stdin")}, piped);
+    const ProgramRun devStdin =
+        run({QStringLiteral("put"), QStringLiteral("2011-06-30"), QStringLiteral("/dev/stdin")}, piped);
     ASSERT_EQ(devStdin.status, 0) << devStdin.err.toStdString();
     EXPECT_EQ(noteText(*storedNote(app.databasePath(), QStringLiteral("20110630"))), QStringLiteral("via /dev/stdin"));
 
@@ -234,7 +255,8 @@ TEST_F(NotesCli, BadInputIsRefusedWithOneLineAndNothingWritten)
         QStringList args;
         QString phrase;
     } cases[] = {
-        {{"--dir", app.path(), "show", "2011-02-30"}, "不是 0001-01-01 至 2100-12-31 之间的日期：2011-02-30（用法见 tavemo-notes --help）"},
+        {{"--dir", app.path(), "show", "2011-02-30"},
+         "不是 0001-01-01 至 2100-12-31 之间的日期：2011-02-30（用法见 tavemo-notes --help）"},
         {{"--dir", app.path(), "put", "2011-06-31", good}, "之间的日期：2011-06-31"},
         {{"--dir", app.path(), "put", "29.06.2011", good}, "之间的日期：29.06.2011"},
         {{"--dir", app.path(), "put", "2101-01-01", good}, "不是 0001-01-01 至 2100-12-31 之间的日期：2101-01-01"},
@@ -262,7 +284,7 @@ TEST_F(NotesCli, BadInputIsRefusedWithOneLineAndNothingWritten)
         // An echoed argument never breaks the one-line message nor reaches the terminal raw.
         {{"--dir", app.path(), "show", "2011-06\n-29\x1b[2J"}, "：2011-06?-29?[2J（"},
     };
-    for (const auto &[args, phrase] : cases) {
+    for (const auto& [args, phrase] : cases) {
         SCOPED_TRACE(args.join(u' ').toStdString());
         expectOneLineComplaint(runNotes(args), 2, phrase);
     }
@@ -286,11 +308,11 @@ TEST_F(NotesCli, ExportNeverFollowsLinksAndReplacesFilesOnlyWhenAskedTo)
     const QString note = QStringLiteral("2011-06-29.txt");
     enum Target { Nothing, File, LinkToFile, DanglingLink, Folder, NamedPipe };
     const struct {
-        const char *name;
+        const char* name;
         Target target;
         bool overwrite;
-        bool written;     // the day's note replaced what was there
-        QString skipped;  // the reason export gives, when it skipped the day
+        bool written;    // the day's note replaced what was there
+        QString skipped; // the reason export gives, when it skipped the day
     } cases[] = {
         {"nothing there", Nothing, false, true, {}},
         {"a file", File, false, false, "文件已存在（加 --overwrite 可覆盖）"},
@@ -302,22 +324,31 @@ TEST_F(NotesCli, ExportNeverFollowsLinksAndReplacesFilesOnlyWhenAskedTo)
         {"a folder", Folder, true, false, "不是普通文件"},
         {"a named pipe", NamedPipe, true, false, "不是普通文件"},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         QTemporaryDir target, outside;
         const QString path = QDir(target.path()).filePath(note);
         const QString outsideFile = QDir(outside.path()).filePath(QStringLiteral("victim"));
         const QByteArray path8 = QFile::encodeName(path), outside8 = QFile::encodeName(outsideFile);
         switch (c.target) {
-        case Nothing: break;
-        case File: writeFile(path, "older backup"); break;
+        case Nothing:
+            break;
+        case File:
+            writeFile(path, "older backup");
+            break;
         case LinkToFile:
             writeFile(outsideFile, "not yours");
             ASSERT_EQ(::symlink(outside8.constData(), path8.constData()), 0);
             break;
-        case DanglingLink: ASSERT_EQ(::symlink(outside8.constData(), path8.constData()), 0); break;
-        case Folder: ASSERT_TRUE(QDir(target.path()).mkdir(note)); break;
-        case NamedPipe: ASSERT_EQ(::mkfifo(path8.constData(), 0600), 0); break;
+        case DanglingLink:
+            ASSERT_EQ(::symlink(outside8.constData(), path8.constData()), 0);
+            break;
+        case Folder:
+            ASSERT_TRUE(QDir(target.path()).mkdir(note));
+            break;
+        case NamedPipe:
+            ASSERT_EQ(::mkfifo(path8.constData(), 0600), 0);
+            break;
         }
         const auto outsideBefore = test::folderState(outside.path());
 
@@ -343,14 +374,13 @@ TEST_F(NotesCli, ExportNeverFollowsLinksAndReplacesFilesOnlyWhenAskedTo)
                 EXPECT_FALSE(QFileInfo(path).isFile() && !QFileInfo(path).isSymLink());
         }
         // Nothing else appears in the folder: no temporary files left behind.
-        EXPECT_EQ(QDir(target.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).size(), 2);
+        EXPECT_EQ(
+            QDir(target.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).size(),
+            2);
     }
 }
 
-QList<QPair<QString, QByteArray>> appState(const test::TempAppDir &app)
-{
-    return test::folderState(app.path());
-}
+QList<QPair<QString, QByteArray>> appState(const test::TempAppDir& app) { return test::folderState(app.path()); }
 
 // A database from an older build: rollback journal, no schema version. Reading it changes nothing;
 // the first write brings it up to date.
@@ -406,31 +436,33 @@ TEST_F(NotesCli, ReadOnlyFolderCanBeReadButNotWritten)
 
 // The same database on a file system of its own, as the script below leaves it, with tavemo-notes
 // run on it: "full" fills it to the last byte, "read-only" mounts it read-only.
-std::optional<ProgramRun> runOnOwnFileSystem(const char *state, const test::TempAppDir &app, const QStringList &args)
+std::optional<ProgramRun> runOnOwnFileSystem(const char* state, const test::TempAppDir& app, const QStringList& args)
 {
     // $1 the state, $2 the database, $3 tavemo-notes, then its arguments. Status 99: the database
     // file changed.
-    const QString script = QStringLiteral(
-        "set -e; m=$(mktemp -d); mount -t tmpfs -o size=512k tmpfs \"$m\"; mkdir \"$m/Data\";"
-        "cp \"$2\" \"$m/Data/UserData.db\";"
-        "case \"$1\" in full) dd if=/dev/zero of=\"$m/filler\" bs=4k >/dev/null 2>&1 || true;;"
-        " read-only) mount -o remount,ro \"$m\";; esac;"
-        "database=$2; notes=$3; shift 3; set +e; \"$notes\" --dir \"$m\" \"$@\"; status=$?;"
-        "cmp -s \"$m/Data/UserData.db\" \"$database\" || { echo 'the database changed' >&2; status=99; }; exit $status");
+    const QString script =
+        QStringLiteral("set -e; m=$(mktemp -d); mount -t tmpfs -o size=512k tmpfs \"$m\"; mkdir \"$m/Data\";"
+                       "cp \"$2\" \"$m/Data/UserData.db\";"
+                       "case \"$1\" in full) dd if=/dev/zero of=\"$m/filler\" bs=4k >/dev/null 2>&1 || true;;"
+                       " read-only) mount -o remount,ro \"$m\";; esac;"
+                       "database=$2; notes=$3; shift 3; set +e; \"$notes\" --dir \"$m\" \"$@\"; status=$?;"
+                       "cmp -s \"$m/Data/UserData.db\" \"$database\" || { echo 'the database changed' >&2; status=99; "
+                       "}; exit $status");
     return test::runInPrivateMount(script, QStringList{QLatin1String(state), app.databasePath(), kNotes} + args);
 }
 
 TEST_F(NotesCli, FullDiskAndReadOnlyMediaCanBeRead)
 {
     put(QStringLiteral("2011-06-29"), "满了也能读");
-    for (const char *state : {"full", "read-only"}) {
+    for (const char* state : {"full", "read-only"}) {
         SCOPED_TRACE(state);
         const std::optional<ProgramRun> list = runOnOwnFileSystem(state, app, {QStringLiteral("list")});
         if (!list)
             GTEST_SKIP() << "this machine allows no mount namespace";
         EXPECT_EQ(list->status, 0) << list->err.toStdString();
         EXPECT_TRUE(list->out.startsWith("2011-06-29\t"));
-        const std::optional<ProgramRun> show = runOnOwnFileSystem(state, app, {QStringLiteral("show"), QStringLiteral("2011-06-29")});
+        const std::optional<ProgramRun> show =
+            runOnOwnFileSystem(state, app, {QStringLiteral("show"), QStringLiteral("2011-06-29")});
         EXPECT_EQ(show->status, 0) << show->err.toStdString();
         EXPECT_EQ(show->out, "满了也能读\n");
     }
@@ -444,7 +476,7 @@ TEST_F(NotesCli, FailuresExitOneWithAChineseReason)
 
     // Another program holds the write lock past the wait.
     {
-        sqlite3 *db = nullptr;
+        sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open(QFile::encodeName(app.databasePath()).constData(), &db), SQLITE_OK);
         ASSERT_EQ(sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
         expectOneLineComplaint(run({QStringLiteral("put"), QStringLiteral("2011-06-29"), input}), 1,
@@ -453,10 +485,12 @@ TEST_F(NotesCli, FailuresExitOneWithAChineseReason)
         sqlite3_close(db);
     }
 
-    const std::optional<ProgramRun> full = runOnOwnFileSystem("full", app, {QStringLiteral("put"), QStringLiteral("2011-06-29"), input});
+    const std::optional<ProgramRun> full =
+        runOnOwnFileSystem("full", app, {QStringLiteral("put"), QStringLiteral("2011-06-29"), input});
     if (full) {
         expectOneLineComplaint(*full, 1, QStringLiteral("保存记事失败：磁盘已满（"));
-        const std::optional<ProgramRun> readOnly = runOnOwnFileSystem("read-only", app, {QStringLiteral("put"), QStringLiteral("2011-06-29"), input});
+        const std::optional<ProgramRun> readOnly =
+            runOnOwnFileSystem("read-only", app, {QStringLiteral("put"), QStringLiteral("2011-06-29"), input});
         expectOneLineComplaint(*readOnly, 1, QStringLiteral("保存记事失败：存储介质是只读的（"));
     }
 
@@ -465,8 +499,9 @@ TEST_F(NotesCli, FailuresExitOneWithAChineseReason)
     for (qsizetype i = 100; i < damaged.size(); ++i)
         damaged[i] = static_cast<char>(0xA5);
     writeFile(app.databasePath(), damaged);
-    for (const QStringList &args : {QStringList{QStringLiteral("list")}, QStringList{QStringLiteral("show"), QStringLiteral("2011-06-29")},
-                                    QStringList{QStringLiteral("put"), QStringLiteral("2011-06-29"), input}}) {
+    for (const QStringList& args :
+         {QStringList{QStringLiteral("list")}, QStringList{QStringLiteral("show"), QStringLiteral("2011-06-29")},
+          QStringList{QStringLiteral("put"), QStringLiteral("2011-06-29"), input}}) {
         SCOPED_TRACE(args.join(u' ').toStdString());
         expectOneLineComplaint(run(args), 1, QStringLiteral("数据库文件已损坏（"));
     }
@@ -478,18 +513,20 @@ TEST_F(NotesCli, NoDisplayIsNeeded)
     put(QStringLiteral("2011-06-29"), "无需显示器");
     const QString input = file(QStringLiteral("new.txt"), "new");
     QTemporaryDir exported;
-    for (const char *platform : {"xcb", "wayland", "no-such-platform"}) {
+    for (const char* platform : {"xcb", "wayland", "no-such-platform"}) {
         SCOPED_TRACE(platform);
         test::RunOptions options;
         options.environment = QProcessEnvironment::systemEnvironment();
         options.environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QLatin1String(platform));
         options.environment.remove(QStringLiteral("DISPLAY"));
         options.environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-        for (const QStringList &args :
+        for (const QStringList& args :
              {QStringList{QStringLiteral("--dir"), app.path(), QStringLiteral("list")},
               QStringList{QStringLiteral("--dir"), app.path(), QStringLiteral("show"), QStringLiteral("2011-06-29")},
-              QStringList{QStringLiteral("--dir"), app.path(), QStringLiteral("export"), exported.path(), QStringLiteral("--overwrite")},
-              QStringList{QStringLiteral("--dir"), app.path(), QStringLiteral("put"), QStringLiteral("2011-06-30"), input},
+              QStringList{QStringLiteral("--dir"), app.path(), QStringLiteral("export"), exported.path(),
+                          QStringLiteral("--overwrite")},
+              QStringList{QStringLiteral("--dir"), app.path(), QStringLiteral("put"), QStringLiteral("2011-06-30"),
+                          input},
               QStringList{QStringLiteral("--help")}}) {
             SCOPED_TRACE(args.join(u' ').toStdString());
             const ProgramRun result = runNotes(args, options);
@@ -501,13 +538,14 @@ TEST_F(NotesCli, NoDisplayIsNeeded)
 
 TEST(NotesCliHelp, HelpDescribesEveryCommand)
 {
-    for (const char *option : {"--help", "-h"}) {
+    for (const char* option : {"--help", "-h"}) {
         const ProgramRun result = runNotes({QString::fromLatin1(option)});
         EXPECT_EQ(result.status, 0) << option;
         EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
         const QString help = QString::fromUtf8(result.out);
         EXPECT_TRUE(help.startsWith(QStringLiteral("用法：tavemo-notes"))) << result.out.toStdString();
-        for (const char *phrase : {"list", "show DATE", "export DIR", "--overwrite", "put DATE FILE", "--dir APPDIR", "YYYYMMDD"})
+        for (const char* phrase :
+             {"list", "show DATE", "export DIR", "--overwrite", "put DATE FILE", "--dir APPDIR", "YYYYMMDD"})
             EXPECT_TRUE(help.contains(QLatin1String(phrase))) << phrase;
     }
 }

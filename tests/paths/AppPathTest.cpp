@@ -34,8 +34,7 @@ TEST(AppPath, EveryNameHasOneSpellingOnDisk)
     EXPECT_EQ(appPath(base, QStringLiteral("Data/x")), base + QStringLiteral("/Data/x"));
 }
 
-
-void writeFile(const QString &path, const QByteArray &bytes)
+void writeFile(const QString& path, const QByteArray& bytes)
 {
     ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()));
     QFile file(path);
@@ -43,14 +42,14 @@ void writeFile(const QString &path, const QByteArray &bytes)
     file.write(bytes);
 }
 
-QByteArray readFile(const QString &path)
+QByteArray readFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 // A delivered tree as a build or an install leaves it, with a program file beside it.
-void makeDeliveredTree(const QString &root)
+void makeDeliveredTree(const QString& root)
 {
     writeFile(root + QStringLiteral("/Data/UserData.db"), "empty database");
     writeFile(root + QStringLiteral("/source/DeskTopBG/A1.bmp"), "default background");
@@ -95,8 +94,10 @@ TEST(ApplicationDirectory, TheExecutablesFolderWhenWritableElseThePerUserFolder)
     // writes everywhere, so the check runs as an unprivileged user then.
     const QString readOnly = root.path() + QStringLiteral("/cdrom");
     ASSERT_TRUE(QDir().mkpath(readOnly));
-    ASSERT_TRUE(QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
-    ASSERT_TRUE(QFile::setPermissions(root.path(), QFile::permissions(root.path()) | QFile::ReadOther | QFile::ExeOther));
+    ASSERT_TRUE(
+        QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
+    ASSERT_TRUE(
+        QFile::setPermissions(root.path(), QFile::permissions(root.path()) | QFile::ReadOther | QFile::ExeOther));
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {

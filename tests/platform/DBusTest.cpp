@@ -32,8 +32,8 @@ public:
         m_session.start(QStringLiteral("dbus-run-session"),
                         QStringList{QStringLiteral("--"), QStringLiteral("sh"), QStringLiteral("-c"),
                                     QStringLiteral("echo \"$DBUS_SESSION_BUS_ADDRESS\"; echo $$; exec \"$@\""),
-                                    QStringLiteral("sh"), program}
-                            + arguments);
+                                    QStringLiteral("sh"), program} +
+                            arguments);
         if (!m_session.waitForStarted(10000))
             return;
         QStringList lines;
@@ -92,7 +92,8 @@ protected:
     Xfce()
     {
         m_environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
-        m_bus = std::make_unique<PrivateBus>(xfconfd(), QStringList(), QStringLiteral("org.xfce.Xfconf"), m_environment);
+        m_bus =
+            std::make_unique<PrivateBus>(xfconfd(), QStringList(), QStringLiteral("org.xfce.Xfconf"), m_environment);
     }
     // xfconf-query on the same bus: the desktop's own tool, reading or setting one property.
     QString query(const QStringList& arguments)
@@ -101,7 +102,8 @@ protected:
         QProcessEnvironment environment = m_environment;
         environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_bus->address());
         process.setProcessEnvironment(environment);
-        process.start(QStringLiteral("xfconf-query"), QStringList{QStringLiteral("-c"), QStringLiteral("xfce4-desktop")} + arguments);
+        process.start(QStringLiteral("xfconf-query"),
+                      QStringList{QStringLiteral("-c"), QStringLiteral("xfce4-desktop")} + arguments);
         EXPECT_TRUE(process.waitForFinished(10000));
         EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
         return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
@@ -116,9 +118,10 @@ protected:
 TEST_F(Xfce, SetsEveryMonitorAndWorkspaceStretchedAndReadsThemBack)
 {
     ASSERT_TRUE(m_bus->ready());
-    const QStringList prefixes = {
-        QStringLiteral("/backdrop/screen0/monitorHDMI-1/workspace0/"), QStringLiteral("/backdrop/screen0/monitorHDMI-1/workspace1/"),
-        QStringLiteral("/backdrop/screen0/monitoreDP-1/workspace0/"), QStringLiteral("/backdrop/screen0/monitoreDP-1/workspace1/")};
+    const QStringList prefixes = {QStringLiteral("/backdrop/screen0/monitorHDMI-1/workspace0/"),
+                                  QStringLiteral("/backdrop/screen0/monitorHDMI-1/workspace1/"),
+                                  QStringLiteral("/backdrop/screen0/monitoreDP-1/workspace0/"),
+                                  QStringLiteral("/backdrop/screen0/monitoreDP-1/workspace1/")};
     for (const QString& prefix : prefixes) {
         query({QStringLiteral("-p"), prefix + QStringLiteral("last-image"), QStringLiteral("-n"), QStringLiteral("-t"),
                QStringLiteral("string"), QStringLiteral("-s"), QStringLiteral("/usr/share/backgrounds/old.png")});

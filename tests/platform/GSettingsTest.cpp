@@ -32,8 +32,8 @@ TEST(DetectDesktop, FromXdgCurrentDesktopThenDesktopSession)
         {"KDE", "", Desktop::KdePlasma},
         {"XFCE", "", Desktop::Xfce},
         {"sway", "", Desktop::Unknown},
-        {"X-Generic:XFCE", "", Desktop::Xfce},     // the first name we know wins
-        {"", "gnome-xorg", Desktop::GnomeFamily},  // only the session names it
+        {"X-Generic:XFCE", "", Desktop::Xfce},    // the first name we know wins
+        {"", "gnome-xorg", Desktop::GnomeFamily}, // only the session names it
         {"", "cinnamon", Desktop::Cinnamon},
         {"", "mate", Desktop::Mate},
         {"", "plasmawayland", Desktop::KdePlasma},
@@ -59,7 +59,8 @@ TEST(UnsupportedDesktop, SaysItCannotSetTheWallpaper)
 QString storedValue(const char* schema, const char* key)
 {
     QProcess gsettings;
-    gsettings.start(QStringLiteral("gsettings"), {QStringLiteral("get"), QString::fromLatin1(schema), QString::fromLatin1(key)});
+    gsettings.start(QStringLiteral("gsettings"),
+                    {QStringLiteral("get"), QString::fromLatin1(schema), QString::fromLatin1(key)});
     EXPECT_TRUE(gsettings.waitForFinished(10000));
     EXPECT_EQ(gsettings.exitCode(), 0) << gsettings.readAllStandardError().toStdString();
     return QString::fromUtf8(gsettings.readAllStandardOutput()).trimmed();
@@ -75,9 +76,12 @@ TEST(GSettingsWallpaper, WritesEachDesktopsKeysAndTheStoreHoldsThem)
         std::vector<std::pair<const char*, QString>> stored;
     };
     const Case cases[] = {
-        {Desktop::GnomeFamily, "org.gnome.desktop.background",
+        {Desktop::GnomeFamily,
+         "org.gnome.desktop.background",
          {{"picture-uri", uri}, {"picture-uri-dark", uri}, {"picture-options", "stretched"}}},
-        {Desktop::Cinnamon, "org.cinnamon.desktop.background", {{"picture-uri", uri}, {"picture-options", "stretched"}}},
+        {Desktop::Cinnamon,
+         "org.cinnamon.desktop.background",
+         {{"picture-uri", uri}, {"picture-options", "stretched"}}},
         {Desktop::Mate, "org.mate.background", {{"picture-filename", path}, {"picture-options", "stretched"}}},
     };
     for (const Case& c : cases) {
@@ -88,24 +92,28 @@ TEST(GSettingsWallpaper, WritesEachDesktopsKeysAndTheStoreHoldsThem)
         for (const auto& [key, value] : c.stored)
             EXPECT_EQ(storedValue(c.schema, key), u'\'' + value + u'\'') << key;
     }
-    EXPECT_TRUE(QFileInfo::exists(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/glib-2.0/settings/keyfile")));
+    EXPECT_TRUE(
+        QFileInfo::exists(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/glib-2.0/settings/keyfile")));
 }
 
 TEST(GSettingsWallpaper, AMissingSchemaOrKeyIsAnErrorNotAnAbort)
 {
     using V = GSettingsKeys::Value;
-    GSettingsWallpaper noSchema({QStringLiteral("Nothing"), "org.example.not-installed", {{"picture-uri", V::FileUri, false}}});
+    GSettingsWallpaper noSchema(
+        {QStringLiteral("Nothing"), "org.example.not-installed", {{"picture-uri", V::FileUri, false}}});
     Outcome result = noSchema.SetWallpaper(QStringLiteral("/tmp/a.bmp"));
     EXPECT_FALSE(result.ok());
     EXPECT_TRUE(result.text().contains(QStringLiteral("org.example.not-installed")));
 
-    GSettingsWallpaper noKey({QStringLiteral("GNOME"), "org.gnome.desktop.background", {{"no-such-key", V::FileUri, false}}});
+    GSettingsWallpaper noKey(
+        {QStringLiteral("GNOME"), "org.gnome.desktop.background", {{"no-such-key", V::FileUri, false}}});
     result = noKey.SetWallpaper(QStringLiteral("/tmp/a.bmp"));
     EXPECT_FALSE(result.ok());
     EXPECT_TRUE(result.text().contains(QStringLiteral("no-such-key")));
 
     // An optional key the schema lacks is left out, the rest is written.
-    GSettingsWallpaper optional({QStringLiteral("GNOME"), "org.gnome.desktop.background",
+    GSettingsWallpaper optional({QStringLiteral("GNOME"),
+                                 "org.gnome.desktop.background",
                                  {{"picture-uri", V::FileUri, false}, {"picture-uri-sepia", V::FileUri, true}}});
     EXPECT_TRUE(optional.SetWallpaper(QStringLiteral("/tmp/b.bmp")).ok());
     EXPECT_EQ(storedValue("org.gnome.desktop.background", "picture-uri"), QStringLiteral("'file:///tmp/b.bmp'"));

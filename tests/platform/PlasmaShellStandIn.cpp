@@ -74,8 +74,8 @@ int main(int argc, char** argv)
     }
     shell.images.fill(QStringLiteral("file:///usr/share/wallpapers/old.png"), shell.desktops);
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.registerObject(QStringLiteral("/PlasmaShell"), &shell, QDBusConnection::ExportAllSlots)
-        || !bus.registerService(QStringLiteral("org.kde.plasmashell"))) {
+    if (!bus.registerObject(QStringLiteral("/PlasmaShell"), &shell, QDBusConnection::ExportAllSlots) ||
+        !bus.registerService(QStringLiteral("org.kde.plasmashell"))) {
         std::fprintf(stderr, "plasmashell-standin: %s\n", qPrintable(bus.lastError().message()));
         return 1;
     }

@@ -18,30 +18,30 @@ namespace tavemo::richtext::test {
 struct RunSnapshot {
     QString text;
     QString family;
-    int halfPoints = 0;  // sizes in half points; pixel sizes count at 96 dpi
-    QString foreground;  // "#rrggbb", empty for the automatic colour
+    int halfPoints = 0; // sizes in half points; pixel sizes count at 96 dpi
+    QString foreground; // "#rrggbb", empty for the automatic colour
     QString background;
     bool bold = false;
     bool italic = false;
     bool underline = false;
     bool strikeOut = false;
-    bool operator==(const RunSnapshot &) const = default;
+    bool operator==(const RunSnapshot&) const = default;
 };
 
 struct ParagraphSnapshot {
     Qt::Alignment alignment = Qt::AlignLeft;
     std::vector<RunSnapshot> runs;
-    bool operator==(const ParagraphSnapshot &) const = default;
+    bool operator==(const ParagraphSnapshot&) const = default;
 };
 
-inline RunSnapshot snapshotOf(const QTextCharFormat &format, const QTextDocument &document, const QString &text)
+inline RunSnapshot snapshotOf(const QTextCharFormat& format, const QTextDocument& document, const QString& text)
 {
     const QFont font = format.font().resolve(document.defaultFont());
     RunSnapshot run;
     run.text = text;
     run.family = font.families().isEmpty() ? font.family() : font.families().front();
-    run.halfPoints = font.pointSizeF() > 0 ? int(std::lround(font.pointSizeF() * 2))
-                                           : int(std::lround(font.pixelSize() * 1.5));
+    run.halfPoints =
+        font.pointSizeF() > 0 ? int(std::lround(font.pointSizeF() * 2)) : int(std::lround(font.pixelSize() * 1.5));
     if (format.foreground().style() != Qt::NoBrush)
         run.foreground = format.foreground().color().name();
     if (format.background().style() != Qt::NoBrush)
@@ -54,7 +54,7 @@ inline RunSnapshot snapshotOf(const QTextCharFormat &format, const QTextDocument
 }
 
 // Adjacent fragments that look the same are one run: how the document splits them is its own affair.
-inline std::vector<ParagraphSnapshot> snapshotOf(const QTextDocument &document)
+inline std::vector<ParagraphSnapshot> snapshotOf(const QTextDocument& document)
 {
     std::vector<ParagraphSnapshot> paragraphs;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
@@ -66,7 +66,7 @@ inline std::vector<ParagraphSnapshot> snapshotOf(const QTextDocument &document)
             const QTextFragment fragment = it.fragment();
             RunSnapshot run = snapshotOf(fragment.charFormat(), document, fragment.text());
             if (!paragraph.runs.empty()) {
-                RunSnapshot &last = paragraph.runs.back();
+                RunSnapshot& last = paragraph.runs.back();
                 RunSnapshot probe = run;
                 probe.text = last.text;
                 if (probe == last) {
@@ -81,21 +81,22 @@ inline std::vector<ParagraphSnapshot> snapshotOf(const QTextDocument &document)
     return paragraphs;
 }
 
-inline std::ostream &operator<<(std::ostream &out, const RunSnapshot &run)
+inline std::ostream& operator<<(std::ostream& out, const RunSnapshot& run)
 {
     out << '"' << run.text.toStdString() << "\" " << run.family.toStdString() << ' ' << run.halfPoints / 2.0 << "pt";
     if (!run.foreground.isEmpty())
         out << " fg" << run.foreground.toStdString();
     if (!run.background.isEmpty())
         out << " bg" << run.background.toStdString();
-    out << (run.bold ? " B" : "") << (run.italic ? " I" : "") << (run.underline ? " U" : "") << (run.strikeOut ? " S" : "");
+    out << (run.bold ? " B" : "") << (run.italic ? " I" : "") << (run.underline ? " U" : "")
+        << (run.strikeOut ? " S" : "");
     return out;
 }
 
-inline std::ostream &operator<<(std::ostream &out, const ParagraphSnapshot &paragraph)
+inline std::ostream& operator<<(std::ostream& out, const ParagraphSnapshot& paragraph)
 {
     out << "{align " << int(paragraph.alignment) << ':';
-    for (const RunSnapshot &run : paragraph.runs)
+    for (const RunSnapshot& run : paragraph.runs)
         out << " [" << run << ']';
     return out << '}';
 }

@@ -13,7 +13,7 @@ public:
     {
         static int argc = 1;
         static char name[] = "test_richtext";
-        static char *argv[] = {name, nullptr};
+        static char* argv[] = {name, nullptr};
         // The codec never draws: no display is needed, whatever the environment says.
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -25,6 +25,6 @@ private:
     std::unique_ptr<QGuiApplication> m_app;
 };
 
-[[maybe_unused]] const auto *const kEnvironment = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+[[maybe_unused]] const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
 
 } // namespace

@@ -16,22 +16,22 @@ using test::ParagraphSnapshot;
 using test::RunSnapshot;
 using test::snapshotOf;
 
-QByteArray fixture(const char *name)
+QByteArray fixture(const char* name)
 {
     QFile file(QStringLiteral(TAVEMO_TEST_DATA_DIR "/rtf/") + QLatin1String(name));
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
     return file.readAll();
 }
 
-RunSnapshot run(const QString &text, const QString &family, int halfPoints, const char *foreground = "",
-                const char *background = "", bool bold = false, bool italic = false, bool underline = false,
+RunSnapshot run(const QString& text, const QString& family, int halfPoints, const char* foreground = "",
+                const char* background = "", bool bold = false, bool italic = false, bool underline = false,
                 bool strikeOut = false)
 {
-    return {text, family, halfPoints, QLatin1String(foreground), QLatin1String(background), bold, italic,
-            underline, strikeOut};
+    return {text,   family,    halfPoints, QLatin1String(foreground), QLatin1String(background), bold,
+            italic, underline, strikeOut};
 }
 
-std::vector<ParagraphSnapshot> readFixture(const char *name)
+std::vector<ParagraphSnapshot> readFixture(const char* name)
 {
     QTextDocument document;
     const ReadResult result = readRtf(fixture(name), document);
@@ -86,7 +86,8 @@ TEST(RtfReader, LibreOfficeChineseRunsKeepTheirBoldSizeAndFont)
 {
     const QString serif = QStringLiteral("Liberation Serif");
     const std::vector<ParagraphSnapshot> expected = {
-        {Qt::AlignLeft, {run("重要通知", QStringLiteral("黑体"), 32, "", "", true), run("：明天 9 点开会。", serif, 24)}},
+        {Qt::AlignLeft,
+         {run("重要通知", QStringLiteral("黑体"), 32, "", "", true), run("：明天 9 点开会。", serif, 24)}},
         {Qt::AlignLeft,
          {run("请带", serif, 24), run("笔记本 notebook", serif, 24, "#c00000", "", false, true), run("和", serif, 24),
           run("Bold 粗体", serif, 24, "", "", true), run("。", serif, 24)}},
@@ -112,8 +113,8 @@ TEST(RtfReader, ReadingReplacesTheDocumentAndRaisesItsChange)
 TEST(RtfReader, CharacterSetsDecideHowBytesRead)
 {
     struct Case {
-        const char *fontTable;
-        const char *body;
+        const char* fontTable;
+        const char* body;
         QString text;
     };
     const std::vector<Case> cases = {
@@ -127,8 +128,9 @@ TEST(RtfReader, CharacterSetsDecideHowBytesRead)
         {"{\\f0\\fcharset1 A;}", "\\'d6\\'d0", "中"},
         {"{\\f0\\fcharset134 A;}{\\f1\\fcharset0 B;}", "\\'d6\\f1\\'d0", "\uFFFDÐ"},
     };
-    for (const Case &c : cases) {
-        const QByteArray rtf = QByteArray("{\\rtf1\\ansi\\ansicpg936{\\fonttbl") + c.fontTable + "}\\f0 " + c.body + "}";
+    for (const Case& c : cases) {
+        const QByteArray rtf =
+            QByteArray("{\\rtf1\\ansi\\ansicpg936{\\fonttbl") + c.fontTable + "}\\f0 " + c.body + "}";
         SCOPED_TRACE(rtf.constData());
         QTextDocument document;
         ASSERT_TRUE(readRtf(rtf, document).ok());
@@ -169,7 +171,7 @@ TEST(RtfReader, EmptyBytesGiveAnEmptyDocument)
 TEST(RtfReader, BytesThatAreNotRtfAreReadAsPlainText)
 {
     struct Case {
-        const char *name;
+        const char* name;
         QByteArray bytes;
         QString text;
     };
@@ -177,11 +179,15 @@ TEST(RtfReader, BytesThatAreNotRtfAreReadAsPlainText)
     const std::vector<Case> cases = {
         {"utf-8 with CR LF", QByteArray("第一行\r\n第二行\r\n"), QStringLiteral("第一行\n第二行\n")},
         {"gb18030", QByteArray("\xd6\xd0\xce\xc4\xb1\xca\xbc\xc7\r\xd2\xbb"), chinese + QStringLiteral("\n一")},
-        {"binary junk", QByteArray("a\0b\x01\x7f" "c", 6), QStringLiteral("abc")},
+        {"binary junk",
+         QByteArray("a\0b\x01\x7f"
+                    "c",
+                    6),
+         QStringLiteral("abc")},
         {"brace without rtf", QByteArray("{not rtf} \\par"), QStringLiteral("{not rtf} \\par")},
         {"rtf header not at the start", QByteArray(" {\\rtf1 x}"), QStringLiteral(" {\\rtf1 x}")},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         QTextDocument document;
         const ReadResult result = readRtf(c.bytes, document);
@@ -194,7 +200,7 @@ TEST(RtfReader, BytesThatAreNotRtfAreReadAsPlainText)
 TEST(RtfReader, ControlWordsThatStandForCharactersOrHideText)
 {
     struct Case {
-        const char *rtf;
+        const char* rtf;
         QString text;
     };
     const std::vector<Case> cases = {
@@ -205,7 +211,7 @@ TEST(RtfReader, ControlWordsThatStandForCharactersOrHideText)
         {"{\\rtf1 one\\\ntwo\\sect three}", "one\ntwo\nthree"},
         {"{\\rtf1 \\\\\\{\\}}", "\\{}"},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.rtf);
         QTextDocument document;
         ASSERT_TRUE(readRtf(c.rtf, document).ok());
@@ -231,7 +237,7 @@ TEST(RtfReader, RtfNestedTooDeepIsAFailedRead)
 TEST(RtfReader, DamageIsReadButNamed)
 {
     const struct {
-        const char *rtf;
+        const char* rtf;
         QString text;
         QString damage;
     } cases[] = {
@@ -239,7 +245,7 @@ TEST(RtfReader, DamageIsReadButNamed)
         {"{\\rtf1 {\\b cut", "cut", "RTF 不完整：结尾缺少 2 个“}”"},
         {"{\\rtf1\\ansicpg936 ok \\'80 x}", "ok \uFFFD x", "第 19 字节起的文字不是有效的 GB18030 编码"},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.rtf);
         QTextDocument document;
         const ReadResult result = readRtf(c.rtf, document);
@@ -253,13 +259,14 @@ TEST(RtfReader, DamageIsReadButNamed)
 TEST(RtfReader, HostileStreamsAreReadSafely)
 {
     struct Case {
-        const char *name;
+        const char* name;
         QByteArray bytes;
         QString text;
     };
     const std::vector<Case> cases = {
-        {"huge numbers", "{\\rtf1{\\fonttbl{\\f99999999999\\fcharset99999999999 X;}}\\f99999999999"
-                         "\\fs99999999999\\cf99999999999\\uc99999999999 a\\u99999999999 bcd}",
+        {"huge numbers",
+         "{\\rtf1{\\fonttbl{\\f99999999999\\fcharset99999999999 X;}}\\f99999999999"
+         "\\fs99999999999\\cf99999999999\\uc99999999999 a\\u99999999999 bcd}",
          "a\uFFFD"},
         {"negative numbers", "{\\rtf1\\fs-5\\uc-3\\u-4064 x\\cf-1\\highlight-7 y}", "\uF020xy"},
         {"giant binary count", "{\\rtf1 a\\bin2147483647 bcdef}", "a"},
@@ -275,7 +282,7 @@ TEST(RtfReader, HostileStreamsAreReadSafely)
         {"long control word", "{\\rtf1\\" + QByteArray(100000, 'b') + " x}", "x"},
         {"nesting at the limit", "{\\rtf1" + QByteArray(255, '{') + "deep" + QByteArray(255, '}') + "}", "deep"},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         QTextDocument document;
         const ReadResult result = readRtf(c.bytes, document);

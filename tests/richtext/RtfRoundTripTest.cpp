@@ -18,34 +18,33 @@ using test::snapshotOf;
 enum Style { Plain = 0, Bold = 1, Italic = 2, Underline = 4, Strike = 8 };
 
 struct RunSpec {
-    RunSpec(const QString &text, const QString &family = {}, double points = 0, const QColor &foreground = {},
-            int styles = Plain, const QColor &background = {})
+    RunSpec(const QString& text, const QString& family = {}, double points = 0, const QColor& foreground = {},
+            int styles = Plain, const QColor& background = {})
         : text(text), family(family), points(points), foreground(foreground), styles(styles), background(background)
-    {
-    }
+    {}
     QString text;
-    QString family;       // empty: the document's font
-    double points;        // 0: the document's size
-    QColor foreground;    // invalid: automatic
+    QString family;    // empty: the document's font
+    double points;     // 0: the document's size
+    QColor foreground; // invalid: automatic
     int styles;
     QColor background;
 };
 
 struct DocumentSpec {
-    const char *name;
+    const char* name;
     std::vector<std::vector<RunSpec>> paragraphs;
     Qt::Alignment alignment = Qt::AlignLeft;
 };
 
 // The editor's own default: 宋体, 15 pixels high.
-void useEditorFont(QTextDocument &document)
+void useEditorFont(QTextDocument& document)
 {
     QFont font(QStringLiteral("宋体"));
     font.setPixelSize(15);
     document.setDefaultFont(font);
 }
 
-void fill(QTextDocument &document, const DocumentSpec &wanted)
+void fill(QTextDocument& document, const DocumentSpec& wanted)
 {
     useEditorFont(document);
     QTextCursor cursor(&document);
@@ -56,7 +55,7 @@ void fill(QTextDocument &document, const DocumentSpec &wanted)
             cursor.setBlockFormat(block);
         else
             cursor.insertBlock(block);
-        for (const RunSpec &run : wanted.paragraphs[p]) {
+        for (const RunSpec& run : wanted.paragraphs[p]) {
             QTextCharFormat format;
             if (!run.family.isEmpty())
                 format.setFontFamilies({run.family});
@@ -83,7 +82,7 @@ const QColor kRed(255, 0, 0);
 const QColor kBlue(0, 0, 255);
 const QColor kOdd(18, 52, 86);
 
-const std::vector<DocumentSpec> &roundTripCases()
+const std::vector<DocumentSpec>& roundTripCases()
 {
     static const std::vector<DocumentSpec> cases = {
         {"empty document", {{}}},
@@ -91,16 +90,25 @@ const std::vector<DocumentSpec> &roundTripCases()
         {"chinese in colours", {{{"今天是晴天，", kSong, 12, kRed}, {"适合出游。", kYaHei, 14, kBlue, Bold}}}},
         {"marks in a cjk face", {{{"√ 完成 × 取消 █", kSong, 10.5, kRed}}}},
         {"marks in a western face", {{{"√ × █ é €", kArial, 9}}}},
-        {"styles", {{{"bold", {}, 0, {}, Bold}, {"italic", {}, 0, {}, Italic}, {"under", {}, 0, {}, Underline},
-                     {"strike", {}, 0, {}, Strike}, {"all four", {}, 0, kOdd, Bold | Italic | Underline | Strike},
-                     {"highlighted", {}, 0, {}, Plain, QColor(255, 255, 0)}}}},
+        {"styles",
+         {{{"bold", {}, 0, {}, Bold},
+           {"italic", {}, 0, {}, Italic},
+           {"under", {}, 0, {}, Underline},
+           {"strike", {}, 0, {}, Strike},
+           {"all four", {}, 0, kOdd, Bold | Italic | Underline | Strike},
+           {"highlighted", {}, 0, {}, Plain, QColor(255, 255, 0)}}}},
         {"sizes", {{{"a", kArial, 1}, {"b", kArial, 9}, {"c", kArial, 10.5}, {"d", kArial, 22}, {"e", kArial, 72}}}},
         {"empty paragraphs", {{{"first"}}, {}, {}, {{"fourth"}}}},
         {"trailing newline", {{{"line"}}, {}}},
         {"rtf syntax in the text", {{{"a\\b {c} \\par; d\\'41 \\u8730? -1 x"}}}},
-        {"tabs, line breaks and digits after words", {{{"1\t2\u2028" "3", kSong, 12, kRed}, {"42", kSong, 12, kBlue}}}},
+        {"tabs, line breaks and digits after words",
+         {{{"1\t2\u2028"
+            "3",
+            kSong, 12, kRed},
+           {"42", kSong, 12, kBlue}}}},
         {"outside the basic plane", {{{"笑😀脸𠀋", kSong}}, {{"😀", kArial}}}},
-        {"font names the font table must escape", {{{"x", QStringLiteral("Odd √ Face; é {1}")}, {"y", QStringLiteral("宋体;\\")}}}},
+        {"font names the font table must escape",
+         {{{"x", QStringLiteral("Odd √ Face; é {1}")}, {"y", QStringLiteral("宋体;\\")}}}},
         {"centred", {{{"标题", kSong, 22, {}, Bold}}, {{"正文"}}}, Qt::AlignHCenter},
     };
     return cases;
@@ -108,7 +116,7 @@ const std::vector<DocumentSpec> &roundTripCases()
 
 TEST(RtfRoundTrip, WriteThenReadGivesBackTheDocument)
 {
-    for (const DocumentSpec &wanted : roundTripCases()) {
+    for (const DocumentSpec& wanted : roundTripCases()) {
         SCOPED_TRACE(wanted.name);
         QTextDocument original;
         fill(original, wanted);
@@ -150,9 +158,13 @@ TEST(RtfRoundTrip, WriterOutputMatchesTheGoldenFile)
 {
     QTextDocument document;
     fill(document, {"golden",
-                    {{{"今天是晴天，", kSong, 12, kRed, Bold}, {"适合出游。", kYaHei, 14, kBlue}, {" Tab\there", kArial, 10.5, {}, Italic}},
+                    {{{"今天是晴天，", kSong, 12, kRed, Bold},
+                      {"适合出游。", kYaHei, 14, kBlue},
+                      {" Tab\there", kArial, 10.5, {}, Italic}},
                      {},
-                     {{"√ × █ é € 😀 {x} \\par", kSong, 0, {}, Underline | Strike, QColor(255, 255, 0)}, {"\u2028", kSong}, {"42", QStringLiteral("Liberation Sans"), 9, kOdd}}}});
+                     {{"√ × █ é € 😀 {x} \\par", kSong, 0, {}, Underline | Strike, QColor(255, 255, 0)},
+                      {"\u2028", kSong},
+                      {"42", QStringLiteral("Liberation Sans"), 9, kOdd}}}});
     const QByteArray written = writeRtf(document);
     QFile golden(QStringLiteral(TAVEMO_TEST_DATA_DIR "/rtf/writer-golden.rtf"));
     ASSERT_TRUE(golden.open(QIODevice::ReadOnly));

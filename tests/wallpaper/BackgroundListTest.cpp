@@ -1,7 +1,7 @@
 // The list file and LoadBackgroundList; the conversions that turn added pictures into bitmaps.
 
-#include "wallpaper/PictureCodecs.h"
 #include "WallpaperTestSupport.h"
+#include "wallpaper/PictureCodecs.h"
 #include "wallpaper/uGlobal.h"
 
 #include <QBuffer>
@@ -144,7 +144,8 @@ TEST(PictureToBmp, ConvertsByExtensionOfAnyCaseAndWritesTheBitmapBeside)
     const Case cases[] = {
         {"photo.JPG", jpeg, "photo.bmp"},
         {"sky.jpeg", jpeg, "sky.bmp"},
-        {"cat.Gif", test::makeGif(9, 7, {qRgb(0, 0, 200)}, {{0, 0, 9, 7, false, std::vector<int>(63, 0), {}, -1}}), "cat.bmp"},
+        {"cat.Gif", test::makeGif(9, 7, {qRgb(0, 0, 200)}, {{0, 0, 9, 7, false, std::vector<int>(63, 0), {}, -1}}),
+         "cat.bmp"},
         {"leaf.PNG", pictureFile("PNG", qRgb(0, 0, 200)), "leaf.bmp"},
         {"misnamed.jpg", pictureFile("PNG", qRgb(0, 0, 200)), "misnamed.bmp"}, // decoded by its content
         {"icon.ico", pictureFile("PNG", qRgb(0, 0, 200)), nullptr},

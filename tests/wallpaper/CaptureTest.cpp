@@ -1,11 +1,11 @@
 // The pictures laid on the background: the note editor's content, the month picture file; and the
 // default background the build delivers.
 
+#include "WallpaperTestSupport.h"
 #include "wallpaper/CaptureNotePicture.h"
 #include "wallpaper/DefaultBackground.h"
 #include "wallpaper/MonthPicture.h"
 #include "wallpaper/PictureCodecs.h"
-#include "WallpaperTestSupport.h"
 
 #include <QDir>
 #include <QFileInfo>

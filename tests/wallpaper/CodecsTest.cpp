@@ -1,9 +1,9 @@
 // The picture readers and writers: every bitmap layout users have, JPEG, GIF and PNG, the size
 // limit checked before any allocation, damaged input, and the bytes our writers put out.
 
+#include "WallpaperTestSupport.h"
 #include "wallpaper/CodecSupport.h"
 #include "wallpaper/PictureCodecs.h"
-#include "WallpaperTestSupport.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>
@@ -38,10 +38,7 @@ QByteArray bytes(std::initializer_list<int> values)
     return out;
 }
 
-QByteArray le16(int v)
-{
-    return bytes({v & 0xFF, (v >> 8) & 0xFF});
-}
+QByteArray le16(int v) { return bytes({v & 0xFF, (v >> 8) & 0xFF}); }
 
 struct BmpCase {
     const char* name;
@@ -58,44 +55,79 @@ TEST(DecodeBmp, ReadsEveryLayoutUsersHave)
     auto px24 = [](QRgb c) { return bytes({qBlue(c), qGreen(c), qRed(c)}); };
     auto row24 = [&](QRgb a, QRgb b, QRgb c) { return px24(a) + px24(b) + px24(c) + bytes({0, 0, 0}); };
     auto px32 = [&](QRgb c, int fourth) { return px24(c) + bytes({fourth}); };
-    auto row32 = [&](QRgb a, QRgb b, QRgb c, int fourth) { return px32(a, fourth) + px32(b, fourth) + px32(c, fourth); };
+    auto row32 = [&](QRgb a, QRgb b, QRgb c, int fourth) {
+        return px32(a, fourth) + px32(b, fourth) + px32(c, fourth);
+    };
 
     const BmpCase cases[] = {
         // 1 bit: bits from the most significant, rows padded to 4 bytes.
-        {"1 bit", {3, 2, 1, 0, {kBlack, kWhite}, {}, false, bytes({0x20, 0, 0, 0, 0xA0, 0, 0, 0})},
-         {kWhite, kBlack, kWhite, kBlack, kBlack, kWhite}, 0},
+        {"1 bit",
+         {3, 2, 1, 0, {kBlack, kWhite}, {}, false, bytes({0x20, 0, 0, 0, 0xA0, 0, 0, 0})},
+         {kWhite, kBlack, kWhite, kBlack, kBlack, kWhite},
+         0},
         {"4 bits", {3, 2, 4, 0, kPalette, {}, false, bytes({0x10, 0x50, 0, 0, 0x23, 0x40, 0, 0})}, kPicture, 0},
         {"8 bits", {3, 2, 8, 0, kPalette, {}, false, bytes({1, 0, 5, 0, 2, 3, 4, 0})}, kPicture, 0},
         {"16 bits 5-5-5",
          {3, 2, 16, 0, {}, {}, false, row16(px16_555, kWhite, kBlack, kGray) + row16(px16_555, kRed, kGreen, kBlue)},
-         kPicture, 8},
+         kPicture,
+         8},
         {"16 bits 5-6-5 bit fields",
-         {3, 2, 16, 3, {}, {0xF800, 0x07E0, 0x001F}, false,
+         {3,
+          2,
+          16,
+          3,
+          {},
+          {0xF800, 0x07E0, 0x001F},
+          false,
           row16(px16_565, kWhite, kBlack, kGray) + row16(px16_565, kRed, kGreen, kBlue)},
-         kPicture, 8},
-        {"24 bits bottom-up", {3, 2, 24, 0, {}, {}, false, row24(kWhite, kBlack, kGray) + row24(kRed, kGreen, kBlue)},
-         kPicture, 0},
-        {"24 bits top-down", {3, -2, 24, 0, {}, {}, false, row24(kRed, kGreen, kBlue) + row24(kWhite, kBlack, kGray)},
-         kPicture, 0},
-        {"32 bits", {3, 2, 32, 0, {}, {}, false, row32(kWhite, kBlack, kGray, 0) + row32(kRed, kGreen, kBlue, 0)},
-         kPicture, 0},
+         kPicture,
+         8},
+        {"24 bits bottom-up",
+         {3, 2, 24, 0, {}, {}, false, row24(kWhite, kBlack, kGray) + row24(kRed, kGreen, kBlue)},
+         kPicture,
+         0},
+        {"24 bits top-down",
+         {3, -2, 24, 0, {}, {}, false, row24(kRed, kGreen, kBlue) + row24(kWhite, kBlack, kGray)},
+         kPicture,
+         0},
+        {"32 bits",
+         {3, 2, 32, 0, {}, {}, false, row32(kWhite, kBlack, kGray, 0) + row32(kRed, kGreen, kBlue, 0)},
+         kPicture,
+         0},
         // A fourth byte of 0 under an alpha mask is not transparency: the colours count.
         {"32 bits with an alpha mask of zeros",
-         {3, 2, 32, 3, {}, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}, true,
+         {3,
+          2,
+          32,
+          3,
+          {},
+          {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000},
+          true,
           row32(kWhite, kBlack, kGray, 0) + row32(kRed, kGreen, kBlue, 0)},
-         kPicture, 0},
+         kPicture,
+         0},
         // A real alpha channel is laid over white: 0 is white, 128 half way.
         {"32 bits with an alpha channel",
-         {3, 2, 32, 3, {}, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}, true,
+         {3,
+          2,
+          32,
+          3,
+          {},
+          {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000},
+          true,
           row32(kWhite, kBlack, kBlack, 255) + px32(kRed, 255) + px32(kBlack, 0) + px32(kBlack, 128)},
-         {kRed, kWhite, 0x7F7F7F, kWhite, kBlack, kBlack}, 0},
+         {kRed, kWhite, 0x7F7F7F, kWhite, kBlack, kBlack},
+         0},
         // RLE8: the bottom row in absolute mode (3 bytes, padded to a word), the top one as runs.
         {"RLE8",
          {3, 2, 8, 1, kPalette, {}, false, bytes({0, 3, 1, 0, 5, 0, 0, 0, 1, 2, 1, 3, 1, 4, 0, 0, 0, 1})},
-         kPicture, 0},
+         kPicture,
+         0},
         // RLE4: a run alternating two nibbles and a run of one; then absolute mode.
-        {"RLE4", {3, 2, 4, 2, kPalette, {}, false, bytes({2, 0x10, 1, 0x50, 0, 0, 0, 3, 0x23, 0x40, 0, 0, 0, 1})},
-         kPicture, 0},
+        {"RLE4",
+         {3, 2, 4, 2, kPalette, {}, false, bytes({2, 0x10, 1, 0x50, 0, 0, 0, 3, 0x23, 0x40, 0, 0, 0, 1})},
+         kPicture,
+         0},
     };
     for (const BmpCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -121,16 +153,18 @@ TEST(EncodeBmp, WritesUncompressed24BitRowsBottomUpPaddedToFourBytes)
     const QByteArray file = encodeBmp24(picture);
     ASSERT_EQ(file.size(), 54 + 2 * 12);
     EXPECT_EQ(file.left(2), "BM");
-    auto le32 = [&](int at) { return quint32(quint8(file[at])) | quint32(quint8(file[at + 1])) << 8
-                                     | quint32(quint8(file[at + 2])) << 16 | quint32(quint8(file[at + 3])) << 24; };
-    EXPECT_EQ(le32(2), 78u);   // file size
-    EXPECT_EQ(le32(10), 54u);  // pixels right after the two headers
-    EXPECT_EQ(le32(14), 40u);  // BITMAPINFOHEADER
+    auto le32 = [&](int at) {
+        return quint32(quint8(file[at])) | quint32(quint8(file[at + 1])) << 8 | quint32(quint8(file[at + 2])) << 16 |
+               quint32(quint8(file[at + 3])) << 24;
+    };
+    EXPECT_EQ(le32(2), 78u);  // file size
+    EXPECT_EQ(le32(10), 54u); // pixels right after the two headers
+    EXPECT_EQ(le32(14), 40u); // BITMAPINFOHEADER
     EXPECT_EQ(le32(18), 3u);
-    EXPECT_EQ(le32(22), 2u);   // positive height: bottom-up
+    EXPECT_EQ(le32(22), 2u); // positive height: bottom-up
     EXPECT_EQ(test::bmpBitsPerPixel(file), 24);
-    EXPECT_EQ(le32(30), 0u);   // BI_RGB
-    EXPECT_EQ(le32(34), 24u);  // image size
+    EXPECT_EQ(le32(30), 0u);  // BI_RGB
+    EXPECT_EQ(le32(34), 24u); // image size
     // The bottom row (white, black, gray) comes first, blue-green-red, then 3 bytes of padding.
     EXPECT_EQ(file.mid(54, 12), bytes({255, 255, 255, 0, 0, 0, 128, 128, 128, 0, 0, 0}));
     EXPECT_EQ(file.mid(66, 12), bytes({0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0}));
@@ -169,10 +203,10 @@ TEST(Jpeg, WritesBaselineThreeComponentsAtQualityNinetyAndReadsBack)
     ASSERT_TRUE(encoded.ok()) << encoded.outcome.text().toStdString();
     const QByteArray& jpeg = encoded.value;
 
-    const qsizetype sof = jpeg.indexOf("\xFF\xC0");   // baseline frame
+    const qsizetype sof = jpeg.indexOf("\xFF\xC0"); // baseline frame
     ASSERT_GE(sof, 0);
-    EXPECT_LT(jpeg.indexOf("\xFF\xC2"), 0);           // not progressive
-    EXPECT_EQ(quint8(jpeg[sof + 9]), 3);              // three components
+    EXPECT_LT(jpeg.indexOf("\xFF\xC2"), 0); // not progressive
+    EXPECT_EQ(quint8(jpeg[sof + 9]), 3);    // three components
     const qsizetype dqt = jpeg.indexOf("\xFF\xDB");
     ASSERT_GE(dqt, 0);
     // Quality 90 scales the standard luminance table by 20 %: its first entry 16 becomes 3.
@@ -236,21 +270,30 @@ TEST(DecodeGif, TakesTheFirstImageOnItsScreen)
         tallColours.push_back(palette[std::size_t(y % 6)]);
     }
     const GifCase cases[] = {
-        {"plain", makeGif(3, 2, palette, {{0, 0, 3, 2, false, {2, 3, 4, 1, 0, 5}, {}, NO_TRANSPARENT_COLOR}}),
-         {3, 2}, kPicture},
+        {"plain",
+         makeGif(3, 2, palette, {{0, 0, 3, 2, false, {2, 3, 4, 1, 0, 5}, {}, NO_TRANSPARENT_COLOR}}),
+         {3, 2},
+         kPicture},
         // The screen around a smaller image is white, like its transparent pixels.
         {"image inside the screen, one transparent index",
          makeGif(4, 3, palette, {{1, 1, 2, 2, false, {2, 3, 4, 0}, {}, 4}}),
-         {4, 3}, {kWhite, kWhite, kWhite, kWhite, kWhite, kRed, kGreen, kWhite, kWhite, kWhite, kBlack, kWhite}},
-        {"interlaced rows", makeGif(1, 10, palette, {{0, 0, 1, 10, true, tall, {}, NO_TRANSPARENT_COLOR}}), {1, 10},
+         {4, 3},
+         {kWhite, kWhite, kWhite, kWhite, kWhite, kRed, kGreen, kWhite, kWhite, kWhite, kBlack, kWhite}},
+        {"interlaced rows",
+         makeGif(1, 10, palette, {{0, 0, 1, 10, true, tall, {}, NO_TRANSPARENT_COLOR}}),
+         {1, 10},
          tallColours},
         // A local colour table wins; the second image is not looked at.
         {"local colours, two images",
-         makeGif(2, 1, palette, {{0, 0, 2, 1, false, {0, 1}, {kBlue, kRed}, NO_TRANSPARENT_COLOR},
-                                  {0, 0, 2, 1, false, {2, 2}, {}, NO_TRANSPARENT_COLOR}}),
-         {2, 1}, {kBlue, kRed}},
+         makeGif(2, 1, palette,
+                 {{0, 0, 2, 1, false, {0, 1}, {kBlue, kRed}, NO_TRANSPARENT_COLOR},
+                  {0, 0, 2, 1, false, {2, 2}, {}, NO_TRANSPARENT_COLOR}}),
+         {2, 1},
+         {kBlue, kRed}},
         // A screen of size 0 grows to the image.
-        {"screen of size 0", makeGif(0, 0, palette, {{0, 0, 2, 1, false, {2, 3}, {}, NO_TRANSPARENT_COLOR}}), {2, 1},
+        {"screen of size 0",
+         makeGif(0, 0, palette, {{0, 0, 2, 1, false, {2, 3}, {}, NO_TRANSPARENT_COLOR}}),
+         {2, 1},
          {kRed, kGreen}},
     };
     for (const GifCase& c : cases) {
@@ -316,9 +359,10 @@ TEST(PictureSize, TakesUpToSixteenThousandSquaredAndRefusesMore)
         std::int64_t w, h;
         bool taken;
     };
-    const Case cases[] = {{1, 1, true},          {8000, 6000, true},  {16384, 16384, true}, {16385, 16384, false},
-                          {30000, 30000, false}, {0, 10, false},      {10, -1, false},      {std::int64_t(1) << 31, 1, false},
-                          {268435456, 1, true},  {268435457, 1, false}};
+    const Case cases[] = {
+        {1, 1, true},          {8000, 6000, true},   {16384, 16384, true}, {16385, 16384, false},
+        {30000, 30000, false}, {0, 10, false},       {10, -1, false},      {std::int64_t(1) << 31, 1, false},
+        {268435456, 1, true},  {268435457, 1, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.w << " x " << c.h);
         EXPECT_EQ(detail::checkPictureSize(c.w, c.h, kMaxPicturePixels).isEmpty(), c.taken);
@@ -372,12 +416,12 @@ TEST(DecodePicture, DamagedOrForeignBytesGiveAnErrorNotACrash)
         QByteArray("hello, not a picture"),
         bmp.left(20),
         buildBmp(badRle),
-        jpeg.left(100),                     // cut inside the headers
+        jpeg.left(100), // cut inside the headers
         QByteArray("\xFF\xD8\xFF\xE0", 4),
-        gif.left(14),                       // cut in the screen descriptor's colour table
-        gif.left(gif.size() - 6),           // cut inside the image data
+        gif.left(14),             // cut in the screen descriptor's colour table
+        gif.left(gif.size() - 6), // cut inside the image data
         pngFile.left(40),
-        pngFile.left(pngFile.size() - 14),  // without its last data and end chunks
+        pngFile.left(pngFile.size() - 14), // without its last data and end chunks
         // A text chunk that claims 1.8 GB in a file of a few hundred bytes.
         pngFile.left(pngFile.size() - 12) + QByteArray("\x70\x00\x00\x25tEXtdate:modify", 19),
     };

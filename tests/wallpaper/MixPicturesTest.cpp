@@ -47,14 +47,14 @@ TEST(MixPictures, MixesEachByteHalfAndHalfTruncatingAndSkipsWhitePixels)
         QRgb source, destination, expected;
     };
     const Case cases[] = {
-        {qRgb(0, 0, 0), qRgb(255, 255, 255), qRgb(128, 128, 128)},       // 255 + (0 − 255) / 2 = 128 (toward zero)
+        {qRgb(0, 0, 0), qRgb(255, 255, 255), qRgb(128, 128, 128)}, // 255 + (0 − 255) / 2 = 128 (toward zero)
         {qRgb(200, 200, 200), qRgb(100, 100, 100), qRgb(150, 150, 150)},
         {qRgb(100, 100, 100), qRgb(200, 200, 200), qRgb(150, 150, 150)},
         {qRgb(101, 101, 101), qRgb(200, 200, 200), qRgb(151, 151, 151)}, // 200 + (−99) / 2 = 200 − 49
         {qRgb(255, 255, 255), qRgb(10, 20, 30), qRgb(10, 20, 30)},       // white lets the background show
         {qRgb(255, 255, 254), qRgb(0, 0, 0), qRgb(127, 127, 127)},       // one byte short of white is mixed
         {qRgb(254, 255, 255), qRgb(0, 0, 0), qRgb(127, 127, 127)},
-        {qRgb(255, 0, 255), qRgb(1, 2, 3), qRgb(128, 1, 129)},           // channel by channel
+        {qRgb(255, 0, 255), qRgb(1, 2, 3), qRgb(128, 1, 129)}, // channel by channel
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.source << " over " << c.destination);
@@ -89,7 +89,8 @@ Bytes toBytes(const QImage& picture)
     for (int y = 0; y < picture.height(); ++y)
         for (int x = 0; x < picture.width(); ++x) {
             const QRgb p = picture.pixel(x, y);
-            out.data.insert(out.data.end(), {std::uint8_t(qBlue(p)), std::uint8_t(qGreen(p)), std::uint8_t(qRed(p)), 0});
+            out.data.insert(out.data.end(),
+                            {std::uint8_t(qBlue(p)), std::uint8_t(qGreen(p)), std::uint8_t(qRed(p)), 0});
         }
     return out;
 }
@@ -138,9 +139,10 @@ QImage randomPicture(std::mt19937& random, int w, int h)
         for (int x = 0; x < w; ++x) {
             // A quarter white, some nearly white, the rest anything.
             const int k = kind(random);
-            picture.setPixel(x, y, k == 0 ? qRgb(255, 255, 255)
-                                   : k == 1 ? qRgb(255, byte(random) | 0xF0, 255)
-                                            : qRgb(byte(random), byte(random), byte(random)));
+            picture.setPixel(x, y,
+                             k == 0   ? qRgb(255, 255, 255)
+                             : k == 1 ? qRgb(255, byte(random) | 0xF0, 255)
+                                      : qRgb(byte(random), byte(random), byte(random)));
         }
     return picture;
 }
@@ -156,7 +158,8 @@ TEST(MixPictures, EverySizeAndPlaceMatchesTheByteWalkAndStaysInsideBothPictures)
         // Percentages beyond 0..100 are kept within a byte by both.
         const int p = round % 3 == 0 ? 50 : percent(random);
         SCOPED_TRACE(testing::Message() << first.width() << "x" << first.height() << " onto " << second.width() << "x"
-                                        << second.height() << " offset " << offset << " top " << top << " percent " << p);
+                                        << second.height() << " offset " << offset << " top " << top << " percent "
+                                        << p);
         const Bytes expected = referenceWalk(toBytes(first), toBytes(second), offset, top, p);
         const QImage& result = MixPictures(first, second, offset, top, p);
         const Bytes got = toBytes(result);

@@ -1,11 +1,11 @@
 // The road of "添加到桌面" with the window's pieces lent by the test: a real note editor, a list
 // state, the confirmation as a callable, and an installer that records what it is given.
 
+#include "WallpaperTestSupport.h"
+#include "platform/WallpaperInstaller.h"
 #include "wallpaper/ApplyToDesktop.h"
 #include "wallpaper/CaptureNotePicture.h"
 #include "wallpaper/PictureCodecs.h"
-#include "platform/WallpaperInstaller.h"
-#include "WallpaperTestSupport.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -58,7 +58,9 @@ protected:
         m_app.putBackground(QStringLiteral("b1.bmp"), 640, 480, qRgb(0, 0, 100));
         m_app.putBackground(QStringLiteral("b2.bmp"), 640, 480, qRgb(0, 100, 0));
         m_app.putBackground(QStringLiteral("b3.bmp"), 640, 480, qRgb(100, 0, 0));
-        m_state.list = {{0, QStringLiteral("b1.bmp")}, {1, QStringLiteral("b1.bmp")}, {2, QStringLiteral("b2.bmp")},
+        m_state.list = {{0, QStringLiteral("b1.bmp")},
+                        {1, QStringLiteral("b1.bmp")},
+                        {2, QStringLiteral("b2.bmp")},
                         {3, QStringLiteral("b3.bmp")}};
         m_state.currentBackgroundName = QStringLiteral("b1.bmp");
         m_state.backgroundIndex = 3;
@@ -281,14 +283,15 @@ TEST_F(Road, WhenTheJpegStepFailsMixBmpHoldsTheCompositeAndTheMessageNamesIt)
     const Result<QImage> composite = readPicture(mix);
     ASSERT_TRUE(composite.ok());
     EXPECT_EQ(composite.value.size(), QSize(640, 480));
-    EXPECT_EQ(composite.value.pixel(2, 470) & 0xFFFFFF, qRgb(100, 0, 0) & 0xFFFFFF) << "the exact composite, not a JPEG's";
+    EXPECT_EQ(composite.value.pixel(2, 470) & 0xFFFFFF, qRgb(100, 0, 0) & 0xFFFFFF)
+        << "the exact composite, not a JPEG's";
     EXPECT_TRUE(m_installer.installed.empty());
     EXPECT_EQ(m_state.backgroundIndex, 3);
 }
 
 TEST_F(Road, ShortAndNarrowBackgroundsAreClippedNotRefused)
 {
-    m_app.putBackground(QStringLiteral("b1.bmp"), 120, 90, qRgb(0, 0, 100)); // smaller than the note
+    m_app.putBackground(QStringLiteral("b1.bmp"), 120, 90, qRgb(0, 0, 100));   // smaller than the note
     m_app.putBackground(QStringLiteral("b2.bmp"), 4000, 200, qRgb(0, 100, 0)); // wide and short
     m_app.putBackground(QStringLiteral("b3.bmp"), 200, 2000, qRgb(100, 0, 0)); // narrow and tall
     for (int n = 0; n < 3; ++n) {
@@ -317,9 +320,9 @@ TEST_F(Road, TheMonthPictureFileWinsOverTheDrawnMonthAndNothingIsWrittenForIt)
     QImage shown = m_installer.pictures.back();
     const int noteLeft = 1024 - 10 - m_editor.viewport()->width();
     const int monthLeft = noteLeft - 25 - 311;
-    EXPECT_NEAR(qGreen(shown.pixel(monthLeft + 5, 40)), 0, 3);       // black over black b3
-    EXPECT_NEAR(qRed(shown.pixel(monthLeft + 5, 40)), 50, 3);        // half of b3's red
-    EXPECT_NEAR(qRed(shown.pixel(monthLeft - 5, 40)), 100, 3);       // the background beside it
+    EXPECT_NEAR(qGreen(shown.pixel(monthLeft + 5, 40)), 0, 3); // black over black b3
+    EXPECT_NEAR(qRed(shown.pixel(monthLeft + 5, 40)), 50, 3);  // half of b3's red
+    EXPECT_NEAR(qRed(shown.pixel(monthLeft - 5, 40)), 100, 3); // the background beside it
 
     // A delivered month picture is used as it is.
     QDir().mkpath(QFileInfo(monthFile).absolutePath());

@@ -92,11 +92,13 @@ static ColorMapObject* colourMap(const std::vector<QRgb>& colours)
         size *= 2;
     ColorMapObject* map = GifMakeMapObject(size, nullptr);
     for (std::size_t i = 0; i < colours.size(); ++i)
-        map->Colors[i] = {GifByteType(qRed(colours[i])), GifByteType(qGreen(colours[i])), GifByteType(qBlue(colours[i]))};
+        map->Colors[i] = {GifByteType(qRed(colours[i])), GifByteType(qGreen(colours[i])),
+                          GifByteType(qBlue(colours[i]))};
     return map;
 }
 
-QByteArray makeGif(int screenW, int screenH, const std::vector<QRgb>& globalColours, const std::vector<GifFrame>& frames)
+QByteArray makeGif(int screenW, int screenH, const std::vector<QRgb>& globalColours,
+                   const std::vector<GifFrame>& frames)
 {
     QByteArray out;
     int error = 0;
@@ -158,15 +160,9 @@ AppDir::AppDir()
     QDir(m_dir.path()).mkpath(QStringLiteral("Data"));
 }
 
-QString AppDir::wallpaperFolder() const
-{
-    return m_dir.path() + QStringLiteral("/source/DeskTopBG");
-}
+QString AppDir::wallpaperFolder() const { return m_dir.path() + QStringLiteral("/source/DeskTopBG"); }
 
-QString AppDir::file(const QString& relative) const
-{
-    return m_dir.path() + u'/' + relative;
-}
+QString AppDir::file(const QString& relative) const { return m_dir.path() + u'/' + relative; }
 
 void AppDir::putBackground(const QString& name, int w, int h, QRgb colour) const
 {

@@ -20,9 +20,9 @@ std::vector<QRgb> colours(const QImage& picture);
 // Bitmap file bytes: the headers, a colour table, and `pixels` as they stand in the file.
 struct BmpLayout {
     int width = 0;
-    int height = 0;         // negative: rows top-down
+    int height = 0; // negative: rows top-down
     int bitsPerPixel = 24;
-    int compression = 0;    // 0 BI_RGB, 1 RLE8, 2 RLE4, 3 BITFIELDS
+    int compression = 0; // 0 BI_RGB, 1 RLE8, 2 RLE4, 3 BITFIELDS
     std::vector<QRgb> palette;
     std::vector<quint32> masks; // red, green, blue (and alpha): BITFIELDS or a V5 header
     bool v5Header = false;
@@ -39,7 +39,8 @@ struct GifFrame {
     int transparent = -1;           // a transparent index, or -1
 };
 // GIF file bytes written by giflib.
-QByteArray makeGif(int screenW, int screenH, const std::vector<QRgb>& globalColours, const std::vector<GifFrame>& frames);
+QByteArray makeGif(int screenW, int screenH, const std::vector<QRgb>& globalColours,
+                   const std::vector<GifFrame>& frames);
 
 // The bits per pixel and compression a bitmap's header states.
 int bmpBitsPerPixel(const QByteArray& file);

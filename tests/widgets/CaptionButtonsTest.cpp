@@ -22,10 +22,10 @@ TEST(CaptionButtons, EachEventShowsThePicturesOfItsRow)
     };
     const Step steps[] = {
         {Event::CloseNormalMove, State::Highlight, State::Normal},
-        {Event::PointerLeft, State::Normal, State::Normal},          // a highlight goes out
+        {Event::PointerLeft, State::Normal, State::Normal}, // a highlight goes out
         {Event::MinimiseNormalMove, State::Normal, State::Highlight},
         {Event::MinimiseHighlightDown, State::Normal, State::Down},
-        {Event::PointerLeft, State::Normal, State::Down},            // a pressed one keeps its look
+        {Event::PointerLeft, State::Normal, State::Down}, // a pressed one keeps its look
         {Event::CloseNormalMove, State::Highlight, State::Normal},
         {Event::CloseHighlightDown, State::Down, State::Normal},
         {Event::CloseHighlightUp, State::Normal, State::Normal},

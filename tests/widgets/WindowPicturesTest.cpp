@@ -12,12 +12,12 @@
 namespace tavemo::widgets {
 namespace {
 
-QRgb at(const QImage &image, int x, int y) { return image.pixel(x, y) | 0xFF000000u; }
+QRgb at(const QImage& image, int x, int y) { return image.pixel(x, y) | 0xFF000000u; }
 
 TEST(WindowPictures, SizesFollowTheRatio)
 {
     struct Case {
-        const char *name;
+        const char* name;
         std::function<QImage(qreal)> draw;
         QSize size;
     };
@@ -25,15 +25,27 @@ TEST(WindowPictures, SizesFollowTheRatio)
         {"close", [](qreal r) { return closeButtonPicture(ButtonState::Down, r); }, {39, 20}},
         {"minimise", [](qreal r) { return minimiseButtonPicture(ButtonState::Highlight, r); }, {28, 20}},
         {"logo", &logoPicture, {210, 56}},
-        {"添加到桌面", [](qreal r) { return pictureButton(QStringLiteral("添加到桌面"), {84, 29}, r); }, {84, 29}},
-        {"选择壁纸", [](qreal r) { return pictureButton(QStringLiteral("选择壁纸"), {176, 50}, r); }, {176, 50}},
-        {"时间", [](qreal r) { return smallPictureButton(QStringLiteral("时间"), {37, 21}, r); }, {37, 21}},
+        {"添加到桌面",
+         [](qreal r) {
+             return pictureButton(QStringLiteral("添加到桌面"), {84, 29}, r);
+         },
+         {84, 29}},
+        {"选择壁纸",
+         [](qreal r) {
+             return pictureButton(QStringLiteral("选择壁纸"), {176, 50}, r);
+         },
+         {176, 50}},
+        {"时间",
+         [](qreal r) {
+             return smallPictureButton(QStringLiteral("时间"), {37, 21}, r);
+         },
+         {37, 21}},
         {"T", &fontToolPicture, {20, 17}},
         {"swatch", &colourSwatchPicture, {20, 11}},
         {"exclamation", &exclamationPicture, {45, 46}},
         {"check", &checkMarkPicture, {16, 16}},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         for (qreal ratio : {1.0, 2.0}) {
             const QImage image = c.draw(ratio);
             EXPECT_EQ(image.size(), c.size * ratio) << c.name << " at " << ratio;

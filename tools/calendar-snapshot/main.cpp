@@ -40,7 +40,7 @@ const cli::Tool kTool{"calendar-snapshot", kHelp};
 
 const cli::Option kOptions[] = {{"--size", true}, {"--week-numbers", false}, {"--background", true}};
 
-int refuse(const std::string &message) { return kTool.complain(cli::kBadInput, kTool.usageError(message)); }
+int refuse(const std::string& message) { return kTool.complain(cli::kBadInput, kTool.usageError(message)); }
 
 } // namespace
 

@@ -1,7 +1,7 @@
 #include "Cli.h"
 
-#include "engine/CalendarRange.h"
 #include "TavemoVersion.h"
+#include "engine/CalendarRange.h"
 
 #include <cstdio>
 
@@ -10,7 +10,7 @@ namespace tavemo::cli {
 std::string oneLine(std::string_view text)
 {
     std::string line(text);
-    for (char &c : line)
+    for (char& c : line)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
             c = '?';
     return line;
@@ -53,7 +53,7 @@ int Tool::finish() const
     return complain(kFailed, "无法写出结果");
 }
 
-std::vector<std::string_view> argumentsOf(int argc, char **argv)
+std::vector<std::string_view> argumentsOf(int argc, char** argv)
 {
     return argc > 1 ? std::vector<std::string_view>(argv + 1, argv + argc) : std::vector<std::string_view>();
 }
@@ -75,16 +75,16 @@ ScannedArguments scanArguments(std::span<const std::string_view> args, std::span
     };
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
-        const bool isOption = arg.size() > 1 && arg[0] == '-'
-            && (arg[1] == '-' || (arg[1] >= 'a' && arg[1] <= 'z') || (arg[1] >= 'A' && arg[1] <= 'Z'));
+        const bool isOption = arg.size() > 1 && arg[0] == '-' &&
+                              (arg[1] == '-' || (arg[1] >= 'a' && arg[1] <= 'z') || (arg[1] >= 'A' && arg[1] <= 'Z'));
         if (!isOption) {
             scanned.operands.emplace_back(arg);
             continue;
         }
         const std::size_t equals = arg.find('=');
         const std::string_view name = arg.substr(0, equals);
-        const Option *option = nullptr;
-        for (const Option &known : options)
+        const Option* option = nullptr;
+        for (const Option& known : options)
             if (known.name == name)
                 option = &known;
         if (!option)
@@ -109,7 +109,7 @@ ScannedArguments scanArguments(std::span<const std::string_view> args, std::span
     return scanned;
 }
 
-std::optional<engine::DateTime> dateOperand(std::string_view text, bool acceptCompact, std::string *error)
+std::optional<engine::DateTime> dateOperand(std::string_view text, bool acceptCompact, std::string* error)
 {
     const std::optional<engine::DateTime> day = engine::parseCalendarDate(text, acceptCompact);
     if (!day)

@@ -48,7 +48,7 @@ struct Tool {
 };
 
 // The arguments after the program name.
-std::vector<std::string_view> argumentsOf(int argc, char **argv);
+std::vector<std::string_view> argumentsOf(int argc, char** argv);
 
 struct Option {
     std::string_view name; // "--dir"
@@ -72,6 +72,6 @@ ScannedArguments scanArguments(std::span<const std::string_view> args, std::span
 // A day given on the command line: YYYY-MM-DD, or also YYYYMMDD when `acceptCompact`, within the
 // calendar's range (engine::parseCalendarDate). Nothing for anything else, with `error` set to
 // the engine's reason, "：" and the text.
-std::optional<engine::DateTime> dateOperand(std::string_view text, bool acceptCompact, std::string *error);
+std::optional<engine::DateTime> dateOperand(std::string_view text, bool acceptCompact, std::string* error);
 
 } // namespace tavemo::cli

@@ -10,9 +10,9 @@
 namespace tavemo::cli {
 namespace {
 
-const Tool *quietTool = nullptr;
+const Tool* quietTool = nullptr;
 
-void quietHandler(QtMsgType type, const QMessageLogContext &, const QString &message)
+void quietHandler(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
     if (type != QtFatalMsg || !quietTool)
         return;
@@ -27,23 +27,20 @@ QString qtText(std::string_view argument)
     return QString::fromLocal8Bit(argument.data(), static_cast<qsizetype>(argument.size()));
 }
 
-void quietQt(const Tool &tool)
+void quietQt(const Tool& tool)
 {
     quietTool = &tool;
     qInstallMessageHandler(quietHandler);
 }
 
-int complain(const Tool &tool, int status, const QString &message)
+int complain(const Tool& tool, int status, const QString& message)
 {
     return tool.complain(status, message.toUtf8().toStdString());
 }
 
-int complain(const Tool &tool, int status, const Outcome &outcome)
-{
-    return complain(tool, status, outcome.text());
-}
+int complain(const Tool& tool, int status, const Outcome& outcome) { return complain(tool, status, outcome.text()); }
 
-Result<QString> applicationDirectory(const QString &given)
+Result<QString> applicationDirectory(const QString& given)
 {
     if (!given.isEmpty())
         return {given, Outcome::success()};

@@ -5,8 +5,8 @@
 
 namespace tavemo::cli {
 
-std::optional<int> openNotes(const Tool &tool, const QString &appDir, notes::NoteBook::Access access,
-                             std::unique_ptr<notes::NoteBook> *book, int missingStatus)
+std::optional<int> openNotes(const Tool& tool, const QString& appDir, notes::NoteBook::Access access,
+                             std::unique_ptr<notes::NoteBook>* book, int missingStatus)
 {
     Result<std::unique_ptr<notes::NoteBook>> opened = notes::NoteBook::open(appDir, access);
     if (!opened.ok())

@@ -28,14 +28,14 @@ int main(int argc, char** argv)
     const QString month = tavemo::paths::appPath(appDir, QStringLiteral("source/Month"));
     const QString folder = tavemo::paths::appPath(appDir, QStringLiteral("source/DeskTopBG"));
     if (!QDir().mkpath(month) || !QDir().mkpath(folder)) {
-        std::fprintf(stderr, "tavemo-make-default-background: cannot create the folders below %s\n", qPrintable(appDir));
+        std::fprintf(stderr, "tavemo-make-default-background: cannot create the folders below %s\n",
+                     qPrintable(appDir));
         return 1;
     }
     const QString path = tavemo::paths::appPath(appDir, QStringLiteral("source/DeskTopBG/A1.bmp"));
     if (QFileInfo::exists(path))
         return 0;
-    const tavemo::Outcome written =
-        tavemo::wallpaper::saveBmp24(tavemo::wallpaper::drawDefaultBackground(), path);
+    const tavemo::Outcome written = tavemo::wallpaper::saveBmp24(tavemo::wallpaper::drawDefaultBackground(), path);
     if (!written.ok()) {
         std::fprintf(stderr, "tavemo-make-default-background: %s\n", qPrintable(written.text()));
         return 1;

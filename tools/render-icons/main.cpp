@@ -11,7 +11,7 @@
 
 #include <cstdio>
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -21,7 +21,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: tavemo-render-icons OUTDIR SIZE...\n");
         return 2;
     }
-    for (const QString &arg : args.mid(2)) {
+    for (const QString& arg : args.mid(2)) {
         bool number = false;
         const int size = arg.toInt(&number);
         if (!number || size < 16 || size > 1024) {

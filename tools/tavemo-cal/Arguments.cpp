@@ -61,7 +61,8 @@ Arguments parseArguments(const std::vector<std::string_view>& args)
     case 2: {
         const auto year = parseDecimal(operands[0]);
         if (!year || !engine::isCalendarYear(*year))
-            return failure("不是 " + std::to_string(engine::kFirstCalendarYear) + " 至 " + std::to_string(engine::kLastCalendarYear) + " 之间的年份：" + operands[0]);
+            return failure("不是 " + std::to_string(engine::kFirstCalendarYear) + " 至 " +
+                           std::to_string(engine::kLastCalendarYear) + " 之间的年份：" + operands[0]);
         const auto month = parseDecimal(operands[1]);
         if (!month || *month < 1 || *month > 12)
             return failure("不是 1 至 12 之间的月份：" + operands[1]);

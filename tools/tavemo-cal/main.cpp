@@ -11,18 +11,18 @@
 #include <unistd.h>
 
 #include <charconv>
-#include <optional>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "Arguments.h"
 #include "Cli.h"
-#include "engine/ChnCalendarUse.h"
-#include "engine/CalendarRange.h"
-#include "engine/DateTime.h"
 #include "TextWidth.h"
+#include "engine/CalendarRange.h"
+#include "engine/ChnCalendarUse.h"
+#include "engine/DateTime.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ using tavemo::cal::Arguments;
 using tavemo::cal::centred;
 using tavemo::cal::parseArguments;
 
-constexpr int kCellWidth = 6;   // widest second line: three Han characters
+constexpr int kCellWidth = 6; // widest second line: three Han characters
 
 constexpr std::string_view kUsage =
     "用法：tavemo-cal [YEAR MONTH | YYYY-MM-DD]\n"
@@ -63,15 +63,9 @@ const tavemo::cli::Tool kTool{"tavemo-cal", kUsage};
 }
 
 // Everything printed has reached stdout; a full disk or a closed pipe is reported, not hidden.
-[[nodiscard]] int finish()
-{
-    return kTool.finish();
-}
+[[nodiscard]] int finish() { return kTool.finish(); }
 
-void trimRight(std::string& line)
-{
-    line.erase(line.find_last_not_of(' ') + 1);
-}
+void trimRight(std::string& line) { line.erase(line.find_last_not_of(' ') + 1); }
 
 void printMonth(DateTime chosen, bool highlight)
 {
@@ -114,8 +108,8 @@ void printMonth(DateTime chosen, bool highlight)
             if (highlight && day == chosenDay) { // reverse video on the digits only
                 const auto digits = number.find_first_not_of(' ');
                 const auto end = number.find_last_not_of(' ') + 1;
-                number = number.substr(0, digits) + "\x1b[7m" + number.substr(digits, end - digits) + "\x1b[0m"
-                    + number.substr(end);
+                number = number.substr(0, digits) + "\x1b[7m" + number.substr(digits, end - digits) + "\x1b[0m" +
+                         number.substr(end);
             }
             numbers += number;
             texts += centred(dayText(info), kCellWidth);
@@ -170,9 +164,9 @@ void dump(DateTime from, DateTime to)
         } else {
             out += "\t\t\t";
         }
-        for (const std::string* text : {&info.LunarMonthName, &info.LunarDayName, &info.YearGanZhi,
-                                        &info.MonthGanZhi, &info.DayGanZhi, &info.Animal, &info.Constellation,
-                                        &info.SolarTerm, &info.SolarFestival, &info.LunarFestival, &info.EraText})
+        for (const std::string* text : {&info.LunarMonthName, &info.LunarDayName, &info.YearGanZhi, &info.MonthGanZhi,
+                                        &info.DayGanZhi, &info.Animal, &info.Constellation, &info.SolarTerm,
+                                        &info.SolarFestival, &info.LunarFestival, &info.EraText})
             appendField(out, *text);
         out += '\n';
         if (out.size() > (1u << 16)) {

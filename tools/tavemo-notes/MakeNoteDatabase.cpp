@@ -3,14 +3,14 @@
 //
 //   tavemo-make-note-db APPDIR
 
-#include "paths/AppPath.h"
 #include "notes/NoteStore.h"
+#include "paths/AppPath.h"
 
 #include <QCoreApplication>
 
 #include <cstdio>
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();

@@ -42,42 +42,41 @@ using cli::kFailed;
 
 constexpr qsizetype kMaxInputBytes = 64 * 1024 * 1024;
 
-const char kHelp[] =
-    "用法：tavemo-notes [--dir APPDIR] list\n"
-    "      tavemo-notes [--dir APPDIR] show DATE [--format text|html|rtf]\n"
-    "      tavemo-notes [--dir APPDIR] export DIR [--format html|rtf|text] [--overwrite]\n"
-    "      tavemo-notes [--dir APPDIR] put DATE FILE\n"
-    "\n"
-    "备份和批量处理日历的每日记事（保存在 APPDIR/Data/UserData.db 中）。\n"
-    "\n"
-    "命令：\n"
-    "  list           列出所有有记事的日期及记事的大小（字节）。\n"
-    "  show DATE      输出某一天的记事；默认 --format text，即纯文本，每段一行。\n"
-    "  export DIR     把全部记事导出到文件夹 DIR，每天一个文件，文件名为\n"
-    "                 YYYY-MM-DD.rtf（或 .html、.txt）；默认 --format rtf，即原样保存的字节。\n"
-    "                 不覆盖已有的文件（除非给出 --overwrite），从不跟随符号链接；\n"
-    "                 跳过的文件逐一列出。\n"
-    "  put DATE FILE  把文件存为该日的记事，替换原有记事。FILE 可以是 RTF 文件，或 UTF-8、\n"
-    "                 带字节顺序标记的 UTF-16、GB18030 编码的纯文本文件，也可以是管道；\n"
-    "                 为 - 时从标准输入读取。无法如实读取的文件（编码有误、二进制内容、\n"
-    "                 不完整的 RTF）会被拒绝，并指出出错的字节。\n"
-    "\n"
-    "DATE 的格式为 YYYY-MM-DD 或 YYYYMMDD，年份为 1 至 2100。\n"
-    "\n"
-    "选项：\n"
-    "  --dir APPDIR   程序目录。默认为本程序所在的目录；程序安装在系统中（或所在目录\n"
-    "                 不可写）时为 ~/.local/share/tavemo-calendar（$XDG_DATA_HOME）。\n"
-    "  --format 格式  show 和 export 的输出格式：text、html 或 rtf。\n"
-    "  --overwrite    export 时覆盖 DIR 中已有的同名文件。\n"
-    "  --help, -h     显示本帮助。\n"
-    "  --version      显示版本号。\n"
-    "带取值的选项也可以写成 --dir=APPDIR、--format=html 的形式。\n"
-    "\n"
-    "list、show 和 export 只读取数据库，从不改动它，在只读的文件夹或介质上、磁盘已满时也能使用。\n"
-    "\n"
-    "退出状态：0 成功；1 处理中出错（数据库被锁定或已损坏、磁盘已满、没有写入权限、\n"
-    "记事无法读取、export 跳过了文件或未能写入）；2 输入有误（用法不对、日期无效、\n"
-    "文件或数据库不存在、文件无法如实读取），此时不写入任何内容。\n";
+const char kHelp[] = "用法：tavemo-notes [--dir APPDIR] list\n"
+                     "      tavemo-notes [--dir APPDIR] show DATE [--format text|html|rtf]\n"
+                     "      tavemo-notes [--dir APPDIR] export DIR [--format html|rtf|text] [--overwrite]\n"
+                     "      tavemo-notes [--dir APPDIR] put DATE FILE\n"
+                     "\n"
+                     "备份和批量处理日历的每日记事（保存在 APPDIR/Data/UserData.db 中）。\n"
+                     "\n"
+                     "命令：\n"
+                     "  list           列出所有有记事的日期及记事的大小（字节）。\n"
+                     "  show DATE      输出某一天的记事；默认 --format text，即纯文本，每段一行。\n"
+                     "  export DIR     把全部记事导出到文件夹 DIR，每天一个文件，文件名为\n"
+                     "                 YYYY-MM-DD.rtf（或 .html、.txt）；默认 --format rtf，即原样保存的字节。\n"
+                     "                 不覆盖已有的文件（除非给出 --overwrite），从不跟随符号链接；\n"
+                     "                 跳过的文件逐一列出。\n"
+                     "  put DATE FILE  把文件存为该日的记事，替换原有记事。FILE 可以是 RTF 文件，或 UTF-8、\n"
+                     "                 带字节顺序标记的 UTF-16、GB18030 编码的纯文本文件，也可以是管道；\n"
+                     "                 为 - 时从标准输入读取。无法如实读取的文件（编码有误、二进制内容、\n"
+                     "                 不完整的 RTF）会被拒绝，并指出出错的字节。\n"
+                     "\n"
+                     "DATE 的格式为 YYYY-MM-DD 或 YYYYMMDD，年份为 1 至 2100。\n"
+                     "\n"
+                     "选项：\n"
+                     "  --dir APPDIR   程序目录。默认为本程序所在的目录；程序安装在系统中（或所在目录\n"
+                     "                 不可写）时为 ~/.local/share/tavemo-calendar（$XDG_DATA_HOME）。\n"
+                     "  --format 格式  show 和 export 的输出格式：text、html 或 rtf。\n"
+                     "  --overwrite    export 时覆盖 DIR 中已有的同名文件。\n"
+                     "  --help, -h     显示本帮助。\n"
+                     "  --version      显示版本号。\n"
+                     "带取值的选项也可以写成 --dir=APPDIR、--format=html 的形式。\n"
+                     "\n"
+                     "list、show 和 export 只读取数据库，从不改动它，在只读的文件夹或介质上、磁盘已满时也能使用。\n"
+                     "\n"
+                     "退出状态：0 成功；1 处理中出错（数据库被锁定或已损坏、磁盘已满、没有写入权限、\n"
+                     "记事无法读取、export 跳过了文件或未能写入）；2 输入有误（用法不对、日期无效、\n"
+                     "文件或数据库不存在、文件无法如实读取），此时不写入任何内容。\n";
 
 const cli::Tool kTool{"tavemo-notes", kHelp};
 
@@ -86,8 +85,8 @@ const cli::Option kOptions[] = {{"--dir", true}, {"--format", true}, {"--overwri
 struct Command {
     std::string_view name;
     std::size_t operands;
-    const char16_t *defaultFormat; // null: takes no --format
-    const char *operandError;
+    const char16_t* defaultFormat; // null: takes no --format
+    const char* operandError;
 };
 const Command kCommands[] = {
     {"list", 0, nullptr, "list 不带参数"},
@@ -96,8 +95,8 @@ const Command kCommands[] = {
     {"put", 2, nullptr, "put 需要日期 DATE 和文件 FILE"},
 };
 
-int complain(int status, const QString &message) { return cli::complain(kTool, status, message); }
-int refuse(const std::string &message) { return kTool.complain(kBadInput, kTool.usageError(message)); }
+int complain(int status, const QString& message) { return cli::complain(kTool, status, message); }
+int refuse(const std::string& message) { return kTool.complain(kBadInput, kTool.usageError(message)); }
 
 // The reason of a failed system call on a file that is read, in Chinese with the system's words.
 QString readFailure(int error)
@@ -109,7 +108,7 @@ QString readFailure(int error)
 
 // The bytes of `path`, which may be a pipe, a FIFO, a device such as /dev/stdin, or "-" for
 // standard input. Nothing, with the reason, for a missing file, a folder or a read error.
-std::optional<QByteArray> readInput(const QString &path, QString *error)
+std::optional<QByteArray> readInput(const QString& path, QString* error)
 {
     int fd = STDIN_FILENO;
     if (path != u"-") {
@@ -160,25 +159,25 @@ std::optional<QByteArray> readInput(const QString &path, QString *error)
     return bytes;
 }
 
-bool writeStdout(const QByteArray &bytes)
+bool writeStdout(const QByteArray& bytes)
 {
-    return std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout)
-        == static_cast<size_t>(bytes.size());
+    return std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout) ==
+           static_cast<size_t>(bytes.size());
 }
 
-int list(notes::NoteBook &book)
+int list(notes::NoteBook& book)
 {
     std::vector<notes::NoteStore::Entry> entries;
     if (const Outcome listed = book.list(&entries); !listed.ok())
         return complain(kFailed, QStringLiteral("列出记事失败：%1").arg(listed.detail));
     QByteArray out;
-    for (const auto &entry : entries)
+    for (const auto& entry : entries)
         out += notes::keyToIsoDate(entry.key).toUtf8() + '\t' + QByteArray::number(entry.size) + '\n';
     writeStdout(out);
     return kTool.finish();
 }
 
-int show(notes::NoteBook &book, engine::DateTime day, const notes::NoteFormat &format)
+int show(notes::NoteBook& book, engine::DateTime day, const notes::NoteFormat& format)
 {
     const Result<QByteArray> rendered = book.render(day, format);
     if (!rendered.ok())
@@ -187,13 +186,14 @@ int show(notes::NoteBook &book, engine::DateTime day, const notes::NoteFormat &f
     return kTool.finish();
 }
 
-int exportAll(notes::NoteBook &book, const QString &dir, const notes::NoteFormat &format, bool overwrite)
+int exportAll(notes::NoteBook& book, const QString& dir, const notes::NoteFormat& format, bool overwrite)
 {
-    const Outcome exported = book.exportAll(dir, format, overwrite, [](const QString &line) { complain(kFailed, line); });
+    const Outcome exported =
+        book.exportAll(dir, format, overwrite, [](const QString& line) { complain(kFailed, line); });
     return exported.ok() ? cli::kDone : cli::complain(kTool, kFailed, exported);
 }
 
-int put(notes::NoteBook &book, engine::DateTime day, const QByteArray &note)
+int put(notes::NoteBook& book, engine::DateTime day, const QByteArray& note)
 {
     static const QString origin = notes::originOf(u"tavemo-notes");
     if (const Outcome saved = book.replace(day, note, origin); !saved.ok())
@@ -203,7 +203,7 @@ int put(notes::NoteBook &book, engine::DateTime day, const QByteArray &note)
 
 } // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     const std::vector<std::string_view> args = cli::argumentsOf(argc, argv);
     if (const std::optional<int> answered = kTool.preamble(args))
@@ -215,9 +215,9 @@ int main(int argc, char **argv)
         return refuse(scanned.error);
     if (scanned.operands.empty())
         return refuse("缺少命令：list、show、export 或 put");
-    const std::string &name = scanned.operands.front();
-    const Command *command = nullptr;
-    for (const Command &known : kCommands)
+    const std::string& name = scanned.operands.front();
+    const Command* command = nullptr;
+    for (const Command& known : kCommands)
         if (known.name == name)
             command = &known;
     if (!command)
@@ -230,7 +230,7 @@ int main(int argc, char **argv)
         return refuse(name + " 不接受 --format");
     if (scanned.has("--overwrite") && name != "export")
         return refuse(name + " 不接受 --overwrite");
-    const notes::NoteFormat *format = nullptr;
+    const notes::NoteFormat* format = nullptr;
     if (command->defaultFormat) {
         const QString wanted = formatName ? cli::qtText(*formatName) : QString::fromUtf16(command->defaultFormat);
         format = notes::findNoteFormat(wanted);
@@ -276,11 +276,14 @@ int main(int argc, char **argv)
         QTextDocument document;
         const richtext::ReadResult read = richtext::importNote(*bytes, document);
         if (!read.ok())
-            return complain(kBadInput, QStringLiteral("未存入 %1：%2").arg(path == u"-" ? QStringLiteral("标准输入") : path, read.error()));
+            return complain(
+                kBadInput,
+                QStringLiteral("未存入 %1：%2").arg(path == u"-" ? QStringLiteral("标准输入") : path, read.error()));
         note = richtext::writeRtf(document);
     }
 
-    const Result<QString> appDir = cli::applicationDirectory(cli::qtText(scanned.value("--dir").value_or(std::string())));
+    const Result<QString> appDir =
+        cli::applicationDirectory(cli::qtText(scanned.value("--dir").value_or(std::string())));
     if (!appDir.ok())
         return cli::complain(kTool, kFailed, appDir.outcome);
     std::unique_ptr<notes::NoteBook> book;

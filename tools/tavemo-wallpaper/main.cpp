@@ -13,19 +13,19 @@
 
 #include "QtCli.h"
 
-#include "paths/AppPath.h"
-#include "wallpaper/ApplyToDesktop.h"
-#include "wallpaper/CaptureNotePicture.h"
-#include "drawing/FontSetup.h"
-#include "wallpaper/MonthPicture.h"
-#include "notes/NoteBook.h"
-#include "wallpaper/PictureCodecs.h"
-#include "platform/WallpaperInstaller.h"
-#include "wallpaper/uGlobal.h"
 #include "calendar_view/CalendarLook.h"
 #include "calendar_view/MonthPicture.h"
+#include "drawing/FontSetup.h"
 #include "files/AtomicFile.h"
 #include "files/WindowSettings.h"
+#include "notes/NoteBook.h"
+#include "paths/AppPath.h"
+#include "platform/WallpaperInstaller.h"
+#include "wallpaper/ApplyToDesktop.h"
+#include "wallpaper/CaptureNotePicture.h"
+#include "wallpaper/MonthPicture.h"
+#include "wallpaper/PictureCodecs.h"
+#include "wallpaper/uGlobal.h"
 #include "widgets/WindowLook.h"
 
 #include <QApplication>
@@ -48,28 +48,27 @@ using namespace tavemo;
 using cli::kBadInput;
 using cli::kFailed;
 
-const char kHelp[] =
-    "用法：tavemo-wallpaper [--dir APPDIR] [--date YYYY-MM-DD] [--output FILE] [--no-install]\n"
-    "\n"
-    "把某一天的记事放到桌面上，与窗口的“添加到桌面”相同，但不需要窗口：记事按窗口中记事框\n"
-    "的大小排版，与本月的月历一起叠加在背景图片上（用窗口新启动时会用的那一张，即背景列表的\n"
-    "最后一项），写成 source/DeskTopBG/Mix.bmp 和 Mix.Jpg，再设为桌面壁纸。\n"
-    "\n"
-    "选项：\n"
-    "  --dir APPDIR    程序目录。默认为本程序所在的目录；程序安装在系统中（或所在目录\n"
-    "                  不可写）时为 ~/.local/share/tavemo-calendar（$XDG_DATA_HOME）。\n"
-    "  --date 日期     记事的日期，格式为 YYYY-MM-DD（或 YYYYMMDD），年份为 1 至 2100；\n"
-    "                  默认为今天。\n"
-    "  --output FILE   另把合成的壁纸写到 FILE：扩展名为 .png 时为 PNG，.jpg 或 .jpeg 时为\n"
-    "                  JPEG，否则为 24 位 BMP。\n"
-    "  --no-install    只合成，不设为桌面壁纸。\n"
-    "  --help, -h      显示本帮助。\n"
-    "  --version       显示版本。\n"
-    "带取值的选项也可以写成 --date=2024-02-10 的形式。\n"
-    "\n"
-    "完成后输出所用的桌面环境和壁纸文件。不需要显示器。\n"
-    "\n"
-    "退出状态：0 成功；1 无法合成或无法设置壁纸（原因见提示）；2 参数有误，此时不写入任何内容。\n";
+const char kHelp[] = "用法：tavemo-wallpaper [--dir APPDIR] [--date YYYY-MM-DD] [--output FILE] [--no-install]\n"
+                     "\n"
+                     "把某一天的记事放到桌面上，与窗口的“添加到桌面”相同，但不需要窗口：记事按窗口中记事框\n"
+                     "的大小排版，与本月的月历一起叠加在背景图片上（用窗口新启动时会用的那一张，即背景列表的\n"
+                     "最后一项），写成 source/DeskTopBG/Mix.bmp 和 Mix.Jpg，再设为桌面壁纸。\n"
+                     "\n"
+                     "选项：\n"
+                     "  --dir APPDIR    程序目录。默认为本程序所在的目录；程序安装在系统中（或所在目录\n"
+                     "                  不可写）时为 ~/.local/share/tavemo-calendar（$XDG_DATA_HOME）。\n"
+                     "  --date 日期     记事的日期，格式为 YYYY-MM-DD（或 YYYYMMDD），年份为 1 至 2100；\n"
+                     "                  默认为今天。\n"
+                     "  --output FILE   另把合成的壁纸写到 FILE：扩展名为 .png 时为 PNG，.jpg 或 .jpeg 时为\n"
+                     "                  JPEG，否则为 24 位 BMP。\n"
+                     "  --no-install    只合成，不设为桌面壁纸。\n"
+                     "  --help, -h      显示本帮助。\n"
+                     "  --version       显示版本。\n"
+                     "带取值的选项也可以写成 --date=2024-02-10 的形式。\n"
+                     "\n"
+                     "完成后输出所用的桌面环境和壁纸文件。不需要显示器。\n"
+                     "\n"
+                     "退出状态：0 成功；1 无法合成或无法设置壁纸（原因见提示）；2 参数有误，此时不写入任何内容。\n";
 
 struct Arguments {
     QString appDir;                      // empty: the application directory of the executable (AppPath.h)
@@ -82,9 +81,9 @@ const cli::Tool kTool{"tavemo-wallpaper", kHelp};
 
 const cli::Option kOptions[] = {{"--dir", true}, {"--date", true}, {"--output", true}, {"--no-install", false}};
 
-int complain(int status, const QString &message) { return cli::complain(kTool, status, message); }
+int complain(int status, const QString& message) { return cli::complain(kTool, status, message); }
 
-std::optional<Arguments> parseArguments(std::span<const std::string_view> args, std::string *error)
+std::optional<Arguments> parseArguments(std::span<const std::string_view> args, std::string* error)
 {
     const cli::ScannedArguments scanned = cli::scanArguments(args, kOptions);
     if (!scanned.error.empty()) {
@@ -119,7 +118,7 @@ std::optional<Arguments> parseArguments(std::span<const std::string_view> args, 
 }
 
 // The note of the day as the window's editor holds it.
-bool loadNote(const QString &appDir, engine::DateTime day, QTextEdit &editor, QString *error)
+bool loadNote(const QString& appDir, engine::DateTime day, QTextEdit& editor, QString* error)
 {
     Result<std::unique_ptr<notes::NoteBook>> opened = notes::NoteBook::open(appDir, notes::NoteBook::Access::ReadOnly);
     Outcome loaded = opened.ok() ? opened.value->load(day, *editor.document()) : opened.outcome;
@@ -129,7 +128,7 @@ bool loadNote(const QString &appDir, engine::DateTime day, QTextEdit &editor, QS
 }
 
 // The window's size saved in "data\FormSize.ini"; nothing when the file is missing or unreadable.
-std::optional<QSize> savedWindowSize(const QString &appDir)
+std::optional<QSize> savedWindowSize(const QString& appDir)
 {
     const std::optional<files::FormSize> saved =
         files::readFormSize(paths::appPath(appDir, QString::fromLatin1(files::kFormSizeFile)));
@@ -139,7 +138,7 @@ std::optional<QSize> savedWindowSize(const QString &appDir)
 }
 
 // Writes the composite to `path` in the format its extension names.
-Outcome writeOutput(const QString &composite, const QString &path)
+Outcome writeOutput(const QString& composite, const QString& path)
 {
     const Result<QImage> picture = wallpaper::readPicture(composite);
     if (!picture.ok())
@@ -158,7 +157,7 @@ Outcome writeOutput(const QString &composite, const QString &path)
 
 } // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     const std::vector<std::string_view> args = cli::argumentsOf(argc, argv);
     if (const std::optional<int> answered = kTool.preamble(args))
@@ -179,7 +178,7 @@ int main(int argc, char **argv)
     const Result<QString> found = cli::applicationDirectory(parsed->appDir);
     if (!found.ok())
         return cli::complain(kTool, kFailed, found.outcome);
-    const QString &appDir = found.value;
+    const QString& appDir = found.value;
     const QDate today = QDate::currentDate();
     engine::DateTime todayValue = 0;
     engine::tryEncodeDate(today.year(), today.month(), today.day(), todayValue);
@@ -207,7 +206,9 @@ int main(int argc, char **argv)
     pieces.list = &backgrounds;
     pieces.capture = [&] { return wallpaper::CaptureNotePicture(editor, wallpaper::wallpaperFolder(appDir)); };
     pieces.monthPicturePath = [&] { return wallpaper::monthPicturePath(appDir, today); };
-    pieces.drawnMonthPicture = [&] { return calendar_view::drawMonthPicture(today, &calendar_view::setUpCalendarLook); };
+    pieces.drawnMonthPicture = [&] {
+        return calendar_view::drawMonthPicture(today, &calendar_view::setUpCalendarLook);
+    };
     pieces.installer = installer.get();
     pieces.install = parsed->install;
     const wallpaper::ApplyResult result = wallpaper::applyNotePicture(pieces);
@@ -219,7 +220,8 @@ int main(int argc, char **argv)
             return complain(kFailed, written.text());
 
     if (result.ending == wallpaper::ApplyResult::Ending::Installed)
-        std::printf("桌面：%s\n壁纸：%s\n", result.backend.toUtf8().constData(), result.installedPath.toUtf8().constData());
+        std::printf("桌面：%s\n壁纸：%s\n", result.backend.toUtf8().constData(),
+                    result.installedPath.toUtf8().constData());
     else
         std::printf("桌面：未设置（--no-install）\n壁纸：%s\n", result.compositePath.toUtf8().constData());
     if (!parsed->output.isEmpty())
