@@ -36,8 +36,9 @@ TEST(CalendarRange, DatesAsPeopleWriteThem)
         SCOPED_TRACE(c.text);
         const std::optional<DateTime> value = parseCalendarDate(c.text, c.compact);
         EXPECT_EQ(value ? formatIsoDate(*value) : std::string(), c.day);
-        if (!value)
+        if (!value) {
             EXPECT_NE(whyNotACalendarDate(c.text, c.compact).find(c.reason), std::string::npos);
+        }
     }
 }
 
