@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <iterator>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -530,11 +531,9 @@ Outcome NoteStore::create(const QString& path, bool* created)
 
     // O_EXCL claims the name without ever replacing what is there, on every file system.
     const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     const bool claimed = fd >= 0;
-    if (claimed) {
-        ::close(fd);
-    } else {
+    if (!claimed) {
         if (errno != EEXIST)
             return Outcome::failedWithErrno(errno);
         struct stat existing {};
@@ -542,8 +541,23 @@ Outcome NoteStore::create(const QString& path, bool* created)
             return Outcome::failedWithErrno(errno);
         if (!S_ISREG(existing.st_mode) || existing.st_size > 0)
             return Outcome::success(); // a database (or something else) is there: keep it
-        // No bytes: a creation that stopped before its table. It holds nothing to lose.
+        // No bytes: a creation that stopped before its table, or one still at work.
+        fd = ::open(name.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            return Outcome::failedWithErrno(errno);
     }
+    // Creators of one file take turns (an advisory lock of the file itself, apart from SQLite's own
+    // locks): two at once would meet in the middle of the schema steps and the switch to the log,
+    // where SQLite answers "locked" without waiting. Whoever comes second finds a database.
+    struct Unlock {
+        int fd;
+        ~Unlock() { ::close(fd); } // closing releases the lock
+    } const turn{fd};
+    while (::flock(fd, LOCK_EX) != 0)
+        if (errno != EINTR)
+            return Outcome::failedWithErrno(errno);
+    if (struct stat now {}; ::fstat(fd, &now) == 0 && now.st_size > 0)
+        return Outcome::success();
 
     // The schema goes into the claimed file step by step, each step a transaction, so the file
     // holds nothing or a database of some version, which the next call or the first save completes.
